@@ -1,0 +1,96 @@
+#pragma once
+// The one connection to a data set (an SQLite file) and the row sets read over it.
+// This folder is the only code that holds SQL text or talks to SQLite.
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+#include <stdexcept>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace datastore {
+
+// A failed statement; what() is the readable description shown after "…时发生错误，".
+class DbError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+  QString Description() const { return QString::fromUtf8(what()); }
+};
+
+// Doubles the single quotes of a text spliced between single quotes.
+QString Quote(const QString& text);
+
+// A forward row set over one statement, open on its first row. Fields are read by name; an
+// empty field reads as a null QVariant. Rows are stepped one at a time, so reading a large table
+// never holds more than the current row.
+class RowSet {
+public:
+  ~RowSet();
+  RowSet(const RowSet&) = delete;
+  RowSet& operator=(const RowSet&) = delete;
+
+  int State() const { return stmt_ ? 1 : 0; }  // 1 open, 0 closed
+  bool Eof() const { return eof_; }
+  // The number of rows of the whole statement (counted once, on first use).
+  qint64 RecordCount();
+  void MoveNext();
+  // The current row's field; a null QVariant for Null. Texts read as QString, integers as
+  // qlonglong, REAL as double, blobs as QByteArray. Throws DbError for an unknown name.
+  QVariant Fields(const QString& name) const;
+  bool HasField(const QString& name) const;
+  void Close();
+
+private:
+  friend class Connection;
+  RowSet(sqlite3* db, sqlite3_stmt* stmt, QString sql, QVector<QVariant> binds);
+  void Step();
+  int ColumnIndex(const QString& name) const;
+
+  sqlite3* db_ = nullptr;
+  sqlite3_stmt* stmt_ = nullptr;
+  QString sql_;
+  QVector<QVariant> binds_;
+  QStringList names_;
+  bool eof_ = true;
+  qint64 count_ = -1;
+};
+
+using RowSetPtr = std::unique_ptr<RowSet>;
+
+class Connection {
+public:
+  Connection() = default;
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  // Opens an existing data set; throws DbError when the file is missing or not a data set.
+  void Open(const QString& path);
+  void Close();
+  int State() const { return db_ ? 1 : 0; }  // 1 open, 0 closed
+  QString Path() const { return path_; }
+
+  // A statement without rows, with optional bound values (? placeholders). Returns the rows changed.
+  qint64 Execute(const QString& sql, const QVector<QVariant>& binds = {});
+  // A row set over a statement, open on its first row. Throws DbError on failure.
+  RowSetPtr OpenRowSet(const QString& sql, const QVector<QVariant>& binds = {});
+  qint64 LastInsertId() const;
+
+  void Begin();
+  void Commit();
+  void Rollback();
+
+  // Creates a new, empty data set at path: every table and one configuration row. Replaces
+  // nothing: throws DbError when the file exists or cannot be written.
+  static void CreateDataSet(const QString& path);
+
+private:
+  sqlite3* db_ = nullptr;
+  QString path_;
+};
+
+} // namespace datastore

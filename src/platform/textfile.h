@@ -1,0 +1,24 @@
+#pragma once
+// Plain-text files as the program exchanges them: written in GB18030 (the lossless superset of the
+// Chinese Windows code page), read as UTF-8 when the bytes carry a UTF-8 byte-order mark or are
+// valid UTF-8, otherwise as GB18030. Line breaks are kept as they are (CR LF stays CR LF).
+
+#include <QString>
+
+namespace platform {
+
+struct TextFileResult {
+  bool ok = false;
+  QString text;   // the file's text on success
+  QString error;  // a readable reason on failure
+};
+
+TextFileResult ReadTextFile(const QString& path);
+// Replaces the file whole or leaves it untouched (QSaveFile). Returns "" on success, else the reason.
+QString WriteTextFile(const QString& path, const QString& text);
+
+// The codec itself, for record files and tests.
+QByteArray EncodeText(const QString& text);
+QString DecodeText(const QByteArray& bytes);
+
+} // namespace platform

@@ -1,0 +1,135 @@
+#include "shell/modStart.h"
+
+#include "platform/settings.h"
+#include "platform/ui.h"
+#include "platform/vb.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+namespace modStart {
+
+namespace {
+
+QPointer<QWidget> g_mainForm;
+int g_mainTop = 0;
+
+bool HideMainOption() {
+  return platform::GetSetting("Option", "HideMain", "False") == "True";
+}
+
+bool MainFormIsNormal() {
+  return g_mainForm && !(g_mainForm->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
+}
+
+// Swallows a plain Enter in a single-line field and moves to the next field in tab order.
+class EnterToTabFilter : public QObject {
+public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const auto mods = key->modifiers() & ~Qt::KeypadModifier;
+    if (!enter || mods != Qt::NoModifier) return false;
+    if (auto* w = qobject_cast<QWidget*>(watched)) {
+      if (QWidget* next = w->nextInFocusChain()) {
+        // Skip children of the field itself (a combo box's line edit) and unfocusable widgets.
+        while (next != w && (!(next->focusPolicy() & Qt::TabFocus) || !next->isVisible() ||
+                             !next->isEnabled() || w->isAncestorOf(next) || next->isAncestorOf(w)))
+          next = next->nextInFocusChain();
+        if (next != w) next->setFocus(Qt::TabFocusReason);
+      }
+    }
+    return true;
+  }
+};
+
+class SelectAllFilter : public QObject {
+public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn) {
+      // After the focus event the line edit places the caret itself; select once it is done.
+      QPointer<QLineEdit> txt = qobject_cast<QLineEdit*>(watched);
+      QTimer::singleShot(0, txt, [txt] {
+        if (txt) SelectAllText(txt);
+      });
+    }
+    return false;
+  }
+};
+
+} // namespace
+
+datastore::clsDate& objDate() {
+  static datastore::clsDate date;
+  return date;
+}
+
+void SetMainForm(QWidget* mainForm) {
+  g_mainForm = mainForm;
+  if (mainForm) g_mainTop = mainForm->y();
+}
+
+QWidget* MainForm() { return g_mainForm; }
+
+void RecordMainTop(int top) { g_mainTop = top; }
+
+void HideMainForm() {
+  if (!MainFormIsNormal() || !HideMainOption()) return;
+  g_mainForm->move(g_mainForm->x(), -(g_mainForm->frameGeometry().height() + 100));
+}
+
+void ShowMainForm() {
+  if (!MainFormIsNormal() || !HideMainOption()) return;
+  g_mainForm->move(g_mainForm->x(), g_mainTop);
+}
+
+void OpenWebPage(QString Url) {
+  if (Url.isEmpty()) Url = datastore::clsSystem::AppUrl();
+  // A handler that cannot open the address is reported rather than ignored.
+  if (!platform::ShellOpen(Url))
+    platform::MsgBox("打开 " + Url + " 网址时发生错误，" + "没有可以打开该地址的程序。", platform::MsgButtons::OK,
+                     platform::MsgIcon::Critical, "发生错误");
+}
+
+void SetTopMost(QWidget* frm, bool CheckOption) {
+  if (!frm) return;
+  if (CheckOption && platform::GetSetting("Option", "Most", "True") != "True") return;
+  const bool visible = frm->isVisible();
+  frm->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  // Changing window flags hides a shown window; show it again as it was.
+  if (visible) frm->show();
+}
+
+QString FormatFileSize(double Size) {
+  if (Size < 1024) return vb::Format(Size, "#0.00") + " 字节";
+  if (Size < 1048576) return vb::Format(Size / 1024, "#0.00") + " KB";
+  if (Size < 1073741824) return vb::Format(Size / 1048576, "#0.00") + " MB";
+  return vb::Format(Size / 1073741824, "#0.00") + " GB";
+}
+
+void EnterToTab(QWidget* field) {
+  if (field) field->installEventFilter(new EnterToTabFilter(field));
+}
+
+void SelectAllText(QLineEdit* txt) {
+  if (txt) txt->setSelection(0, txt->text().length());
+}
+
+void SelectAllOnFocus(QLineEdit* txt) {
+  if (txt) txt->installEventFilter(new SelectAllFilter(txt));
+}
+
+QString ShortenText(const QString& Text) {
+  const QString trimmed = vb::Trim(Text);
+  if (trimmed.length() > 200) return trimmed.left(200) + " ...";
+  return trimmed;
+}
+
+} // namespace modStart

@@ -1,0 +1,46 @@
+#pragma once
+// The shared helpers of the start-up module and the run's one data-store object.
+
+#include "datastore/clsDate.h"
+
+#include <QString>
+
+class QComboBox;
+class QLineEdit;
+class QWidget;
+
+namespace modStart {
+
+// The one data-store object of the run, made at its first use.
+datastore::clsDate& objDate();
+
+// The main window registers itself here; HideMainForm/ShowMainForm move it.
+void SetMainForm(QWidget* mainForm);
+QWidget* MainForm();
+// The main window records its Top (in pixels) at every move or resize in the normal state.
+void RecordMainTop(int top);
+
+// Around modal edit dialogs: when the main window is in the normal state and the option
+// "HideMain" is "True", moves it off the screen (Top = -(Height + 100)) and back.
+void HideMainForm();
+void ShowMainForm();
+
+// Opens a web address with the desktop's handler; an empty one opens the program's home page.
+void OpenWebPage(QString Url);
+
+// Keeps frm above other windows; with CheckOption only when the setting "Most" reads "True".
+void SetTopMost(QWidget* frm, bool CheckOption);
+
+// A byte count as "#0.00" with " 字节", " KB", " MB" or " GB".
+QString FormatFileSize(double Size);
+
+// Enter in a single-line field moves the focus to the next field instead (Ctrl+Enter passes).
+void EnterToTab(QWidget* field);
+// Selects a text box's whole text; SelectAllOnFocus does it whenever the box gets the focus.
+void SelectAllText(QLineEdit* txt);
+void SelectAllOnFocus(QLineEdit* txt);
+
+// Trims blanks and cuts a text longer than 200 characters to 200 followed by " ...".
+QString ShortenText(const QString& Text);
+
+} // namespace modStart

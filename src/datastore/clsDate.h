@@ -132,6 +132,10 @@ public:
   // Scratch pad.
   QString GetUserNote();
   bool UserNote_Modify(const QString& strContent);
+
+private:
+  // Reads the configuration row into objSystem; throws DbError when it cannot.
+  void ReadSystemConfig();
 };
 
 } // namespace datastore

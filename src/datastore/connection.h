@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 #include <memory>
@@ -38,8 +39,9 @@ public:
   // The number of rows of the whole statement (counted once, on first use).
   qint64 RecordCount();
   void MoveNext();
-  // The current row's field; a null QVariant for Null. Texts read as QString, integers as
-  // qlonglong, REAL as double, blobs as QByteArray. Throws DbError for an unknown name.
+  // The current row's field (names match case-insensitively); a null QVariant for Null. Texts
+  // read as QString (dates are stored as "yyyy-MM-dd hh:mm:ss" text), integers as qlonglong,
+  // REAL as double, blobs as QByteArray. Throws DbError for an unknown name or past the end.
   QVariant Fields(const QString& name) const;
   bool HasField(const QString& name) const;
   void Close();
@@ -68,13 +70,15 @@ public:
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
-  // Opens an existing data set; throws DbError when the file is missing or not a data set.
+  // Opens an existing data set (never creates one); throws DbError when the file is missing or is
+  // not a data set. Registers format(value, pattern) with the run time's Format on the connection.
   void Open(const QString& path);
   void Close();
   int State() const { return db_ ? 1 : 0; }  // 1 open, 0 closed
   QString Path() const { return path_; }
 
-  // A statement without rows, with optional bound values (? placeholders). Returns the rows changed.
+  // One statement without rows, with optional bound values (? placeholders). Returns the rows
+  // changed. A second statement behind the first is refused.
   qint64 Execute(const QString& sql, const QVector<QVariant>& binds = {});
   // A row set over a statement, open on its first row. Throws DbError on failure.
   RowSetPtr OpenRowSet(const QString& sql, const QVector<QVariant>& binds = {});

@@ -50,7 +50,7 @@ struct ShownMessage {
   QString title;    // message or input title
   MsgIcon icon = MsgIcon::None;
   MsgButtons buttons = MsgButtons::OK;
-  QString defaultText; // input default, preset file name
+  QString defaultText; // input default, preset file name, initial colour (#rrggbb) or font name
   FileDialogRequest file;
 };
 
@@ -68,7 +68,8 @@ public:
   virtual bool ShellOpen(const QString& target) = 0;
 };
 
-// Installs a backend (not owned); nullptr restores the default, which is a TestUi that answers nothing.
+// Installs a backend (not owned); nullptr restores the default, which shows nothing, records nothing
+// and answers as an empty TestUi does (so code run without a backend never waits on a window).
 void SetUiBackend(UiBackend* backend);
 UiBackend& Ui();
 
@@ -84,13 +85,20 @@ std::optional<QColor> ColorDialog(const QColor& initial);
 std::optional<FontChoice> FontDialog(const FontChoice& initial);
 bool ShellOpen(const QString& target);
 
+// A VB filter "文本文件(*.txt)|*.txt|所有文件(*.*)|*.*" as Qt's "文本文件 (*.txt);;所有文件 (*.*)".
+// The patterns after each '|' are the ones that count; a parenthesised list in the description is
+// replaced by them.
+QString QtFilterFromVb(const QString& vbFilter);
+
 // A scripted backend for tests. Each call is recorded in Shown(); answers come from the queues.
 // With an empty queue: a message box answers its last button (OK, Cancel or No), an input box
 // answers "" and every dialog answers Cancel; ShellOpen succeeds.
 class TestUi : public UiBackend {
 public:
   TestUi();            // installs itself
-  ~TestUi() override;  // restores the default backend
+  ~TestUi() override;  // restores the backend that was installed before it
+  TestUi(const TestUi&) = delete;
+  TestUi& operator=(const TestUi&) = delete;
 
   std::deque<MsgResult> msgAnswers;
   std::deque<QString> inputAnswers;

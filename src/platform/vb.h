@@ -15,31 +15,43 @@ namespace vb {
 // A wall-clock date-time (see above).
 QDateTime MakeDateTime(const QDate& date, const QTime& time = QTime(0, 0));
 
-// Date text test and conversion: "2024-05-01", "2024/5/1", "2024-5-1 9:30", "2024年5月1日",
-// with or without a time ("9:30", "9:30:15", "9时30分"); refuses "2024-02-30", "abc", "25:00".
+// Date text test and conversion: "2024-05-01", "2024/5/1", "2024.5.1", "2024-5-1 9:30",
+// "2024年5月1日", with or without a time ("9:30", "9:30:15", "9时30分"); a time alone is that time
+// on day zero, 1899-12-30. Four-digit years only. Blanks around the text are ignored.
+// Refuses "2024-02-30", "abc", "25:00", "2024-13-01", "".
 bool IsDate(const QString& text);
 std::optional<QDateTime> CDate(const QString& text);
 
-// Numeric text test: "1,000", " 12.5 ", "-3", "1e3", "&HFF" are numeric; "12ab" and "" are not.
+// Numeric text test: "1,000", " 12.5 ", "-3", "+4", ".5", "1e3", "&HFF" are numeric (blanks around
+// ignored, commas only between digits of the whole part); "12ab", "1-", " " and "" are not.
 bool IsNumeric(const QString& text);
-// The leading number of a text, 0 when there is none ("12ab" -> 12, "abc" -> 0).
+// The leading number of a text, 0 when there is none ("12ab" -> 12, "abc" -> 0). Blanks, tabs and
+// line feeds anywhere are skipped (" 1 2 " -> 12); commas end the number; "&H10" -> 16.
 double Val(const QString& text);
 // The whole text as a number (thousands separators accepted); nullopt when it is not numeric.
 std::optional<double> CDbl(const QString& text);
 
-// Format with a date pattern: yyyy, yy, m/mm (month, or minutes right after h/hh), d/dd, h/hh,
-// n/nn, s/ss, and literal text ("yyyy年mm月dd日", "hh:mm", "yyyymmddhhmmss", "yyyy-mm-dd hh:mm:ss").
+// Format with a date pattern: yyyy, yy, m/mm (month; minutes when the last token was h/hh, literals
+// between allowed, or when s/ss follows after only ':' or blanks), d/dd, h/hh, n/nn, s/ss, letters
+// in any case; anything else (and "quoted" or \\escaped text) is literal: "yyyy年mm月dd日",
+// "hh:mm", "yyyymmddhhmmss", "yyyy-mm-dd hh:mm:ss", "h时m分". An invalid date gives "".
 QString Format(const QDateTime& value, const QString& pattern);
-// Format with a number pattern such as "#0.00", "0", "#,##0.00".
+// Format with a number pattern such as "#0.00", "0", "#,##0.00", "0%", with optional ';' sections
+// (positive;negative;zero). Rounds half away from zero on the shortest decimal form of the double.
+// Under a date pattern the number is a date serial (days since 1899-12-30; 45413 is 2024-05-01).
 QString Format(double value, const QString& pattern);
 // Format of a field value: a date, a date text, a number or a numeric text; Null gives "".
-// Any other text is returned unchanged.
+// A number pattern has 0/# placeholders and no date letters; anything else is a date pattern.
+// A numeric text under a number pattern and a date text under a date pattern are formatted; any
+// other text is returned unchanged. An empty pattern gives the default text (CStr).
 QString Format(const QVariant& value, const QString& pattern);
 
-// Default number to text: up to 15 significant digits, no trailing zeros (2 -> "2", 1.5 -> "1.5").
+// Default number to text: up to 15 significant digits, no trailing zeros (2 -> "2", 1.5 -> "1.5",
+// 0.1 + 0.2 -> "0.3"); scientific from 1E+15 up and below 0.0001 ("1E+20", "1.5E-05").
 QString CStr(double value);
-// Default date to text: "yyyy-mm-dd", then " h:mm:ss" style time only when it is not midnight
-// ("2024-05-01", "2024-05-01 9:30:00").
+// Default date to text: "yyyy-mm-dd", then a blank and the time "hh:nn:ss" (hour zero-padded, the
+// form the data set stores) only when it is not midnight ("2024-05-01", "2024-05-01 09:30:00").
+// A time alone (on day zero, 1899-12-30) gives just the time ("09:30:00"); invalid gives "".
 QString CStr(const QDateTime& value);
 
 // Trim removes leading and trailing blanks (spaces only, as the run time does).

@@ -40,6 +40,10 @@ public:
   // The current search text ("" until one is entered).
   QString FindTag;
 
+  // The note's text as the data set keeps it (CR LF line breaks); the box shows plain line breaks.
+  void SetContent(const QString& text);
+  QString Content() const;
+
 public slots:
   void cmdOk_Click();
   void cmdCancel_Click();
@@ -60,6 +64,9 @@ private:
   void Form_Unload();
   void Form_Resize();
   void LoadFontSettings();
+  void PlaceControls();
+  // Key preview: Ctrl+F and Ctrl+Enter from any field; true when the key was used.
+  bool Form_KeyDown(QKeyEvent* event);
 
   QFrame* Picture1 = nullptr;
   QFrame* Line1 = nullptr;

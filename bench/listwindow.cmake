@@ -1,0 +1,1 @@
+almanor_bench(listwindow_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/listwindow_bench.cpp LIBS modules)

@@ -1,0 +1,383 @@
+#include "datastore/connection.h"
+
+#include "platform/vb.h"
+
+#include <QFileInfo>
+#include <QFile>
+#include <sqlite3.h>
+
+namespace datastore {
+
+namespace {
+
+const char* const kTables[] = {"configs", "card", "diary", "notes", "moneys", "files", "reminds", "url"};
+
+// The keys are the rowid, so ids are 64-bit; file bytes come last in `files` so a listing that
+// leaves them out never walks their pages.
+const char* const kSchema = R"SQL(
+create table configs (
+  configsid integer primary key autoincrement,
+  configsusername text, configspassword text, configsnologin integer,
+  configsstartdate text, configsenddate text, configsusecount integer,
+  configstitle text, configsurl text, configsemail text, usernote text);
+create table card (
+  cardid integer primary key autoincrement,
+  cardclass text, cardname text, cardcompany text, cardjob text, cardaddress text, cardtel text,
+  cardfax text, cardhandset text, cardemail text, cardurl text, cardmemo text,
+  cardstring1 text, cardstring2 text, cardstring3 text);
+create table diary (
+  diaryid integer primary key autoincrement,
+  diarydate text, diarytitle text, diarycontent text, diarytime text, diarystring1 text);
+create table notes (
+  notesid integer primary key autoincrement,
+  notestitle text, notescontent text, notesclass text, notesdate text, notesstring1 text);
+create table moneys (
+  moneysid integer primary key autoincrement,
+  moneysdate text, moneystype text, moneystitle text, moneyscontent text, moneysshow real,
+  moneysunit text, moneyssprice real, moneyssum real, moneysstring1 text);
+create table files (
+  filesid integer primary key autoincrement,
+  filesclass text, filesfrom text, filesname text, filestype text, filessize real,
+  filesmemo text, filesstring1 text, filescontent blob);
+create table reminds (
+  remindsid integer primary key autoincrement,
+  remindstime text, remindstitle text, remindscontent text, remindsfile text,
+  remindsstring1 text, remindsstring2 text);
+create table url (
+  urlid integer primary key autoincrement,
+  urlclass text, urltext text, urladdress text, urlmemo text, urlstring1 text);
+create index card_class on card(cardclass, cardname);
+create index card_name on card(cardname);
+create index diary_date on diary(diarydate);
+create index notes_class on notes(notesclass, notestitle);
+create index notes_title on notes(notestitle);
+create index moneys_date on moneys(moneysdate);
+create index files_class on files(filesclass, filesid);
+create index files_name on files(filesname);
+create index reminds_time on reminds(remindstime);
+create index url_class on url(urlclass, urltext);
+create index url_text on url(urltext);
+insert into configs (configsusername, configspassword, configsnologin, configsusecount,
+  configstitle, configsurl, configsemail, usernote)
+  values ('', '', 1, 0, 'Almanor', '', '', null);
+)SQL";
+
+// Write-ahead log: each add is its own transaction, and with the log a commit needs no full sync
+// while an application crash still loses nothing committed. Closing checkpoints the log back into
+// the file, so a closed data set is one self-contained file.
+const char* const kJournal = "pragma journal_mode=wal; pragma synchronous=normal;";
+
+QString ErrorText(sqlite3* db) {
+  return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("数据账套没有打开");
+}
+
+[[noreturn]] void Fail(sqlite3* db) { throw DbError(ErrorText(db).toStdString()); }
+
+void Bind(sqlite3* db, sqlite3_stmt* stmt, const QVector<QVariant>& binds) {
+  for (int i = 0; i < binds.size(); ++i) {
+    const QVariant& v = binds[i];
+    int rc = SQLITE_OK;
+    const int n = i + 1;
+    if (v.isNull()) {
+      rc = sqlite3_bind_null(stmt, n);
+    } else {
+      switch (v.typeId()) {
+      case QMetaType::Bool:
+      case QMetaType::Int:
+      case QMetaType::UInt:
+      case QMetaType::LongLong:
+      case QMetaType::ULongLong:
+        rc = sqlite3_bind_int64(stmt, n, v.toLongLong());
+        break;
+      case QMetaType::Double:
+      case QMetaType::Float:
+        rc = sqlite3_bind_double(stmt, n, v.toDouble());
+        break;
+      case QMetaType::QByteArray: {
+        const QByteArray bytes = v.toByteArray();
+        rc = sqlite3_bind_blob64(stmt, n, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+        break;
+      }
+      default: {
+        const QByteArray text = v.toString().toUtf8();
+        rc = sqlite3_bind_text64(stmt, n, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT,
+                                 SQLITE_UTF8);
+        break;
+      }
+      }
+    }
+    if (rc != SQLITE_OK) Fail(db);
+  }
+}
+
+sqlite3_stmt* Prepare(sqlite3* db, const QString& sql, const QVector<QVariant>& binds) {
+  if (!db) Fail(db);
+  const QByteArray text = sql.toUtf8();
+  sqlite3_stmt* stmt = nullptr;
+  const char* tail = nullptr;
+  if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK) Fail(db);
+  if (!stmt) throw DbError("语句为空");
+  // One statement only: a second one spliced behind the first is refused, never run.
+  if (tail && QByteArray(tail).trimmed().size() > 0) {
+    sqlite3_finalize(stmt);
+    throw DbError("语句中含有多条命令");
+  }
+  if (sqlite3_bind_parameter_count(stmt) != binds.size()) {
+    sqlite3_finalize(stmt);
+    throw DbError("语句的参数个数不符");
+  }
+  try {
+    Bind(db, stmt, binds);
+  } catch (...) {
+    sqlite3_finalize(stmt);
+    throw;
+  }
+  return stmt;
+}
+
+// Dates are stored as "yyyy-MM-dd hh:mm:ss"; read that form directly, everything else through
+// the run time's own date rules.
+std::optional<QDateTime> IsoDateTime(const QString& s) {
+  if (s.size() != 19 || s[4] != u'-' || s[7] != u'-' || s[10] != u' ' || s[13] != u':' || s[16] != u':')
+    return std::nullopt;
+  auto num = [&](int from, int len) {
+    int v = 0;
+    for (int i = from; i < from + len; ++i) {
+      const QChar c = s[i];
+      if (c < u'0' || c > u'9') return -1;
+      v = v * 10 + (c.unicode() - u'0');
+    }
+    return v;
+  };
+  const QDate date(num(0, 4), num(5, 2), num(8, 2));
+  const QTime time(num(11, 2), num(14, 2), num(17, 2));
+  if (!date.isValid() || !time.isValid()) return std::nullopt;
+  return vb::MakeDateTime(date, time);
+}
+
+// SQL format(value, pattern) with the run time's Format; SQLite's printf format keeps its other arities.
+void SqlFormat(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  const QString pattern = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[1])),
+                                            sqlite3_value_bytes(argv[1]));
+  QString result;
+  switch (sqlite3_value_type(argv[0])) {
+  case SQLITE_NULL:
+    sqlite3_result_null(ctx);
+    return;
+  case SQLITE_INTEGER:
+  case SQLITE_FLOAT:
+    result = vb::Format(sqlite3_value_double(argv[0]), pattern);
+    break;
+  default: {
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])),
+                                           sqlite3_value_bytes(argv[0]));
+    if (const auto iso = IsoDateTime(text))
+      result = vb::Format(*iso, pattern);
+    else
+      result = vb::Format(QVariant(text), pattern);
+  }
+  }
+  const QByteArray out = result.toUtf8();
+  sqlite3_result_text64(ctx, out.constData(), sqlite3_uint64(out.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+void ExecRaw(sqlite3* db, const char* sql) {
+  char* err = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+    const std::string text = err ? err : sqlite3_errmsg(db);
+    sqlite3_free(err);
+    throw DbError(text);
+  }
+}
+
+} // namespace
+
+QString Quote(const QString& text) {
+  QString quoted = text;
+  return quoted.replace(u'\'', QStringLiteral("''"));
+}
+
+// --- RowSet ----------------------------------------------------------------------------------
+
+RowSet::RowSet(sqlite3* db, sqlite3_stmt* stmt, QString sql, QVector<QVariant> binds)
+    : db_(db), stmt_(stmt), sql_(std::move(sql)), binds_(std::move(binds)) {
+  const int n = sqlite3_column_count(stmt_);
+  for (int i = 0; i < n; ++i) names_ << QString::fromUtf8(sqlite3_column_name(stmt_, i));
+  eof_ = false;
+  Step();
+}
+
+RowSet::~RowSet() { Close(); }
+
+void RowSet::Step() {
+  const int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) return;
+  eof_ = true;
+  if (rc != SQLITE_DONE) {
+    const QString error = ErrorText(db_);
+    Close();
+    throw DbError(error.toStdString());
+  }
+}
+
+qint64 RowSet::RecordCount() {
+  if (count_ < 0) {
+    // A closed row set may have outlived its connection.
+    if (!stmt_) throw DbError("记录集已经关闭");
+    sqlite3_stmt* stmt = Prepare(db_, QStringLiteral("select count(*) from (%1)").arg(sql_), binds_);
+    const int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_ROW) {
+      const QString error = ErrorText(db_);
+      sqlite3_finalize(stmt);
+      throw DbError(error.toStdString());
+    }
+    count_ = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+  }
+  return count_;
+}
+
+void RowSet::MoveNext() {
+  if (!stmt_) throw DbError("记录集已经关闭");
+  if (eof_) throw DbError("已经到达记录集的末尾");
+  Step();
+}
+
+int RowSet::ColumnIndex(const QString& name) const {
+  for (int i = 0; i < names_.size(); ++i)
+    if (names_[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+  return -1;
+}
+
+bool RowSet::HasField(const QString& name) const { return ColumnIndex(name) >= 0; }
+
+QVariant RowSet::Fields(const QString& name) const {
+  const int i = ColumnIndex(name);
+  if (i < 0) throw DbError(QStringLiteral("记录集中没有字段 %1").arg(name).toStdString());
+  if (!stmt_ || eof_) throw DbError("当前没有记录");
+  switch (sqlite3_column_type(stmt_, i)) {
+  case SQLITE_NULL:
+    return QVariant();
+  case SQLITE_INTEGER:
+    return QVariant(qlonglong(sqlite3_column_int64(stmt_, i)));
+  case SQLITE_FLOAT:
+    return QVariant(sqlite3_column_double(stmt_, i));
+  case SQLITE_BLOB: {
+    const void* data = sqlite3_column_blob(stmt_, i);
+    return QVariant(QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(stmt_, i)));
+  }
+  default: {
+    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
+    return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt_, i)));
+  }
+  }
+}
+
+void RowSet::Close() {
+  if (stmt_) sqlite3_finalize(stmt_);
+  stmt_ = nullptr;
+  eof_ = true;
+}
+
+// --- Connection ------------------------------------------------------------------------------
+
+Connection::~Connection() { Close(); }
+
+void Connection::Open(const QString& path) {
+  Close();
+  if (!QFileInfo(path).isFile()) throw DbError(QStringLiteral("数据账套文件不存在：%1").arg(path).toStdString());
+  sqlite3* db = nullptr;
+  // Never creates a file: opening is for existing data sets only.
+  const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  try {
+    if (rc != SQLITE_OK) Fail(db);
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 5000);
+    // A text file or any other non-database fails on its first read.
+    auto failOpen = [db]() {
+      if ((sqlite3_errcode(db) & 0xff) == SQLITE_NOTADB) throw DbError("不是有效的数据账套文件");
+      Fail(db);
+    };
+    for (const char* table : kTables) {
+      sqlite3_stmt* stmt = nullptr;
+      if (sqlite3_prepare_v2(db, "select 1 from sqlite_master where type='table' and name=?", -1, &stmt,
+                             nullptr) != SQLITE_OK)
+        failOpen();
+      sqlite3_bind_text(stmt, 1, table, -1, SQLITE_STATIC);
+      const int step = sqlite3_step(stmt);
+      sqlite3_finalize(stmt);
+      if (step != SQLITE_ROW && step != SQLITE_DONE) failOpen();
+      if (step != SQLITE_ROW)
+        throw DbError(QStringLiteral("不是有效的数据账套，缺少数据表 %1").arg(QLatin1String(table)).toStdString());
+    }
+    ExecRaw(db, kJournal);
+    if (sqlite3_create_function_v2(db, "format", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, SqlFormat,
+                                   nullptr, nullptr, nullptr) != SQLITE_OK)
+      Fail(db);
+  } catch (...) {
+    sqlite3_close_v2(db);
+    throw;
+  }
+  db_ = db;
+  path_ = path;
+}
+
+void Connection::Close() {
+  // Row sets still open keep the handle alive until they close (close_v2 defers).
+  if (db_) sqlite3_close_v2(db_);
+  db_ = nullptr;
+}
+
+qint64 Connection::Execute(const QString& sql, const QVector<QVariant>& binds) {
+  sqlite3_stmt* stmt = Prepare(db_, sql, binds);
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+  }
+  if (rc != SQLITE_DONE) {
+    const QString error = ErrorText(db_);
+    sqlite3_finalize(stmt);
+    throw DbError(error.toStdString());
+  }
+  sqlite3_finalize(stmt);
+  return sqlite3_changes64(db_);
+}
+
+RowSetPtr Connection::OpenRowSet(const QString& sql, const QVector<QVariant>& binds) {
+  sqlite3_stmt* stmt = Prepare(db_, sql, binds);
+  // A failing first step finalizes the statement before it throws.
+  return RowSetPtr(new RowSet(db_, stmt, sql, binds));
+}
+
+qint64 Connection::LastInsertId() const {
+  if (!db_) Fail(db_);
+  return sqlite3_last_insert_rowid(db_);
+}
+
+void Connection::Begin() { Execute(QStringLiteral("begin immediate")); }
+void Connection::Commit() { Execute(QStringLiteral("commit")); }
+void Connection::Rollback() {
+  if (db_ && !sqlite3_get_autocommit(db_)) Execute(QStringLiteral("rollback"));
+}
+
+void Connection::CreateDataSet(const QString& path) {
+  if (QFileInfo::exists(path)) throw DbError(QStringLiteral("文件已经存在：%1").arg(path).toStdString());
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  try {
+    if (rc != SQLITE_OK) Fail(db);
+    ExecRaw(db, "begin;");
+    ExecRaw(db, kSchema);
+    ExecRaw(db, "commit;");
+  } catch (...) {
+    sqlite3_close_v2(db);
+    QFile::remove(path);
+    throw;
+  }
+  if (sqlite3_close(db) != SQLITE_OK) {
+    QFile::remove(path);
+    throw DbError("无法关闭新建的数据账套");
+  }
+}
+
+} // namespace datastore

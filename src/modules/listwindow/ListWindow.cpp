@@ -1,0 +1,734 @@
+#include "modules/listwindow/ListWindow.h"
+
+#include "platform/settings.h"
+#include "platform/ui.h"
+#include "platform/vbcolor.h"
+#include "shell/modStart.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <exception>
+
+namespace listwindow {
+
+using platform::PixelsToTwips;
+using platform::TwipsToPixels;
+
+const QString ListWindow::kPlaceholder = QStringLiteral("请在这里输入查找的关键字...");
+const QString ListWindow::kColorSearch = QStringLiteral("标识颜色");
+
+namespace {
+
+constexpr int kBarHeight = 360;
+constexpr int kFootButtonWidth = 540;
+constexpr qint64 kWhite = 16777215;
+
+// Node text of a result item: the group's text & " > " & the record's.
+QString ResultText(const QTreeWidgetItem* node) {
+  return (node->parent() ? node->parent()->text(0) : QString()) + " > " + node->text(0);
+}
+
+QFrame* MakeBar(QWidget* parent, const QString& name) {
+  auto* bar = new QFrame(parent);
+  bar->setObjectName(name);
+  QPalette pal = bar->palette();
+  pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+  bar->setPalette(pal);
+  bar->setAutoFillBackground(true);
+  bar->setFixedHeight(TwipsToPixels(kBarHeight));
+  return bar;
+}
+
+} // namespace
+
+TreeNode::TreeNode(const QString& key, const QString& text, const QIcon& icon)
+    : QTreeWidgetItem(QTreeWidgetItem::UserType), Key(key), text_(text), icon_(icon) {}
+
+QVariant TreeNode::data(int column, int role) const {
+  if (column != 0) return QTreeWidgetItem::data(column, role);
+  switch (role) {
+  case Qt::DisplayRole:
+  case Qt::EditRole: return text_;
+  case Qt::DecorationRole: return icon_;
+  case Qt::BackgroundRole: return back_.isValid() ? QVariant(QBrush(back_)) : QVariant();
+  default: return QTreeWidgetItem::data(column, role);
+  }
+}
+
+void TreeNode::setData(int column, int role, const QVariant& value) {
+  if (column != 0) return QTreeWidgetItem::setData(column, role, value);
+  switch (role) {
+  case Qt::DisplayRole:
+  case Qt::EditRole: text_ = value.toString(); break;
+  case Qt::DecorationRole: icon_ = value.value<QIcon>(); break;
+  case Qt::BackgroundRole: {
+    const QBrush brush = value.value<QBrush>();
+    back_ = value.isValid() && brush.style() != Qt::NoBrush ? brush.color() : QColor();
+    break;
+  }
+  default: return QTreeWidgetItem::setData(column, role, value);
+  }
+  emitDataChanged();
+}
+
+ListWindow::ListWindow(ListWindowParams params, QWidget* parent) : QWidget(parent), params_(std::move(params)) {
+  setObjectName(params_.objectName);
+  combo1BackColor_ = platform::SystemWindowColor();
+
+  picTop = MakeBar(this, "picTop");
+  Image1 = new QLabel(picTop);
+  Image1->setObjectName("Image1");
+  Image1->setGeometry(TwipsToPixels(50), TwipsToPixels(60), TwipsToPixels(240), TwipsToPixels(240));
+  Image1->setPixmap(params_.moduleIcon);
+  Image1->setScaledContents(true);
+  LabTitle = MakeBarButton(picTop, "LabTitle", params_.titleText + "（0）", 345);
+  LabTitle->SetPressable(false);
+  LabTitle->setCursor(Qt::ArrowCursor);
+  LabAllOpen = MakeBarButton(picTop, "LabAllOpen", "展开", params_.allOpenLeft);
+  LabAllClose = MakeBarButton(picTop, "LabAllClose", "收缩", params_.allCloseLeft);
+
+  Combo1 = new QComboBox(this);
+  Combo1->setObjectName("Combo1");
+  Combo1->setEditable(true);
+  Combo1->setInsertPolicy(QComboBox::NoInsert);
+  Combo1->setMaxVisibleItems(10);
+  Combo1->setEditText(kPlaceholder);
+
+  ListView1 = new QTreeWidget(this);
+  ListView1->setObjectName("ListView1");
+  ListView1->hide();
+  ListView1->resize(ListView1->width(), TwipsToPixels(1485));
+
+  TreeView1 = new QTreeWidget(this);
+  TreeView1->setObjectName("TreeView1");
+  TreeView1->setHeaderHidden(true);
+  TreeView1->setUniformRowHeights(true);
+
+  picFoot = MakeBar(this, "picFoot");
+  LabAdd = MakeFootButton("LabAdd", "&N.增加", 100);
+  LabModify = MakeFootButton("LabModify", "&M.修改", 821);
+  LabDelete = MakeFootButton("LabDelete", "&D.删除", 1542);
+  if (!params_.fourthName.isEmpty())
+    FourthButton = MakeFootButton(params_.fourthName, params_.fourthCaption, params_.fourthLeft);
+  labHas = MakeFootButton("labHas", "&H.标识", 2985);
+  LabAd = MakeBarButton(picFoot, "LabAd", QString(), params_.labAdLeft);
+
+  connect(LabAllOpen, &LabelButton::clicked, this, &ListWindow::LabAllOpen_Click);
+  connect(LabAllClose, &LabelButton::clicked, this, &ListWindow::LabAllClose_Click);
+  connect(LabAdd, &LabelButton::clicked, this, &ListWindow::LabAdd_Click);
+  connect(LabModify, &LabelButton::clicked, this, &ListWindow::LabModify_Click);
+  connect(LabDelete, &LabelButton::clicked, this, &ListWindow::LabDelete_Click);
+  if (FourthButton) connect(FourthButton, &LabelButton::clicked, this, &ListWindow::FourthButton_Click);
+  connect(labHas, &LabelButton::clicked, this, &ListWindow::labHas_Click);
+  connect(LabAd, &LabelButton::clicked, this, &ListWindow::LabAd_Click);
+
+  connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
+  connect(Combo1, &QComboBox::editTextChanged, this, [this] { Combo1_Change(); });
+
+  connect(TreeView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { TreeView1_NodeClick(item); });
+  connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+    if (!quiet_ && current) TreeView1_NodeClick(current);
+  });
+  connect(TreeView1, &QTreeWidget::itemDoubleClicked, this, [this] { TreeView1_DblClick(); });
+  connect(ListView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { ListView1_ItemClick(item); });
+  connect(ListView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+    if (!quiet_ && current) ListView1_ItemClick(current);
+  });
+  connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { ListView1_DblClick(); });
+
+  // Key preview: the window sees the keys of all its controls first.
+  qApp->installEventFilter(this);
+}
+
+ListWindow::~ListWindow() {
+  qApp->removeEventFilter(this);
+  // The controls outlive this part of the object: their last signals must not reach it.
+  for (QObject* control : std::initializer_list<QObject*>{Combo1, TreeView1, ListView1}) control->disconnect(this);
+}
+
+LabelButton* ListWindow::MakeBarButton(QWidget* bar, const QString& name, const QString& caption, int left) {
+  auto* button = new LabelButton(caption, bar);
+  button->setObjectName(name);
+  // The design's top of 90 twips assumes a small font; centring keeps any font inside the bar.
+  button->move(TwipsToPixels(left), qMax(0, (bar->height() - button->height()) / 2));
+  return button;
+}
+
+LabelButton* ListWindow::MakeFootButton(const QString& name, const QString& caption, int left) {
+  LabelButton* button = MakeBarButton(picFoot, name, caption, left);
+  button->SetFixedTextWidth(TwipsToPixels(kFootButtonWidth));
+  return button;
+}
+
+TreeNode* ListWindow::Root() const {
+  return TreeView1->topLevelItemCount() ? static_cast<TreeNode*>(TreeView1->topLevelItem(0)) : nullptr;
+}
+
+NodeKind ListWindow::KindOf(const QTreeWidgetItem* node) {
+  if (!node) return NodeKind::None;
+  const QString& key = static_cast<const TreeNode*>(node)->Key;
+  if (key.startsWith('a')) return NodeKind::Root;
+  if (key.startsWith('c')) return NodeKind::Group;
+  if (key.startsWith('_')) return NodeKind::Record;
+  return NodeKind::None;
+}
+
+qint64 ListWindow::RecordId(const QTreeWidgetItem* node) {
+  return static_cast<const TreeNode*>(node)->Key.mid(1).toLongLong();
+}
+
+QColor ListWindow::NodeBackColor(const QTreeWidgetItem* node) const {
+  const QBrush brush = node->background(0);
+  return brush.style() == Qt::NoBrush ? platform::SystemWindowColor() : brush.color();
+}
+
+// ---- set-up -----------------------------------------------------------------------------------
+
+void ListWindow::Form_Load() {
+  LabAd->SetCaption(datastore::clsSystem::AppUrl());
+  LoadSearchHistory();
+  InitTreeView();
+  InitResultList();
+  LoadTree(QString());
+}
+
+void ListWindow::InitTreeView() {
+  TreeView1->setIndentation(TwipsToPixels(200));
+  TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // The selected node stays highlighted when the tree loses the focus.
+  QPalette pal = TreeView1->palette();
+  pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+  pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
+  TreeView1->setPalette(pal);
+}
+
+void ListWindow::InitResultList() {
+  ListView1->clear();
+  ListView1->setColumnCount(1);
+  ListView1->setHeaderLabels({QStringLiteral("查询结果 ")});
+  ListView1->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
+  ListView1->header()->setStretchLastSection(false);
+  ListView1->setColumnWidth(0, TwipsToPixels(6200));
+  ListView1->setRootIsDecorated(false);
+  ListView1->setUniformRowHeights(true);
+  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ListView1->setStyleSheet("QTreeWidget::item { border-right: 1px solid #d4d4d4; border-bottom: 1px solid #d4d4d4; }");
+  QPalette pal = ListView1->palette();
+  pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+  pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
+  ListView1->setPalette(pal);
+}
+
+// ---- the tree ---------------------------------------------------------------------------------
+
+void ListWindow::Register(TreeNode* node) {
+  nodes_.insert(node->Key, node);
+  if (KindOf(node) == NodeKind::Record) {
+    node->Index = static_cast<qsizetype>(records_.size());
+    records_.push_back(node);
+  }
+}
+
+void ListWindow::Forget(TreeNode* node) {
+  for (int i = 0; i < node->childCount(); ++i) Forget(static_cast<TreeNode*>(node->child(i)));
+  auto it = nodes_.find(node->Key);
+  if (it != nodes_.end() && it.value() == node) nodes_.erase(it);
+  if (node->Index >= 0) {
+    records_[node->Index] = nullptr;
+    node->Index = -1;
+    ++removedRecords_;
+  }
+}
+
+void ListWindow::RemoveNode(QTreeWidgetItem* node) {
+  Quiet quiet(quiet_);
+  Forget(static_cast<TreeNode*>(node));
+  delete node;
+  CompactIndex();
+}
+
+void ListWindow::CompactIndex() {
+  if (removedRecords_ < 1024 || removedRecords_ * 2 < static_cast<qint64>(records_.size())) return;
+  std::vector<TreeNode*> live;
+  live.reserve(records_.size() - removedRecords_);
+  for (TreeNode* node : records_) {
+    if (!node) continue;
+    node->Index = static_cast<qsizetype>(live.size());
+    live.push_back(node);
+  }
+  records_.swap(live);
+  removedRecords_ = 0;
+}
+
+void ListWindow::ClearTree() {
+  Quiet quiet(quiet_);
+  // A reload is usually about as big as the tree it replaces.
+  const qsizetype previous = nodes_.size();
+  nodes_.clear();
+  nodes_.reserve(previous);
+  records_.clear();
+  removedRecords_ = 0;
+  TreeView1->clear();
+}
+
+TreeNode* ListWindow::AddGroupNode(const QString& group) {
+  auto* node = new TreeNode("c" + group, group, Image(params_.groupImageKey));
+  Register(node);
+  Root()->addChild(node);
+  return node;
+}
+
+void ListWindow::SelectNode(QTreeWidgetItem* node) {
+  Quiet quiet(quiet_);
+  TreeView1->setCurrentItem(node);
+}
+
+void ListWindow::LoadTree(const QString& strClass) {
+  if (strClass.isEmpty()) {
+    ClearTree();
+    auto* root = new TreeNode("a0", params_.rootText, Image(params_.groupImageKey));
+    Register(root);
+    {
+      Quiet quiet(quiet_);
+      TreeView1->addTopLevelItem(root);
+    }
+    datastore::RowSetPtr rs = GetClass();
+    if (!rs || rs->State() != 1) return;
+    QList<QTreeWidgetItem*> groups;
+    for (; !rs->Eof(); rs->MoveNext()) {
+      const QString group = rs->Fields(params_.classField).toString();
+      if (nodes_.contains("c" + group)) continue;  // one node per group, whatever the rows say
+      auto* node = new TreeNode("c" + group, group, Image(params_.groupImageKey));
+      Register(node);
+      groups.append(node);
+    }
+    rs->Close();
+    {
+      Quiet quiet(quiet_);
+      root->addChildren(groups);
+      root->setExpanded(true);
+    }
+    LoadRecords(QString());
+    return;
+  }
+  if (ClassNodeExists(strClass))
+    RemoveChildNodes(Node("c" + strClass));
+  else
+    AddGroupNode(strClass);
+  LoadRecords(strClass);
+}
+
+void ListWindow::LoadRecords(const QString& strClass) {
+  datastore::RowSetPtr rs = GetRecordSet(strClass);
+  if (rs && rs->State() == 1) {
+    // Children are collected per group and added in one go: far faster than one by one.
+    QHash<TreeNode*, QList<QTreeWidgetItem*>> batches;
+    std::vector<TreeNode*> order;
+    const QIcon recordIcon = Image(params_.recordImageKey);
+    for (; !rs->Eof(); rs->MoveNext()) {
+      TreeNode* parent = Node("c" + RecordClass(*rs));
+      // A row whose group has no node cannot be placed.
+      if (!parent || KindOf(parent) != NodeKind::Group) continue;
+      const QString key = "_" + rs->Fields(params_.idField).toString();
+      TreeNode*& slot = nodes_[key];
+      if (slot) continue;  // already shown
+      auto* node = new TreeNode(key, RecordNodeText(*rs), recordIcon);
+      slot = node;
+      node->Tag = RecordNodeTag(*rs);
+      const QVariant mark = rs->Fields(params_.markField);
+      bool ok = false;
+      const qint64 color = mark.isNull() ? 0 : mark.toString().trimmed().toLongLong(&ok);
+      if (ok) node->setBackground(0, platform::ColorFromVb(color));
+      node->Index = static_cast<qsizetype>(records_.size());
+      records_.push_back(node);
+      auto& batch = batches[parent];
+      if (batch.isEmpty()) order.push_back(parent);
+      batch.append(node);
+    }
+    rs->Close();
+    Quiet quiet(quiet_);
+    for (TreeNode* parent : order) parent->addChildren(batches.value(parent));
+  }
+
+  QTreeWidgetItem* selected = nullptr;
+  if (!strClass.isEmpty())
+    selected = Node("c" + strClass);
+  else if (TreeNode* root = Root())
+    selected = root->childCount() ? root->child(0) : root;
+  if (selected) {
+    SelectNode(selected);
+    selected->setExpanded(true);
+    TreeView1_NodeClick(selected);
+  }
+  ShowRecordCount();
+}
+
+void ListWindow::RemoveChildNodes(QTreeWidgetItem* node) {
+  if (!node || node->childCount() == 0) return;
+  Quiet quiet(quiet_);
+  const QList<QTreeWidgetItem*> children = node->takeChildren();
+  for (QTreeWidgetItem* child : children) {
+    Forget(static_cast<TreeNode*>(child));
+    delete child;
+  }
+  CompactIndex();
+}
+
+bool ListWindow::ClassNodeExists(const QString& strClass) const {
+  const TreeNode* root = Root();
+  if (!root || root->childCount() == 0) return false;
+  const TreeNode* node = Node("c" + strClass);
+  return node && node->parent() == root && node->text(0) == strClass;
+}
+
+void ListWindow::SetTitleCount(qint64 count) {
+  recordCountTag_ = count;
+  LabTitle->SetCaption(params_.titleText + "[" + QString::number(count) + "]");
+}
+
+void ListWindow::ShowRecordCount() {
+  SetTitleCount(static_cast<qint64>(records_.size()) - removedRecords_);
+}
+
+// ---- search box, result list and history ------------------------------------------------------
+
+void ListWindow::SetCombo1BackColor(const QColor& color) {
+  combo1BackColor_ = color;
+  QPalette pal = Combo1->palette();
+  pal.setColor(QPalette::Base, color);
+  Combo1->setPalette(pal);
+  if (Combo1->lineEdit()) Combo1->lineEdit()->setPalette(pal);
+}
+
+void ListWindow::PlaceTree() {
+  const int m50 = TwipsToPixels(50);
+  const int top = ListView1->isHidden() ? Combo1->y() + Combo1->height() + m50
+                                        : ListView1->y() + ListView1->height() + m50;
+  TreeView1->setGeometry(m50, top, Combo1->width(), qMax(0, picFoot->y() - m50 - top));
+}
+
+void ListWindow::Combo1_KeyPress(int keyAscii) {
+  if (TreeView1->topLevelItemCount() == 0 || keyAscii != 13 || Combo1->currentText().isEmpty()) return;
+  {
+    Quiet quiet(quiet_);
+    ListView1->clear();
+  }
+  if (Combo1->currentText() == kColorSearch)
+    SearchByColor();
+  else
+    SearchByKeyword();
+  if (ListView1->isHidden()) {
+    ListView1->show();
+    PlaceTree();
+  }
+  if (ListView1->topLevelItemCount() > 0) {
+    AddSearchHistory(Combo1->currentText());
+    QTreeWidgetItem* first = ListView1->topLevelItem(0);
+    {
+      Quiet quiet(quiet_);
+      ListView1->setCurrentItem(first);
+    }
+    ListView1_ItemClick(first);
+  }
+}
+
+void ListWindow::Combo1_Click() { Combo1_KeyPress(13); }
+
+void ListWindow::Combo1_Change() {
+  if (!ListView1->isHidden() && Combo1->currentText().isEmpty()) {
+    ListView1->hide();
+    PlaceTree();
+  }
+}
+
+void ListWindow::Combo1_LostFocus() {
+  if (!Combo1->currentText().isEmpty()) return;
+  SetCombo1BackColor(platform::SystemWindowColor());
+  Combo1->setEditText(kPlaceholder);
+}
+
+void ListWindow::AddResultItems(const std::vector<TreeNode*>& hits) {
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(hits.size()));
+  for (TreeNode* node : hits) items.append(new TreeNode(node->Key, ResultText(node), node->icon(0)));
+  Quiet quiet(quiet_);
+  ListView1->addTopLevelItems(items);
+}
+
+void ListWindow::SearchByKeyword() {
+  SetCombo1BackColor(platform::SystemWindowColor());
+  const QString text = Combo1->currentText();
+  std::vector<TreeNode*> hits;
+  for (TreeNode* node : records_)
+    if (node && node->text(0).contains(text, Qt::CaseInsensitive)) hits.push_back(node);
+  AddResultItems(hits);
+}
+
+void ListWindow::SearchByColor() {
+  const std::optional<QColor> chosen = platform::ColorDialog(combo1BackColor_);
+  if (!chosen) return;
+  SetCombo1BackColor(*chosen);
+  const qint64 color = platform::ColorToVb(*chosen);
+  const TreeNode* root = Root();
+  if (!root) return;
+  const qint64 unmarked = platform::ColorToVb(NodeBackColor(root));
+  std::vector<TreeNode*> hits;
+  for (TreeNode* node : records_) {
+    if (!node) continue;
+    const qint64 back = platform::ColorToVb(NodeBackColor(node));
+    if (color == kWhite ? back == unmarked : back == color) hits.push_back(node);
+  }
+  AddResultItems(hits);
+}
+
+void ListWindow::ListView1_ItemClick(QTreeWidgetItem* item) {
+  if (!item || !ListView1->currentItem()) return;
+  if (TreeNode* node = Node(static_cast<TreeNode*>(ListView1->currentItem())->Key)) SelectNode(node);
+}
+
+void ListWindow::ListView1_DblClick() { TreeView1_DblClick(); }
+
+void ListWindow::AddSearchHistory(const QString& strText) {
+  if (Combo1->findText(strText, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0) return;
+  // Adding an entry must not replace what the box shows.
+  const QString shown = Combo1->currentText();
+  const QSignalBlocker block(Combo1);
+  Combo1->addItem(strText);
+  Combo1->setEditText(shown);
+}
+
+void ListWindow::LoadSearchHistory() {
+  const QString shown = Combo1->currentText();
+  const QSignalBlocker block(Combo1);
+  for (int n = 10; n >= 1; --n) {
+    const QString entry = platform::GetSetting(params_.historySection, "Down" + QString::number(n), "");
+    if (!entry.isEmpty()) Combo1->addItem(entry);
+  }
+  Combo1->setEditText(shown);
+}
+
+void ListWindow::Form_Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  int k = 1;
+  for (int i = Combo1->count() - 1; i >= 0 && k <= 10; --i, ++k)
+    platform::SaveSetting(params_.historySection, "Down" + QString::number(k), Combo1->itemText(i));
+}
+
+// ---- layout and keys --------------------------------------------------------------------------
+
+void ListWindow::Form_Resize() {
+  if (isMinimized() || window()->isMinimized()) return;
+  const int m50 = TwipsToPixels(50);
+  const int m100 = TwipsToPixels(100);
+  const int w = width();
+  const int h = height();
+  picTop->setGeometry(m50, m50, qMax(0, w - m100), picTop->height());
+  LabAllClose->move(picTop->width() - m100 - LabAllClose->width(), LabAllClose->y());
+  LabAllOpen->move(LabAllClose->x() - m50 - LabAllOpen->width(), LabAllOpen->y());
+  picFoot->setGeometry(m50, h - m50 - picFoot->height(), picTop->width(), picFoot->height());
+  Combo1->setGeometry(m50, picTop->y() + picTop->height() + m50, qMax(0, w - m100), Combo1->sizeHint().height());
+  ListView1->setGeometry(m50, Combo1->y() + Combo1->height() + m50, Combo1->width(), TwipsToPixels(1485));
+  PlaceTree();
+  LabAd->move(picFoot->width() - LabAd->width() - m100, LabAd->y());
+  LabAd->setVisible(PixelsToTwips(labHas->x() + labHas->width()) + 181 <= PixelsToTwips(LabAd->x()));
+}
+
+bool ListWindow::Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift) {
+  if ((shift & ~Qt::KeypadModifier) != Qt::ControlModifier) return false;
+  if (params_.fourthKey != 0 && keyCode == params_.fourthKey) {
+    FourthButton_Click();
+    return true;
+  }
+  switch (keyCode) {
+  case Qt::Key_N: LabAdd_Click(); return true;
+  case Qt::Key_M: LabModify_Click(); return true;
+  case Qt::Key_D: LabDelete_Click(); return true;
+  case Qt::Key_R: LoadTree(QString()); return true;
+  case Qt::Key_H: labHas_Click(); return true;
+  default: return false;
+  }
+}
+
+bool ListWindow::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::KeyPress && type != QEvent::FocusOut) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || (widget != this && !isAncestorOf(widget))) return false;
+  if (type == QEvent::FocusOut) {
+    if (widget == Combo1 && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) Combo1_LostFocus();
+    return false;
+  }
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (Form_KeyDown(key->key(), key->modifiers())) return true;
+  const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+  if (enter && !(key->modifiers() & Qt::ControlModifier) && (widget == Combo1 || widget == Combo1->lineEdit())) {
+    // Handled here, so the box's own Enter handling cannot run the search a second time.
+    Combo1_KeyPress(13);
+    return true;
+  }
+  return false;
+}
+
+void ListWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Form_Resize();
+}
+
+void ListWindow::closeEvent(QCloseEvent* event) {
+  Form_Unload();
+  event->accept();
+}
+
+// ---- commands ---------------------------------------------------------------------------------
+
+void ListWindow::TreeView1_NodeClick(QTreeWidgetItem* node) {
+  const NodeKind kind = KindOf(node);
+  if (kind == NodeKind::None) return;
+  const Enabling& rule = kind == NodeKind::Root    ? params_.rootEnabling
+                         : kind == NodeKind::Group ? params_.groupEnabling
+                                                   : params_.recordEnabling;
+  LabModify->setEnabled(rule.modify);
+  LabDelete->setEnabled(rule.remove);
+  labHas->setEnabled(rule.mark);
+  if (FourthButton && rule.fourth) FourthButton->setEnabled(*rule.fourth);
+}
+
+void ListWindow::TreeView1_DblClick() {
+  if (KindOf(TreeView1->currentItem()) == NodeKind::Record) RecordDoubleClick();
+}
+
+void ListWindow::RecordDoubleClick() { LabModify_Click(); }
+
+void ListWindow::FourthButton_Click() {}
+
+void ListWindow::LabAllOpen_Click() {
+  TreeNode* root = Root();
+  if (!root) return;
+  root->setExpanded(true);
+  for (int i = 0; i < root->childCount(); ++i) root->child(i)->setExpanded(true);
+}
+
+void ListWindow::LabAllClose_Click() {
+  TreeNode* root = Root();
+  if (!root) return;
+  root->setExpanded(true);
+  for (int i = 0; i < root->childCount(); ++i) root->child(i)->setExpanded(false);
+}
+
+void ListWindow::ExecModal(QDialog& dialog) {
+  modStart::HideMainForm();
+  dialog.exec();
+  modStart::ShowMainForm();
+}
+
+void ListWindow::LabAdd_Click() {
+  const QString saved = ShowAddDialog();
+  if (!saved.isEmpty()) LoadTree(saved);
+}
+
+void ListWindow::LabModify_Click() {
+  auto* node = static_cast<TreeNode*>(TreeView1->currentItem());
+  const NodeKind kind = KindOf(node);
+  if (kind == NodeKind::Group) {
+    if (!params_.canRenameGroup) return;
+    const QString oldName = node->text(0);
+    const QString newName = platform::InputBox("请您输入新的分类名称：", "修改分类", oldName);
+    if (newName.isEmpty() || newName == oldName) return;
+    if (!ModifyClass(newName, oldName)) return;
+    if (ClassNodeExists(newName)) {
+      LoadTree(QString());
+      return;
+    }
+    nodes_.remove(node->Key);
+    node->Key = "c" + newName;
+    node->setText(0, newName);
+    nodes_.insert(node->Key, node);
+    return;
+  }
+  if (kind != NodeKind::Record) return;
+  const QString key = node->Key;
+  const QString saved = ShowModifyDialog(RecordId(node));
+  if (saved.isEmpty()) return;
+  // The dialog may have moved the record to another group: drop it here, reload its new group.
+  if (TreeNode* current = Node(key)) {
+    QTreeWidgetItem* group = current->parent();
+    RemoveNode(group && group->childCount() == 1 && KindOf(group) == NodeKind::Group ? group : current);
+  }
+  LoadTree(saved);
+  if (TreeNode* again = Node(key)) SelectNode(again);
+}
+
+bool ListWindow::ModifyClass(const QString&, const QString&) { return false; }
+
+QString ListWindow::RecordClass(datastore::RowSet& rs) { return rs.Fields(params_.groupField).toString(); }
+
+QString ListWindow::RecordNodeTag(datastore::RowSet&) { return QString(); }
+
+void ListWindow::LabDelete_Click() {
+  auto* node = static_cast<TreeNode*>(TreeView1->currentItem());
+  const NodeKind kind = KindOf(node);
+  if (kind != NodeKind::Group && kind != NodeKind::Record) return;
+  try {
+    const auto ask = [&](const QString& tail) {
+      return platform::MsgBox("确定要删除 " + node->text(0) + tail, platform::MsgButtons::YesNo,
+                              platform::MsgIcon::Question, "确认删除") == platform::MsgResult::Yes;
+    };
+    if (kind == NodeKind::Group) {
+      if (!ask(params_.groupDeleteTail)) return;
+      const QString group = node->text(0);
+      if (!DeleteClass(group)) return;
+      if (!ListView1->isHidden() && ListView1->topLevelItemCount() > 0) {
+        const QString prefix = group + " > ";
+        Quiet quiet(quiet_);
+        for (int i = ListView1->topLevelItemCount() - 1; i >= 0; --i)
+          if (ListView1->topLevelItem(i)->text(0).startsWith(prefix)) delete ListView1->takeTopLevelItem(i);
+      }
+      RemoveNode(node);
+      ShowRecordCount();
+      return;
+    }
+    if (!ask(params_.recordDeleteTail)) return;
+    if (!Delete(RecordId(node))) return;
+    if (!ListView1->isHidden()) {
+      Quiet quiet(quiet_);
+      for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        if (static_cast<TreeNode*>(ListView1->topLevelItem(i))->Key == node->Key) {
+          delete ListView1->takeTopLevelItem(i);
+          break;
+        }
+    }
+    QTreeWidgetItem* group = node->parent();
+    RemoveNode(group && group->childCount() == 1 && KindOf(group) == NodeKind::Group ? group : node);
+    SetTitleCount(recordCountTag_ - 1);
+  } catch (const std::exception& e) {
+    platform::MsgBox("执行该操作时发生错误，" + QString::fromUtf8(e.what()), platform::MsgButtons::OK,
+                     platform::MsgIcon::Critical, "发生错误");
+  }
+}
+
+void ListWindow::labHas_Click() {
+  auto* node = static_cast<TreeNode*>(TreeView1->currentItem());
+  if (KindOf(node) != NodeKind::Record) return;
+  const std::optional<QColor> chosen = platform::ColorDialog(NodeBackColor(node));
+  if (!chosen) return;
+  const qint64 color = platform::ColorToVb(*chosen);
+  if (!ModifyColor(RecordId(node), QString::number(color))) return;
+  if (color == kWhite)
+    node->setBackground(0, Root()->background(0));
+  else
+    node->setBackground(0, platform::ColorFromVb(color));
+}
+
+void ListWindow::LabAd_Click() { modStart::OpenWebPage(QString()); }
+
+} // namespace listwindow

@@ -1,0 +1,463 @@
+#include "modules/notes/frmNotesEdit.h"
+
+#include "platform/settings.h"
+#include "platform/textfile.h"
+#include "platform/ui.h"
+#include "platform/vb.h"
+#include "platform/vbcolor.h"
+#include "shell/modStart.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextCursor>
+
+namespace {
+
+// Design places in twips.
+constexpr double kMargin = 165;          // cobClass.Left, the margin of every side
+constexpr double kTitleLeft = 1710;
+constexpr double kContentTop = 1800;
+constexpr double kButtonWidth = 1095;
+constexpr double kButtonHeight = 375;
+constexpr double kGap = 100;
+constexpr double kPanelHeight = 1050;
+constexpr double kLineY = 1020;
+constexpr double kMinClientWidth = 3510;
+constexpr double kMinClientHeight = 5000;
+// The window is 7725 x 6135 around a client area of 7605 x 5625: the stored width and height
+// are the window's, so the frame of the design is added and taken off again.
+constexpr double kDesignWidth = 7725;
+constexpr double kDesignHeight = 6135;
+constexpr double kFrameWidth = kDesignWidth - 7605;
+constexpr double kFrameHeight = kDesignHeight - 5625;
+
+const char* const kTextFilter = "文本文件(*.txt)|*.txt|所有文件(*.*)|*.*";
+
+int Px(double twips) { return platform::TwipsToPixels(twips); }
+
+void Place(QWidget* w, double left, double top, double width, double height) {
+  w->setGeometry(Px(left), Px(top), Px(width), Px(height));
+}
+
+// Positions and sizes are kept as the text of a single-precision number of twips.
+QString SingleText(double twips) { return vb::CStr(QString::number(twips, 'g', 7).toDouble()); }
+
+double OptionTwips(const QString& key, double defaultValue) {
+  const auto value = vb::CDbl(platform::GetSetting("Option", key, SingleText(defaultValue)));
+  return value ? *value : defaultValue;
+}
+
+QString BoolText(bool value) { return value ? "True" : "False"; }
+
+// A stored "True"/"False"; anything else leaves the current value.
+bool FontFlag(const QString& key, bool current) {
+  const QString value = platform::GetSetting("Notes", key, BoolText(current));
+  if (value.compare("True", Qt::CaseInsensitive) == 0) return true;
+  if (value.compare("False", Qt::CaseInsensitive) == 0) return false;
+  return current;
+}
+
+QString ToDisplay(QString text) { return text.replace("\r\n", "\n"); }
+
+class LineEditInput : public datastore::TextInput {
+public:
+  explicit LineEditInput(QLineEdit* edit) : edit_(edit) {}
+  QString Text() const override { return edit_->text(); }
+  void SetFocus() override { edit_->setFocus(); }
+
+private:
+  QLineEdit* edit_;
+};
+
+} // namespace
+
+frmNotesEdit::frmNotesEdit(QWidget* parent) : QDialog(parent) {
+  setObjectName("frmNotesEdit");
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                 Qt::WindowCloseButtonHint);
+  setWindowTitle("常用资料笔记编辑");
+  setSizeGripEnabled(true);
+
+  Picture1 = new QFrame(this);
+  Picture1->setObjectName("Picture1");
+  Picture1->setAutoFillBackground(true);
+  QPalette white = Picture1->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  Picture1->setPalette(white);
+
+  Label3 = new QLabel("常用资料笔记编辑", Picture1);
+  Label3->setObjectName("Label3");
+  QFont bold = Label3->font();
+  bold.setBold(true);
+  Label3->setFont(bold);
+
+  Label4 = new QLabel("您可以单击标题栏中的最大化增加窗口大小", Picture1);
+  Label4->setObjectName("Label4");
+
+  labFont = new QLabel("字体设置", Picture1);
+  labFont->setObjectName("labFont");
+  QFont underlined = labFont->font();
+  underlined.setUnderline(true);
+  labFont->setFont(underlined);
+  QPalette blue = labFont->palette();
+  blue.setColor(QPalette::WindowText, Qt::blue);
+  labFont->setPalette(blue);
+  labFont->setCursor(Qt::PointingHandCursor);
+
+  Line1 = new QFrame(Picture1);
+  Line1->setObjectName("Line1");
+  Line1->setAutoFillBackground(true);
+  QPalette grey = Line1->palette();
+  grey.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+  Line1->setPalette(grey);
+
+  cobClass = new QComboBox(this);
+  cobClass->setObjectName("cobClass");
+  cobClass->setEditable(true);
+  cobClass->setInsertPolicy(QComboBox::NoInsert);
+
+  txtTitle = new QLineEdit(this);
+  txtTitle->setObjectName("txtTitle");
+  txtTitle->setMaxLength(100);
+
+  txtContent = new QPlainTextEdit(this);
+  txtContent->setObjectName("txtContent");
+  txtContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  txtContent->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  txtContent->setTabChangesFocus(true);
+
+  auto button = [this](const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(name);
+    // No default button: Enter never saves.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+  };
+  cmdOk = button("cmdOk", "保存(&S)");
+  cmdCancel = button("cmdCancel", "取消(&C)");
+  cmdExp = button("cmdExp", "导出(&E)");
+  cmdImp = button("cmdImp", "导入(&I)");
+  cmdFind = button("cmdFind", "查找(&F)");
+  cmdFind->setToolTip("按 Ctrl+F 查找下一个！");
+
+  setTabOrder(cobClass, txtTitle);
+  setTabOrder(txtTitle, txtContent);
+  setTabOrder(txtContent, cmdOk);
+  setTabOrder(cmdOk, cmdCancel);
+  setTabOrder(cmdCancel, cmdExp);
+  setTabOrder(cmdExp, cmdImp);
+  setTabOrder(cmdImp, cmdFind);
+
+  connect(cmdOk, &QPushButton::clicked, this, &frmNotesEdit::cmdOk_Click);
+  connect(cmdCancel, &QPushButton::clicked, this, &frmNotesEdit::cmdCancel_Click);
+  connect(cmdExp, &QPushButton::clicked, this, &frmNotesEdit::cmdExp_Click);
+  connect(cmdImp, &QPushButton::clicked, this, &frmNotesEdit::cmdImp_Click);
+  connect(cmdFind, &QPushButton::clicked, this, &frmNotesEdit::cmdFind_Click);
+
+  // Key preview: every field passes its keys through eventFilter first.
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+  modStart::EnterToTab(cobClass);
+  modStart::EnterToTab(txtTitle);
+  modStart::SelectAllOnFocus(txtTitle);
+
+  setMinimumSize(Px(kMinClientWidth), Px(kMinClientHeight));
+  PlaceControls();
+  Form_Load();
+}
+
+frmNotesEdit::~frmNotesEdit() = default;
+
+void frmNotesEdit::SetContent(const QString& text) { txtContent->setPlainText(ToDisplay(text)); }
+
+QString frmNotesEdit::Content() const { return txtContent->toPlainText().replace("\n", "\r\n"); }
+
+void frmNotesEdit::PlaceControls() {
+  Place(Picture1, 0, 0, 7605, kPanelHeight);
+  Label3->move(Px(270), Px(285));
+  Label3->adjustSize();
+  Label4->move(Px(270), Px(555));
+  Label4->adjustSize();
+  labFont->move(Px(3885), Px(555));
+  labFont->adjustSize();
+  Place(Line1, 0, kLineY, 7605, 15);
+  Place(cobClass, kMargin, 1305, 1425, 300);
+  Place(txtTitle, kTitleLeft, 1320, 5685, 270);
+  Place(txtContent, kMargin, kContentTop, 7275, 2790);
+  Place(cmdOk, 5025, 5175, kButtonWidth, kButtonHeight);
+  Place(cmdCancel, 6270, 5175, kButtonWidth, kButtonHeight);
+  Place(cmdExp, 255, 5145, kButtonWidth, kButtonHeight);
+  Place(cmdImp, 1440, 5130, kButtonWidth, kButtonHeight);
+  Place(cmdFind, 2715, 5100, kButtonWidth, kButtonHeight);
+}
+
+void frmNotesEdit::Form_Load() {
+  modStart::SetTopMost(this, true);
+
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->geometry() : QRect();
+  const double left = OptionTwips("NotesLeft", (platform::PixelsToTwips(area.width()) - kDesignWidth) / 2);
+  const double top = OptionTwips("NotesTop", (platform::PixelsToTwips(area.height()) - kDesignHeight) / 2);
+  const double width = OptionTwips("NotesWidth", kDesignWidth);
+  const double height = OptionTwips("NotesHeight", kDesignHeight);
+  move(Px(left), Px(top));
+  resize(Px(width - kFrameWidth), Px(height - kFrameHeight));
+
+  LoadFontSettings();
+
+  if (datastore::RowSetPtr rs = modStart::objDate().Notes_GetClass(); rs && rs->State() == 1) {
+    for (; !rs->Eof(); rs->MoveNext()) {
+      const QVariant value = rs->Fields("notesclass");
+      if (!value.isNull()) cobClass->addItem(value.toString());
+    }
+    rs->Close();
+    cobClass->setCurrentText(platform::GetSetting("Option", "NotesClass", ""));
+  }
+
+  txtTitle->setText("无相关的主题");
+  SavedClass = "";
+}
+
+void frmNotesEdit::LoadFontSettings() {
+  QFont font = txtContent->font();
+  font.setBold(FontFlag("FontBold", font.bold()));
+  font.setItalic(FontFlag("FontItalic", font.italic()));
+  const QString name = platform::GetSetting("Notes", "FontName", font.family());
+  if (!vb::Trim(name).isEmpty()) font.setFamily(name);
+  const auto size = vb::CDbl(platform::GetSetting("Notes", "FontSize", vb::CStr(font.pointSizeF())));
+  if (size && *size > 0) font.setPointSizeF(*size);
+  font.setStrikeOut(FontFlag("FontStrikethru", font.strikeOut()));
+  font.setUnderline(FontFlag("FontUnderline", font.underline()));
+  txtContent->setFont(font);
+}
+
+void frmNotesEdit::cmdOk_Click() {
+  datastore::clsDate& db = modStart::objDate();
+  LineEditInput title(txtTitle);
+  if (!db.IsCheckInputTrue(title, "资料标题", true, false, false, true)) return;
+
+  const QString strClass = cobClass->currentText();
+  if (strClass.isEmpty()) {
+    platform::MsgBox("条件不足：[资料分类] 不允许为空，请您输入！", platform::MsgButtons::OK,
+                     platform::MsgIcon::Exclamation, "条件不足");
+    cobClass->setFocus();
+    return;
+  }
+
+  const QString strTitle = txtTitle->text();
+  if (!Tag.isEmpty()) {
+    // The note keeps its own title without a duplicate question.
+    if (strTitle != TitleTag && db.Notes_CheckTitle(strTitle)) {
+      txtTitle->setFocus();
+      return;
+    }
+    if (db.Notes_Modify(Tag.toLongLong(), strTitle, Content(), strClass) < 1) return;
+  } else {
+    if (db.Notes_CheckTitle(strTitle)) {
+      txtTitle->setFocus();
+      return;
+    }
+    if (db.Notes_Add(strTitle, Content(), strClass, "") < 1) return;
+  }
+
+  SavedClass = strClass;
+  platform::SaveSetting("Option", "NotesClass", strClass);
+  accept();
+}
+
+void frmNotesEdit::cmdCancel_Click() { reject(); }
+
+void frmNotesEdit::cmdFind_Click() {
+  const QString answer = platform::InputBox("请您输入要查找的关键字：", "查找：按 Ctrl+F 查找下一个",
+                                            platform::GetSetting("Temp", "NotesFind", ""));
+  if (answer.isEmpty()) return;
+  platform::SaveSetting("Temp", "NotesFind", answer);
+  FindTag = answer;
+  FindNext();
+}
+
+void frmNotesEdit::FindNext() {
+  if (FindTag.isEmpty()) {
+    cmdFind_Click();
+    return;
+  }
+  txtContent->setFocus();
+  // Each Yes to the question starts over from the top; the loop ends with a match or a No.
+  for (;;) {
+    const QString text = txtContent->toPlainText();
+    const qsizetype from = txtContent->textCursor().selectionEnd();
+    const qsizetype found = text.indexOf(FindTag, from, Qt::CaseInsensitive);
+    if (found >= 0) {
+      QTextCursor cursor = txtContent->textCursor();
+      cursor.setPosition(static_cast<int>(found));
+      cursor.setPosition(static_cast<int>(found + FindTag.length()), QTextCursor::KeepAnchor);
+      txtContent->setTextCursor(cursor);
+      txtContent->setFocus();
+      return;
+    }
+    if (platform::MsgBox("在当前位置以下没有找到匹配的字符串,是否从头开始吗?", platform::MsgButtons::YesNo,
+                         platform::MsgIcon::Question, "查找") != platform::MsgResult::Yes)
+      return;
+    QTextCursor cursor = txtContent->textCursor();
+    cursor.setPosition(0);
+    txtContent->setTextCursor(cursor);
+  }
+}
+
+void frmNotesEdit::cmdExp_Click() {
+  platform::FileDialogRequest request;
+  request.title = "导出内容";
+  request.fileName = txtTitle->text();
+  request.filter = kTextFilter;
+  request.save = true;
+  request.overwritePrompt = true;
+  request.mustExist = false;
+  const std::optional<QString> file = platform::FileDialog(request);
+  if (!file) return;
+
+  const QString error = platform::WriteTextFile(*file, Content());
+  if (!error.isEmpty()) {
+    platform::MsgBox("将内容导出过程中发生错误，" + error, platform::MsgButtons::OK, platform::MsgIcon::Critical,
+                     "发生错误");
+    return;
+  }
+  if (platform::MsgBox("已将内容导出到 " + *file + " 文件中，是否打开？", platform::MsgButtons::YesNo,
+                       platform::MsgIcon::Question, "是否打开") == platform::MsgResult::Yes)
+    platform::ShellOpen(*file);
+}
+
+void frmNotesEdit::cmdImp_Click() {
+  platform::FileDialogRequest request;
+  request.filter = kTextFilter;
+  request.mustExist = true;
+  const std::optional<QString> file = platform::FileDialog(request);
+  if (!file) return;
+
+  const platform::TextFileResult result = platform::ReadTextFile(*file);
+  if (!result.ok) {
+    platform::MsgBox("导入文本文件时发生错误，" + result.error, platform::MsgButtons::OK,
+                     platform::MsgIcon::Critical, "发生错误");
+    return;
+  }
+  // Replaces the selection, or inserts at the caret when nothing is selected.
+  txtContent->insertPlainText(ToDisplay(result.text));
+}
+
+void frmNotesEdit::labFont_Click() {
+  const std::optional<platform::FontChoice> choice =
+      platform::FontDialog(platform::FontChoice::FromFont(txtContent->font()));
+  if (!choice) return;
+  QFont font = txtContent->font();
+  choice->ApplyTo(font);
+  txtContent->setFont(font);
+  platform::SaveSetting("Notes", "FontName", choice->name);
+  platform::SaveSetting("Notes", "FontBold", BoolText(choice->bold));
+  platform::SaveSetting("Notes", "FontItalic", BoolText(choice->italic));
+  platform::SaveSetting("Notes", "FontSize", vb::CStr(choice->size));
+  platform::SaveSetting("Notes", "FontStrikethru", BoolText(choice->strikethrough));
+  platform::SaveSetting("Notes", "FontUnderline", BoolText(choice->underline));
+}
+
+void frmNotesEdit::Form_Resize() {
+  if (isMinimized()) return;
+  // The minimum size of the window keeps the client area at 3510 x 5000 twips or more.
+  const double width = platform::PixelsToTwips(this->width());
+  const double height = platform::PixelsToTwips(this->height());
+
+  Picture1->resize(Px(width), Px(kPanelHeight));
+  Line1->resize(Px(width), Line1->height());
+
+  txtTitle->resize(Px(width - kTitleLeft - kMargin), txtTitle->height());
+
+  const double cancelTop = height - 200 - kButtonHeight;
+  const double cancelLeft = width - kMargin - kButtonWidth;
+  Place(cmdCancel, cancelLeft, cancelTop, kButtonWidth, kButtonHeight);
+
+  double okLeft = cancelLeft - kGap - kButtonWidth;
+  double okWidth = kButtonWidth;
+
+  const double expLeft = kMargin;
+  const double impLeft = expLeft + kButtonWidth + kGap;
+  const double findLeft = impLeft + kButtonWidth + kGap;
+  Place(cmdExp, expLeft, cancelTop, kButtonWidth, kButtonHeight);
+  Place(cmdImp, impLeft, cancelTop, kButtonWidth, kButtonHeight);
+  Place(cmdFind, findLeft, cancelTop, kButtonWidth, kButtonHeight);
+  // Each one stays only while it keeps 100 twips clear of the save button.
+  cmdFind->setVisible(findLeft + kButtonWidth + kGap <= okLeft);
+  cmdImp->setVisible(impLeft + kButtonWidth + kGap <= okLeft);
+  cmdExp->setVisible(expLeft + kButtonWidth + kGap <= okLeft);
+  if (cmdFind->isHidden() && cmdImp->isHidden() && cmdExp->isHidden()) {
+    okLeft = kMargin;
+    okWidth = cancelLeft - kGap - kMargin;
+  }
+  Place(cmdOk, okLeft, cancelTop, okWidth, kButtonHeight);
+
+  Place(txtContent, kMargin, kContentTop, width - 2 * kMargin, cancelTop - 200 - kContentTop);
+}
+
+void frmNotesEdit::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  Form_Resize();
+}
+
+bool frmNotesEdit::Form_KeyDown(QKeyEvent* event) {
+  if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier) return false;
+  switch (event->key()) {
+  case Qt::Key_F:
+    FindNext();
+    return true;
+  case Qt::Key_Return:
+  case Qt::Key_Enter:
+    cmdOk_Click();
+    return true;
+  default:
+    return false;
+  }
+}
+
+void frmNotesEdit::keyPressEvent(QKeyEvent* event) {
+  if (Form_KeyDown(event)) return;
+  // Esc reaches QDialog, which rejects: the unload runs through done().
+  QDialog::keyPressEvent(event);
+}
+
+bool frmNotesEdit::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == txtContent && key->modifiers() == Qt::ControlModifier && key->key() == Qt::Key_A) {
+      txtContent->selectAll();
+      return true;
+    }
+    return Form_KeyDown(key);
+  }
+  if (watched == labFont && event->type() == QEvent::MouseButtonRelease) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton && labFont->rect().contains(mouse->position().toPoint())) {
+      labFont_Click();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void frmNotesEdit::Form_Unload() {
+  // A maximised or minimised window keeps the last normal place.
+  if (isMaximized() || isMinimized()) return;
+  platform::SaveSetting("Option", "NotesLeft", SingleText(platform::PixelsToTwips(x())));
+  platform::SaveSetting("Option", "NotesTop", SingleText(platform::PixelsToTwips(y())));
+  platform::SaveSetting("Option", "NotesWidth", SingleText(platform::PixelsToTwips(width()) + kFrameWidth));
+  platform::SaveSetting("Option", "NotesHeight", SingleText(platform::PixelsToTwips(height()) + kFrameHeight));
+}
+
+void frmNotesEdit::done(int result) {
+  Form_Unload();
+  QDialog::done(result);
+}

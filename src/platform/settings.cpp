@@ -1,0 +1,57 @@
+#include "platform/settings.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringList>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+std::mutex pathMutex;
+QString customPath; // empty: the per-user default
+
+QString DefaultPath() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/Almanor/Almanor.ini");
+}
+
+QString GroupKey(const QString& section, const QString& key) { return section + u'/' + key; }
+
+} // namespace
+
+QString SettingsFile() {
+  std::lock_guard lock(pathMutex);
+  return customPath.isEmpty() ? DefaultPath() : customPath;
+}
+
+void SetSettingsFile(const QString& path) {
+  std::lock_guard lock(pathMutex);
+  customPath = path;
+}
+
+QString GetSetting(const QString& section, const QString& key, const QString& defaultValue) {
+  QSettings settings(SettingsFile(), QSettings::IniFormat);
+  const QVariant value = settings.value(GroupKey(section, key));
+  if (!value.isValid())
+    return defaultValue;
+  // A hand-edited value with unquoted commas reads back as a list; keep its text.
+  if (value.metaType().id() == QMetaType::QStringList)
+    return value.toStringList().join(u',');
+  return value.toString();
+}
+
+void SaveSetting(const QString& section, const QString& key, const QString& value) {
+  QSettings settings(SettingsFile(), QSettings::IniFormat);
+  settings.setValue(GroupKey(section, key), value);
+  settings.sync(); // another process (or a second instance) reads the file
+}
+
+void DeleteSetting(const QString& section, const QString& key) {
+  QSettings settings(SettingsFile(), QSettings::IniFormat);
+  settings.remove(GroupKey(section, key));
+  settings.sync();
+}
+
+} // namespace platform

@@ -1,0 +1,120 @@
+#include "platform/widgets/widgetui.h"
+
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace platform {
+
+namespace {
+
+QMessageBox::Icon ToQtIcon(MsgIcon icon) {
+  switch (icon) {
+  case MsgIcon::Critical:
+    return QMessageBox::Critical;
+  case MsgIcon::Question:
+    return QMessageBox::Question;
+  case MsgIcon::Exclamation:
+    return QMessageBox::Warning;
+  case MsgIcon::Information:
+    return QMessageBox::Information;
+  case MsgIcon::None:
+    break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ToQtButtons(MsgButtons buttons) {
+  switch (buttons) {
+  case MsgButtons::OK:
+    return QMessageBox::Ok;
+  case MsgButtons::OKCancel:
+    return QMessageBox::Ok | QMessageBox::Cancel;
+  case MsgButtons::YesNo:
+    return QMessageBox::Yes | QMessageBox::No;
+  case MsgButtons::YesNoCancel:
+    break;
+  }
+  return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+}
+
+} // namespace
+
+MsgResult WidgetUi::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) {
+  QMessageBox box(ToQtIcon(icon), title, text, ToQtButtons(buttons), DialogParent());
+  // Esc answers the last button: Cancel, or No on a Yes/No box.
+  if (buttons == MsgButtons::YesNo)
+    box.setEscapeButton(QMessageBox::No);
+  switch (box.exec()) {
+  case QMessageBox::Ok:
+    return MsgResult::OK;
+  case QMessageBox::Yes:
+    return MsgResult::Yes;
+  case QMessageBox::No:
+    return MsgResult::No;
+  default:
+    break;
+  }
+  return buttons == MsgButtons::OK ? MsgResult::OK : MsgResult::Cancel;
+}
+
+QString WidgetUi::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
+  bool ok = false;
+  const QString answer =
+      QInputDialog::getText(DialogParent(), title, prompt, QLineEdit::Normal, defaultText, &ok);
+  return ok ? answer : QString();
+}
+
+std::optional<QString> WidgetUi::FileDialog(const FileDialogRequest& request) {
+  QFileDialog dialog(DialogParent(), request.title);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  if (!request.filter.isEmpty())
+    dialog.setNameFilter(QtFilterFromVb(request.filter));
+  if (request.save) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  }
+  if (!request.fileName.isEmpty()) {
+    const QFileInfo preset(request.fileName);
+    if (preset.isAbsolute() || request.fileName.contains(u'/'))
+      dialog.setDirectory(preset.absolutePath());
+    dialog.selectFile(preset.fileName());
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return std::nullopt;
+  return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QColor> WidgetUi::ColorDialog(const QColor& initial) {
+  const QColor chosen = QColorDialog::getColor(initial, DialogParent(), QString(), QColorDialog::DontUseNativeDialog);
+  if (!chosen.isValid())
+    return std::nullopt;
+  return chosen;
+}
+
+std::optional<FontChoice> WidgetUi::FontDialog(const FontChoice& initial) {
+  QFont font;
+  initial.ApplyTo(font);
+  bool ok = false;
+  const QFont chosen = QFontDialog::getFont(&ok, font, DialogParent(), QString(), QFontDialog::DontUseNativeDialog);
+  if (!ok)
+    return std::nullopt;
+  return FontChoice::FromFont(chosen);
+}
+
+bool WidgetUi::ShellOpen(const QString& target) {
+  const QUrl url = QFileInfo::exists(target) ? QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath())
+                                             : QUrl::fromUserInput(target);
+  return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+} // namespace platform

@@ -1,0 +1,278 @@
+#include "shell/frmMain.h"
+
+#include "platform/settings.h"
+#include "platform/ui.h"
+#include "platform/vbcolor.h"
+#include "shell/modStart.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr qint64 kActiveButtonColor = 0xC0FFC0;
+// Below this size (in twips) a saved window would be unusable, so it is not kept.
+constexpr double kMinSavedWidth = 3510;
+constexpr double kMinSavedHeight = 5000;
+
+bool IsNormalState(const QWidget* w) {
+  return !(w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+void SetButtonColor(QPushButton* button, const QColor& color) {
+  QPalette pal = button->palette();
+  pal.setColor(QPalette::Button, color);
+  button->setPalette(pal);
+}
+
+QString SettingTwips(int pixels) { return QString::number(qRound(platform::PixelsToTwips(pixels))); }
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(modStart::objDate().objSystem.AppTitle);
+  setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
+
+  auto* central = new QWidget(this);
+  auto* layout = new QHBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  picPanel = new QFrame(central);
+  picPanel->setObjectName(QStringLiteral("picPanel"));
+  picPanel->setFixedWidth(120);
+  panelLayout_ = new QVBoxLayout(picPanel);
+  panelLayout_->setContentsMargins(4, 4, 4, 4);
+  panelLayout_->addStretch(1);
+  picPanel->hide();  // shown once a module is registered
+  mdiArea = new QMdiArea(central);
+  mdiArea->setObjectName(QStringLiteral("mdiArea"));
+  layout->addWidget(picPanel);
+  layout->addWidget(mdiArea, 1);
+  setCentralWidget(central);
+
+  mnuFile = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+  mnuFile->setObjectName(QStringLiteral("mnuFile"));
+  mnuFileExit = mnuFile->addAction(QStringLiteral("退出(&X)"));
+  mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
+  connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
+
+  mnuProject = menuBar()->addMenu(QStringLiteral("项目(&P)"));
+  mnuProject->setObjectName(QStringLiteral("mnuProject"));
+  mnuProject->menuAction()->setVisible(false);  // shown once a module is registered
+
+  mnuOption = menuBar()->addMenu(QStringLiteral("选项(&O)"));
+  mnuOption->setObjectName(QStringLiteral("mnuOption"));
+  mnuOptionHideMain = mnuOption->addAction(QStringLiteral("编辑时隐藏主界面(&H)"));
+  mnuOptionHideMain->setObjectName(QStringLiteral("mnuOptionHideMain"));
+  mnuOptionHideMain->setCheckable(true);
+  mnuOptionHideMain->setChecked(platform::GetSetting("Option", "HideMain", "False") == "True");
+  connect(mnuOptionHideMain, &QAction::toggled, this,
+          [](bool on) { platform::SaveSetting("Option", "HideMain", on ? "True" : "False"); });
+  mnuOptionMost = mnuOption->addAction(QStringLiteral("总在最前面(&T)"));
+  mnuOptionMost->setObjectName(QStringLiteral("mnuOptionMost"));
+  mnuOptionMost->setCheckable(true);
+  mnuOptionMost->setChecked(platform::GetSetting("Option", "Most", "True") == "True");
+  connect(mnuOptionMost, &QAction::toggled, this, [this](bool on) {
+    platform::SaveSetting("Option", "Most", on ? "True" : "False");
+    ApplyMost(on);
+  });
+
+  if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    trayIcon = new QSystemTrayIcon(windowIcon(), this);
+    trayIcon->setObjectName(QStringLiteral("trayIcon"));
+    trayIcon->setToolTip(windowTitle());
+    trayMenu_ = new QMenu(this);
+    trayExitSeparator_ = trayMenu_->addSeparator();
+    QAction* exit = trayMenu_->addAction(QStringLiteral("退出(&X)"));
+    connect(exit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
+    trayIcon->setContextMenu(trayMenu_);
+    connect(trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+      if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) BringBack();
+    });
+  }
+
+  modStart::SetMainForm(this);
+  platform::SetDialogParent(this);
+}
+
+frmMain::~frmMain() {
+  if (modStart::MainForm() == this) modStart::SetMainForm(nullptr);
+  if (platform::DialogParent() == this) platform::SetDialogParent(nullptr);
+}
+
+void frmMain::AddModule(const QString& objectName, const QString& caption, std::function<QWidget*()> factory) {
+  Module m;
+  m.name = objectName;
+  m.factory = std::move(factory);
+
+  m.action = new QAction(caption, this);
+  m.action->setObjectName(QStringLiteral("mnuProject_") + objectName);
+  connect(m.action, &QAction::triggered, this, [this, objectName] { ShowModule(objectName); });
+  mnuProject->addAction(m.action);
+  mnuProject->menuAction()->setVisible(true);
+  if (trayMenu_) trayMenu_->insertAction(trayExitSeparator_, m.action);
+
+  QString buttonText = caption;
+  buttonText.remove(QLatin1Char('&'));  // the mnemonic belongs to the menu entry
+  m.button = new QPushButton(buttonText, picPanel);
+  m.button->setObjectName(objectName + QStringLiteral("Button"));
+  m.button->setFlat(true);  // a flat button shows its back colour
+  m.button->setAutoFillBackground(true);
+  m.button->setMinimumHeight(36);
+  SetButtonColor(m.button, platform::SystemWindowColor());
+  connect(m.button, &QPushButton::clicked, this, [this, objectName] { ShowModule(objectName); });
+  panelLayout_->insertWidget(panelLayout_->count() - 1, m.button);
+  picPanel->show();
+
+  modules_.push_back(std::move(m));
+}
+
+frmMain::Module* frmMain::FindModule(const QString& objectName) {
+  for (Module& m : modules_)
+    if (m.name == objectName) return &m;
+  return nullptr;
+}
+
+void frmMain::Form_Load() {
+  RestorePosition();
+  modStart::SetTopMost(this, true);
+  show();
+  RecordTop();
+  mnuProjectReminds_Click();
+}
+
+QWidget* frmMain::ShowModule(const QString& objectName) {
+  Module* module = FindModule(objectName);
+  if (!module) return nullptr;
+  for (Module& m : modules_)
+    SetButtonColor(m.button, &m == module ? platform::ColorFromVb(kActiveButtonColor) : platform::SystemWindowColor());
+  // A command from the tray brings the hidden main window back with the module.
+  if (!isVisible() || isMinimized()) BringBack();
+
+  // A module window closed on its own leaves the area at once and is deleted a moment later.
+  if (module->window && !mdiArea->subWindowList().contains(module->window)) module->window = nullptr;
+  if (!module->window) {
+    QWidget* window = module->factory();
+    if (!window) return nullptr;
+    if (window->objectName().isEmpty()) window->setObjectName(module->name);
+    module->window = mdiArea->addSubWindow(window, Qt::FramelessWindowHint);
+    module->window->showMaximized();
+  } else if (!module->window->isVisible()) {
+    module->window->showMaximized();
+  }
+  mdiArea->setActiveSubWindow(module->window);
+  return module->window->widget();
+}
+
+void frmMain::mnuFileExit_Click() {
+  if (!Unload()) return;
+  hide();
+  emit unloaded();
+}
+
+bool frmMain::Unload() {
+  if (unloaded_) return true;
+  // Module windows save their state through the data set, so they go while it is still open.
+  for (QMdiSubWindow* sub : mdiArea->subWindowList())
+    if (!sub->close()) return false;
+  SavePosition();
+  modStart::objDate().CloseDataBase();
+  if (trayIcon) trayIcon->hide();
+  unloaded_ = true;
+  return true;
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  if (unloaded_) {
+    event->accept();
+    return;
+  }
+  // The close box keeps the program running: into the tray, or minimised where there is no
+  // tray, so the window can always be found again.
+  event->ignore();
+  if (trayIcon)
+    hide();
+  else
+    showMinimized();
+}
+
+void frmMain::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  RecordTop();
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  RecordTop();
+}
+
+void frmMain::RecordTop() {
+  // An off-screen Top (the window moved away around an edit dialog) is never the one to return to.
+  if (isVisible() && IsNormalState(this) && y() + frameGeometry().height() > 0) modStart::RecordMainTop(y());
+}
+
+void frmMain::RestorePosition() {
+  bool ok[4] = {};
+  const double left = platform::GetSetting("Option", "Left").toDouble(&ok[0]);
+  const double top = platform::GetSetting("Option", "Top").toDouble(&ok[1]);
+  const double width = platform::GetSetting("Option", "Width").toDouble(&ok[2]);
+  const double height = platform::GetSetting("Option", "Height").toDouble(&ok[3]);
+  if (ok[0] && ok[1] && ok[2] && ok[3] && width >= kMinSavedWidth && height >= kMinSavedHeight) {
+    const QRect saved(platform::TwipsToPixels(left), platform::TwipsToPixels(top), platform::TwipsToPixels(width),
+                      platform::TwipsToPixels(height));
+    // A position on a screen that is gone would put the window out of reach.
+    const QRect titleBar(saved.topLeft(), QSize(saved.width(), 40));
+    for (QScreen* screen : QGuiApplication::screens()) {
+      if (screen->availableGeometry().intersects(titleBar)) {
+        resize(saved.size());
+        move(saved.topLeft());
+        return;
+      }
+    }
+  }
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const QSize size(qMin(960, avail.width()), qMin(680, avail.height()));
+  resize(size);
+  move(avail.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+void frmMain::SavePosition() {
+  if (!IsNormalState(this)) return;
+  if (platform::PixelsToTwips(width()) < kMinSavedWidth || platform::PixelsToTwips(height()) < kMinSavedHeight) return;
+  platform::SaveSetting("Option", "Left", SettingTwips(x()));
+  platform::SaveSetting("Option", "Top", SettingTwips(y()));
+  platform::SaveSetting("Option", "Width", SettingTwips(width()));
+  platform::SaveSetting("Option", "Height", SettingTwips(height()));
+}
+
+void frmMain::ApplyMost(bool on) {
+  if (on) {
+    modStart::SetTopMost(this, false);
+    return;
+  }
+  const bool visible = isVisible();
+  setWindowFlag(Qt::WindowStaysOnTopHint, false);
+  if (visible) show();  // changing the flags hides a shown window
+}
+
+void frmMain::BringBack() {
+  setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  show();
+  raise();
+  activateWindow();
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The start-up procedure: one running copy, the data set of the run, then the main window.
+
+#include <QString>
+#include <memory>
+
+class QLockFile;
+
+namespace modStart {
+
+// The whole run of the program; its result is the process's exit code.
+//
+// Test hook: with the environment variable ALMANOR_TEST_QUIT_AFTER_MS set to N, the program
+// leaves cleanly after N milliseconds (File > Exit when the main window is up, otherwise it ends
+// the box or dialog on screen), so tests can run the real binary without a user.
+int Main(int argc, char** argv);
+
+// Holds the single-instance lock next to the settings file; null when another copy holds it.
+std::unique_ptr<QLockFile> LockSingleInstance();
+
+// Where the data set lives when the settings name none: "Almanor.kvt" in the per-user data folder.
+QString DefaultDataSetPath();
+
+enum class DataSetResult { Opened, Cancelled, Failed };
+
+// Finds, creates when needed, and opens the data set of the run (section "Option", key
+// "DataBase"): an empty setting means the default data set, created empty when missing; a
+// setting naming a missing file lets the user pick a data set or name a new one. On success the
+// path is stored; when the data set cannot be opened the setting is cleared.
+DataSetResult OpenDataSetAtStart(const QString& defaultPath);
+
+} // namespace modStart

@@ -1,0 +1,63 @@
+#pragma once
+// A fresh data set, settings file and scripted message boxes for every test.
+
+#include "datastore/clsDate.h"
+#include "platform/clock.h"
+#include "platform/settings.h"
+#include "platform/ui.h"
+#include "platform/vb.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace datastore_test {
+
+using datastore::clsDate;
+using datastore::RowSetPtr;
+using platform::MsgButtons;
+using platform::MsgIcon;
+using platform::MsgResult;
+
+class DataStore : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    platform::SetSettingsFile(dir.filePath("Almanor.ini"));
+    platform::SetNow(vb::MakeDateTime(QDate(2024, 5, 3), QTime(10, 20, 30)));
+    path = dir.filePath("Almanor.kvt");
+    ASSERT_TRUE(db.CreateDataBase(path));
+    ASSERT_TRUE(db.OpenDataBase(path));
+    ui.Clear();
+  }
+  void TearDown() override {
+    db.CloseDataBase();
+    platform::SetNow(QDateTime());
+  }
+
+  // The one message box shown since the last Clear().
+  platform::ShownMessage OnlyBox() {
+    const auto boxes = ui.Messages();
+    EXPECT_EQ(boxes.size(), 1u);
+    return boxes.empty() ? platform::ShownMessage() : boxes.front();
+  }
+
+  // A single value read straight from the data set: the field "v" of the first row.
+  QVariant Value(const QString& sql) {
+    RowSetPtr rs = db.objConn.OpenRowSet(sql);
+    return rs->Eof() ? QVariant() : rs->Fields("v");
+  }
+
+  // Every value of field name, in row order; consumes the row set.
+  static QStringList Column(const RowSetPtr& rs, const QString& name) {
+    QStringList values;
+    for (; !rs->Eof(); rs->MoveNext()) values << rs->Fields(name).toString();
+    return values;
+  }
+
+  QTemporaryDir dir;
+  platform::TestUi ui;
+  QString path;
+  clsDate db;
+};
+
+} // namespace datastore_test

@@ -1,0 +1,273 @@
+// Adding, modifying, marking and deleting the records of every family; duplicate checks; quotes
+// inside texts; ids beyond 16 bits.
+#include "fixture.h"
+
+namespace datastore_test {
+namespace {
+
+TEST_F(DataStore, DuplicateChecksShowTheirBoxAndStop) {
+  ASSERT_NE(db.Notes_Add("周报", "", "工作", ""), 0);
+  ASSERT_NE(db.Url_Add("首页", "https://example.org", "", "常用", ""), 0);
+  ASSERT_NE(db.Diary_Add("2024/5/1 9:30", "d", "", ""), 0);
+  db.objConn.Execute("insert into files (filesname, filesclass) values ('a.txt', 'x')");
+
+  struct Case {
+    std::function<bool(const QString&)> check;
+    QString existing, message, title;
+  };
+  const std::vector<Case> cases = {
+      {[&](const QString& t) { return db.Notes_CheckTitle(t); }, "周报", "资料主题 周报 已经存在，请您重新输入。", "资料主题重复"},
+      {[&](const QString& t) { return db.Url_CheckUrlText(t); }, "首页", "收藏标题 首页 已经存在，请您重新输入。", "收藏标题重复"},
+      {[&](const QString& t) { return db.Files_CheckFilesName(t); }, "a.txt", "文件名称 a.txt 已经存在，请您重新输入。", "文件名称重复"},
+      {[&](const QString& t) { return db.Diary_CheckDate(t); }, "2024-05-01", "日记日期 2024-05-01 已经存在，请您重新输入。", "日记日期重复"},
+  };
+  for (const Case& c : cases) {
+    ui.Clear();
+    EXPECT_TRUE(c.check(c.existing));
+    const auto box = OnlyBox();
+    EXPECT_EQ(box.text, c.message);
+    EXPECT_EQ(box.title, c.title);
+    EXPECT_EQ(box.icon, MsgIcon::Critical);
+    ui.Clear();
+    EXPECT_FALSE(c.check("2099-01-01 new"));
+    EXPECT_TRUE(ui.Messages().empty());
+  }
+}
+
+TEST_F(DataStore, CardCheckAsksWhetherToKeepANamesake) {
+  EXPECT_FALSE(db.Card_CheckCard("张三"));
+  EXPECT_TRUE(ui.Messages().empty());
+
+  ASSERT_NE(db.Card_Add("朋友", "张三", "某公司", "", "", "", "", "", "", "", "", "", "", ""), 0);
+  ui.msgAnswers = {MsgResult::Yes, MsgResult::No};
+  EXPECT_FALSE(db.Card_CheckCard("张三"));  // Yes: save the namesake
+  EXPECT_TRUE(db.Card_CheckCard("张三"));   // No: stop
+  const auto boxes = ui.Messages();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "姓名“张三”在客户好友名片中已经存在。\n"
+                           "\n"
+                           "=====================================\n"
+                           "位置：[朋友] 张三\n"
+                           "公司：某公司\n"
+                           "=====================================\n"
+                           "\n"
+                           "是否允许重复而继续保存？");
+  EXPECT_EQ(boxes[0].title, "名片的姓名重复");
+  EXPECT_EQ(boxes[0].icon, MsgIcon::Question);
+  EXPECT_EQ(boxes[0].buttons, MsgButtons::YesNo);
+}
+
+TEST_F(DataStore, WhiteOrNoColourIsStoredAsNull) {
+  const qint64 plain = db.Notes_Add("a", "", "c", "");
+  const qint64 red = db.Notes_Add("b", "", "c", "255");
+  EXPECT_TRUE(Value(QString("select notesstring1 as v from notes where notesid=%1").arg(plain)).isNull());
+  EXPECT_EQ(Value(QString("select notesstring1 as v from notes where notesid=%1").arg(red)).toString(), "255");
+
+  const qint64 moneys = db.Moneys_Add("2024-05-01", "支出", "t", "", 1, "", 1, 1, "");
+  const qint64 reminds = db.Reminds_Add("2024-05-01 08:00", "t", "", "", 0);
+  db.objConn.Execute("insert into files (filesname) values ('f')");
+  const qint64 files = db.objConn.LastInsertId();
+  const qint64 url = db.Url_Add("t", "", "", "", "");
+  struct Family {
+    QString table;
+    qint64 id;
+    std::function<bool(qint64, const QString&)> modifyColor;
+  };
+  const std::vector<Family> families = {
+      {"notes", red, [&](qint64 id, const QString& c) { return db.Notes_ModifyColor(id, c); }},
+      {"moneys", moneys, [&](qint64 id, const QString& c) { return db.Moneys_ModifyColor(id, c); }},
+      {"reminds", reminds, [&](qint64 id, const QString& c) { return db.Reminds_ModifyColor(id, c); }},
+      {"files", files, [&](qint64 id, const QString& c) { return db.Files_ModifyColor(id, c); }},
+      {"url", url, [&](qint64 id, const QString& c) { return db.Url_ModifyColor(id, c); }},
+  };
+  for (const Family& f : families) {
+    const QString read = QString("select %1string1 as v from %1 where %1id=%2").arg(f.table).arg(f.id);
+    EXPECT_TRUE(f.modifyColor(f.id, "65280"));
+    EXPECT_EQ(Value(read).toString(), "65280") << f.table.toStdString();
+    EXPECT_TRUE(f.modifyColor(f.id, "16777215"));
+    EXPECT_TRUE(Value(read).isNull()) << f.table.toStdString();
+  }
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST_F(DataStore, NotesAreAddedModifiedAndDeleted) {
+  const qint64 id = db.Notes_Add("标题", "内容\r\n第二行", "分类", "255");
+  ASSERT_GT(id, 0);
+  auto rs = db.Notes_GetModify(id);
+  ASSERT_NE(rs, nullptr);
+  EXPECT_EQ(rs->Fields("notescontent").toString(), "内容\r\n第二行");
+  EXPECT_EQ(rs->Fields("notesdate").toString(), "2024-05-03 10:20:30");
+  rs.reset();
+
+  platform::SetNow(vb::MakeDateTime(QDate(2024, 5, 4), QTime(7, 0)));
+  EXPECT_EQ(db.Notes_Modify(id, "新标题", "新内容", "新类"), id);
+  rs = db.Notes_GetModify(id);
+  EXPECT_EQ(rs->Fields("notestitle").toString(), "新标题");
+  EXPECT_EQ(rs->Fields("notesclass").toString(), "新类");
+  EXPECT_EQ(rs->Fields("notesdate").toString(), "2024-05-04 07:00:00");
+  EXPECT_EQ(rs->Fields("notesstring1").toString(), "255");  // the mark stays
+  rs.reset();
+
+  db.Notes_Add("other", "", "新类", "");
+  db.Notes_Add("kept", "", "旧类", "");
+  EXPECT_EQ(Column(db.Notes_GetClass(), "notesclass"), QStringList({"新类", "旧类"}));
+  EXPECT_TRUE(db.Notes_Delete(id));
+  EXPECT_TRUE(db.Notes_GetModify(id)->Eof());
+  EXPECT_TRUE(db.Notes_DeleteClass("新类"));
+  EXPECT_EQ(Column(db.Notes_GetRecordSet(), "notestitle"), QStringList({"kept"}));
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST_F(DataStore, ModifyingAMissingRecordFails) {
+  struct Case {
+    QString text;
+    std::function<qint64()> modify;
+  };
+  const std::vector<Case> cases = {
+      {"修改常用资料笔记时发生错误，", [&] { return db.Notes_Modify(99, "a", "b", "c"); }},
+      {"修改日常收支帐目时发生错误，", [&] { return db.Moneys_Modify(99, "2024-05-01", "支出", "t", "", 1, "", 1, 1); }},
+      {"修改计划任务提醒时发生错误，", [&] { return db.Reminds_Modify(99, "2024-05-01 8:00", "t", "", "", 1); }},
+      {"修改重要文件备案时发生错误，", [&] { return db.Files_Modify_Info(99, "c", "n", "m"); }},
+      {"修改收藏网址资料时发生错误，", [&] { return db.Url_Modify(99, "t", "a", "m", "c"); }},
+  };
+  for (const Case& c : cases) {
+    ui.Clear();
+    EXPECT_EQ(c.modify(), 0) << c.text.toStdString();
+    const auto box = OnlyBox();
+    EXPECT_TRUE(box.text.startsWith(c.text)) << box.text.toStdString();
+    EXPECT_EQ(box.title, "发生错误");
+  }
+}
+
+TEST_F(DataStore, LedgerEntriesStoreTheirDateAsADate) {
+  const qint64 id = db.Moneys_Add("2024/5/1 9:30", "支出", "书", "备注", 2, "本", 12.5, 25, "");
+  ASSERT_GT(id, 0);
+  auto rs = db.Moneys_GetModify(id);
+  EXPECT_EQ(rs->Fields("moneysdate").toString(), "2024-05-01 09:30:00");
+  EXPECT_EQ(rs->Fields("moneysshow").toDouble(), 2);
+  EXPECT_EQ(rs->Fields("moneyssprice").toDouble(), 12.5);
+  EXPECT_EQ(rs->Fields("moneyssum").toDouble(), 25);
+  EXPECT_EQ(rs->Fields("moneysunit").toString(), "本");
+  rs.reset();
+
+  EXPECT_EQ(db.Moneys_Add("not a date", "支出", "x", "", 1, "", 1, 1, ""), 0);
+  EXPECT_TRUE(OnlyBox().text.startsWith("增加日常收支帐目时发生错误，"));
+  ui.Clear();
+  EXPECT_EQ(db.Moneys_Modify(id, "2024-13-01", "收入", "y", "", 1, "", 1, 1), 0);
+  EXPECT_TRUE(OnlyBox().text.startsWith("修改日常收支帐目时发生错误，"));
+  EXPECT_EQ(db.Moneys_GetRecordSet()->RecordCount(), 1);  // nothing half-written
+  EXPECT_EQ(db.Moneys_GetModify(id)->Fields("moneystitle").toString(), "书");
+
+  EXPECT_EQ(db.Moneys_Modify(id, "2024-05-02", "收入", "退书", "", 1, "本", 25, 25), id);
+  EXPECT_EQ(db.Moneys_GetModify(id)->Fields("moneysdate").toString(), "2024-05-02 00:00:00");
+  db.Moneys_Add("2024-05-02 12:00", "支出", "午饭", "", 1, "", 20, 20, "");
+  db.Moneys_Add("2024-05-03", "支出", "晚饭", "", 1, "", 30, 30, "");
+  EXPECT_TRUE(db.Moneys_DeleteClass("2024年05月02日"));
+  EXPECT_EQ(Column(db.Moneys_GetRecordSet(), "moneystitle"), QStringList({"晚饭"}));
+  EXPECT_TRUE(db.Moneys_Delete(db.Moneys_GetRecordSet()->Fields("moneysid").toLongLong()));
+  EXPECT_TRUE(db.Moneys_GetRecordSet()->Eof());
+}
+
+TEST_F(DataStore, RemindersRepeatDailyOrOnce) {
+  const qint64 daily = db.Reminds_Add("2024-05-01 8:00", "起床", "", "/tmp/a.txt", 1);
+  const qint64 once = db.Reminds_Add("2024-05-01 9:00", "开会", "", "", 0);
+  EXPECT_EQ(db.Reminds_GetModify(daily)->Fields("remindsstring2").toString(), "Day");
+  EXPECT_TRUE(db.Reminds_GetModify(once)->Fields("remindsstring2").isNull());
+
+  db.Reminds_ModifyColor(daily, "255");
+  EXPECT_EQ(db.Reminds_Modify(daily, "2024-05-02 7:45", "早起", "c", "", 0), daily);
+  auto rs = db.Reminds_GetModify(daily);
+  EXPECT_EQ(rs->Fields("remindstime").toString(), "2024-05-02 07:45:00");
+  EXPECT_TRUE(rs->Fields("remindsstring2").isNull());
+  EXPECT_EQ(rs->Fields("remindsstring1").toString(), "255");
+  rs.reset();
+
+  EXPECT_TRUE(db.Reminds_DeleteClass("2024年05月01日"));
+  EXPECT_TRUE(db.Reminds_GetModify(once)->Eof());
+  EXPECT_TRUE(db.Reminds_Delete(daily));
+  EXPECT_TRUE(db.Reminds_GetRecordSet()->Eof());
+}
+
+TEST_F(DataStore, BookmarksCardsAndDiaryKeepTheirFields) {
+  const qint64 url = db.Url_Add("首页", "https://example.org", "说明", "常用", "255");
+  EXPECT_EQ(db.Url_Modify(url, "主页", "https://example.com", "", "工作"), url);
+  auto rs = db.Url_GetModify(url);
+  EXPECT_EQ(rs->Fields("urltext").toString(), "主页");
+  EXPECT_EQ(rs->Fields("urladdress").toString(), "https://example.com");
+  EXPECT_EQ(rs->Fields("urlclass").toString(), "工作");
+  EXPECT_EQ(rs->Fields("urlstring1").toString(), "255");
+  rs.reset();
+  EXPECT_TRUE(db.Url_ModifyClass("私人", "工作"));
+  EXPECT_EQ(Column(db.Url_GetClass(), "urlclass"), QStringList({"私人"}));
+  EXPECT_TRUE(db.Url_DeleteClass("私人"));
+  EXPECT_TRUE(db.Url_GetRecordSet()->Eof());
+
+  const qint64 card = db.Card_Add("客户", "李四", "公司", "经理", "地址", "电话", "传真", "手机", "a@b.c", "网址",
+                                  "备注", "s2", "s3", "");
+  rs = db.Card_ExpRecordSet(QString::number(card));
+  EXPECT_EQ(rs->Fields("cardhandset").toString(), "手机");
+  EXPECT_EQ(rs->Fields("cardstring3").toString(), "s3");
+  EXPECT_TRUE(rs->Fields("cardstring1").isNull());
+  rs.reset();
+  EXPECT_EQ(Column(db.Card_GetRecordSet("客户"), "cardname"), QStringList({"李四"}));
+
+  const qint64 diary = db.Diary_Add("2024-05-01", "晴", "正文", "");
+  rs = db.Diary_ExpRecordSet(QString::number(diary));
+  EXPECT_EQ(rs->Fields("diarydate").toString(), "2024-05-01 00:00:00");
+  EXPECT_EQ(rs->Fields("diarytime").toString(), "2024-05-03 10:20:30");
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST_F(DataStore, ExportListsTakeOnlyIds) {
+  const qint64 a = db.Notes_Add("a", "", "c", "");
+  db.Notes_Add("b", "", "c", "");
+  const qint64 c = db.Notes_Add("c", "", "c", "");
+  EXPECT_EQ(Column(db.Notes_ExpRecordSet(QString("%1,%2").arg(a).arg(c)), "notestitle"), QStringList({"a", "c"}));
+  EXPECT_EQ(db.Notes_ExpRecordSet("1) or (1=1"), nullptr);
+  EXPECT_TRUE(OnlyBox().text.startsWith("获得导出资料列表时发生错误，"));
+}
+
+// A title like O'Brien reaches the store through import and category fields.
+TEST_F(DataStore, QuotesAreStoredAndFoundAsTyped) {
+  const QString name = "O'Brien's";
+  const qint64 id = db.Notes_Add(name, "it's", name, "");
+  ASSERT_GT(id, 0);
+  EXPECT_TRUE(db.Notes_CheckTitle(name));
+  EXPECT_EQ(OnlyBox().text, "资料主题 O'Brien's 已经存在，请您重新输入。");
+  EXPECT_EQ(Column(db.Notes_GetRecordSet(name), "notestitle"), QStringList({name}));
+  EXPECT_TRUE(db.Notes_ModifyClass("x' or '1'='1", name));
+  EXPECT_EQ(Column(db.Notes_GetClass(), "notesclass"), QStringList({"x' or '1'='1"}));
+  EXPECT_TRUE(db.Notes_DeleteClass("x' or '1'='1"));
+  EXPECT_TRUE(db.Notes_GetRecordSet()->Eof());
+
+  db.Url_Add(name, "", "", name, "");
+  db.Url_Add("other", "", "", "other", "");
+  EXPECT_TRUE(db.Url_ModifyClass("it's", name));
+  EXPECT_TRUE(db.Url_DeleteClass("it's"));
+  EXPECT_EQ(Column(db.Url_GetRecordSet(), "urltext"), QStringList({"other"}));
+  db.Card_Add(name, name, "", "", "", "", "", "", "", "", "", "", "", "");
+  ui.Clear();
+  ui.msgAnswers = {MsgResult::No};
+  EXPECT_TRUE(db.Card_CheckCard(name));
+  EXPECT_TRUE(OnlyBox().text.contains("位置：[O'Brien's] O'Brien's"));
+  db.Moneys_Add("2024-05-01", "支出", "t", "", 1, "", 1, 1, "");
+  EXPECT_TRUE(db.Moneys_DeleteClass("2024年05月02日' or '1'='1"));
+  EXPECT_EQ(db.Moneys_GetRecordSet()->RecordCount(), 1);  // the text never changed the statement
+}
+
+TEST_F(DataStore, IdsBeyondSixteenBitsWork) {
+  db.objConn.Execute("insert into notes (notesid, notestitle, notesclass) values (40000, 'seed', 'c')");
+  const qint64 id = db.Notes_Add("next", "", "c", "");
+  EXPECT_GT(id, 32767);
+  EXPECT_EQ(id, 40001);
+  EXPECT_EQ(db.Notes_Modify(id, "renamed", "", "c"), id);
+  EXPECT_TRUE(db.Notes_ModifyColor(id, "255"));
+  EXPECT_EQ(db.Notes_GetModify(id)->Fields("notestitle").toString(), "renamed");
+  EXPECT_TRUE(db.Notes_Delete(id));
+  EXPECT_TRUE(db.Notes_GetModify(id)->Eof());
+  EXPECT_EQ(db.Notes_GetRecordSet()->Fields("notesid").toLongLong(), 40000);
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
+} // namespace
+} // namespace datastore_test

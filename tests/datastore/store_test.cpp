@@ -1,0 +1,253 @@
+// Opening and stamping a data set, the failure boxes, the input check, the scratch pad and the
+// SQL format() function that groups the ledger, reminders and diary.
+#include "fixture.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+namespace datastore_test {
+namespace {
+
+class FakeText : public datastore::TextInput {
+public:
+  explicit FakeText(QString text) : text_(std::move(text)) {}
+  QString Text() const override { return text_; }
+  void SetFocus() override { ++focused; }
+  int focused = 0;
+
+private:
+  QString text_;
+};
+
+TEST_F(DataStore, OpeningStampsTheConfigurationRecord) {
+  EXPECT_EQ(db.objConn.State(), 1);
+  EXPECT_EQ(db.objSystem.UseCount, 1);
+  EXPECT_EQ(db.objSystem.AppTitle, "Almanor");
+  EXPECT_TRUE(db.objSystem.NoLogin);
+  const QDateTime first = vb::MakeDateTime(QDate(2024, 5, 3), QTime(10, 20, 30));
+  EXPECT_EQ(db.objSystem.StartDate, first);
+  EXPECT_EQ(db.objSystem.EndDate, first);
+
+  db.CloseDataBase();
+  EXPECT_EQ(db.objConn.State(), 0);
+  const QDateTime later = vb::MakeDateTime(QDate(2024, 6, 1), QTime(8, 0));
+  platform::SetNow(later);
+  ASSERT_TRUE(db.OpenDataBase(path));
+  EXPECT_EQ(db.objSystem.UseCount, 2);
+  EXPECT_EQ(db.objSystem.StartDate, first);  // first use is kept
+  EXPECT_EQ(db.objSystem.EndDate, later);
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST_F(DataStore, OpeningRefusesWhatIsNotADataSet) {
+  db.CloseDataBase();
+  const QString missing = dir.filePath("missing.kvt");
+  EXPECT_FALSE(db.OpenDataBase(missing));
+  EXPECT_FALSE(QFile::exists(missing));  // opening never creates a file
+  EXPECT_EQ(db.objConn.State(), 0);
+
+  QFile text(dir.filePath("notes.kvt"));
+  ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+  text.write(QByteArray("just some text, not a data set\n").repeated(200));
+  text.close();
+  EXPECT_FALSE(db.OpenDataBase(text.fileName()));
+
+  // An SQLite file without the tables.
+  const QString other = dir.filePath("other.kvt");
+  ASSERT_TRUE(db.CreateDataBase(other));
+  ASSERT_TRUE(db.OpenDataBase(other));
+  db.objConn.Execute("drop table reminds");
+  db.CloseDataBase();
+  ui.Clear();
+  EXPECT_FALSE(db.OpenDataBase(other));
+  EXPECT_EQ(db.objConn.State(), 0);
+
+  const auto boxes = ui.Messages();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(boxes[0].text.startsWith("打开数据账套时发生错误，"));
+  EXPECT_GT(boxes[0].text.size(), QString("打开数据账套时发生错误，").size());
+  EXPECT_EQ(boxes[0].title, "发生错误");
+  EXPECT_EQ(boxes[0].icon, MsgIcon::Critical);
+}
+
+TEST_F(DataStore, CreatingRefusesToReplaceAFile) {
+  EXPECT_FALSE(db.CreateDataBase(path));
+  EXPECT_TRUE(OnlyBox().text.startsWith("创建数据账套时发生错误，"));
+  EXPECT_EQ(db.objConn.State(), 1);
+  EXPECT_EQ(db.GetUserNote(), "");
+}
+
+// Every operation reports its own failure and returns its failure value.
+TEST_F(DataStore, FailuresShowTheirBoxAndReturnTheFailureValue) {
+  db.CloseDataBase();
+  struct Case {
+    QString text;
+    std::function<bool()> failedAsStated;
+  };
+  const std::vector<Case> cases = {
+      {"获得资料笔记分类时发生错误，", [&] { return db.Notes_GetClass() == nullptr; }},
+      {"获得资料笔记列表时发生错误，", [&] { return db.Notes_GetRecordSet() == nullptr; }},
+      {"检查资料主题是否重复时发生错误，", [&] { return db.Notes_CheckTitle("a"); }},
+      {"增加常用资料笔记时发生错误，", [&] { return db.Notes_Add("a", "b", "c", "") == 0; }},
+      {"修改常用资料笔记时发生错误，", [&] { return db.Notes_Modify(1, "a", "b", "c") == 0; }},
+      {"删除常用资料笔记时发生错误，", [&] { return !db.Notes_Delete(1); }},
+      {"获得收支帐目日期时发生错误，", [&] { return db.Moneys_GetClass() == nullptr; }},
+      {"增加日常收支帐目时发生错误，", [&] { return db.Moneys_Add("2024-05-01", "支出", "t", "", 1, "", 1, 1, "") == 0; }},
+      {"获得收支帐目记录时发生错误，", [&] { return db.Moneys_QueryRecordSet("", "moneysdate") == nullptr; }},
+      {"删除计划任务提醒日期时发生错误，", [&] { return !db.Reminds_DeleteClass("2024年05月01日"); }},
+      {"检查文件名称是否重复时发生错误，", [&] { return db.Files_CheckFilesName("a"); }},
+      {"修改重要文件备案分类时发生错误，", [&] { return !db.Files_ModifyClass("a", "b"); }},
+      {"检查收藏标题是否重复时发生错误，", [&] { return db.Url_CheckUrlText("a"); }},
+      {"修改收藏网址资料标识时发生错误，", [&] { return !db.Url_ModifyColor(1, "255"); }},
+      {"检查名片的姓名是否重复时发生错误，", [&] { return !db.Card_CheckCard("a"); }},
+      {"检查日记日期是否重复时发生错误，", [&] { return db.Diary_CheckDate("2024-05-01"); }},
+      {"获得导出日记列表时发生错误，", [&] { return db.Diary_ExpRecordSet("1") == nullptr; }},
+      {"获得临时记事便条时发生错误，", [&] { return db.GetUserNote() == ""; }},
+      {"修改临时记事便条时发生错误，", [&] { return !db.UserNote_Modify("x"); }},
+  };
+  for (const Case& c : cases) {
+    ui.Clear();
+    EXPECT_TRUE(c.failedAsStated()) << c.text.toStdString();
+    const auto boxes = ui.Messages();
+    ASSERT_EQ(boxes.size(), 1u) << c.text.toStdString();
+    EXPECT_TRUE(boxes[0].text.startsWith(c.text)) << boxes[0].text.toStdString();
+    EXPECT_GT(boxes[0].text.size(), c.text.size()) << "the description follows the text";
+    EXPECT_EQ(boxes[0].title, "发生错误");
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(boxes[0].buttons, MsgButtons::OK);
+  }
+}
+
+TEST_F(DataStore, AFailingStatementNamesItsCause) {
+  db.objConn.Execute("drop table notes");
+  EXPECT_EQ(db.Notes_GetClass(), nullptr);
+  EXPECT_EQ(OnlyBox().text, "获得资料笔记分类时发生错误，no such table: notes");
+}
+
+TEST_F(DataStore, AnInvalidLedgerQueryHandsOverNoRowSet) {
+  ASSERT_NE(db.Moneys_Add("2024-05-01", "支出", "t", "", 1, "", 1, 1, ""), 0);
+  EXPECT_EQ(db.Moneys_QueryRecordSet("moneyssum >", "moneysdate"), nullptr);
+  EXPECT_TRUE(OnlyBox().text.startsWith("获得收支帐目记录时发生错误，"));
+  ui.Clear();
+  EXPECT_EQ(db.Moneys_QueryRecordSet("", "nosuchfield"), nullptr);
+  EXPECT_TRUE(OnlyBox().text.startsWith("获得收支帐目记录时发生错误，"));
+  // A second statement behind the condition is refused, not run.
+  ui.Clear();
+  EXPECT_EQ(db.Moneys_QueryRecordSet("1=1 order by moneysid; delete from moneys; --", "moneysdate"), nullptr);
+  EXPECT_EQ(Value("select count(*) as v from moneys").toLongLong(), 1);
+}
+
+TEST_F(DataStore, InputCheckRunsItsChecksInOrder) {
+  struct Case {
+    QString text;
+    bool null, numeric, date, sign;
+    QString message, title;
+  };
+  const std::vector<Case> cases = {
+      {"   ", true, true, true, true, "条件不足：[标题] 不允许为空，请您输入！", "条件不足"},
+      {"12ab'", true, true, true, true, "格式错误：[标题] 不是数值，请您输入数值格式！", "格式错误"},
+      {"2024-02-30", true, false, true, true, "格式错误：[标题] 不是日期格式，请您输入 [YYYY-MM-DD] 日期格式！", "格式错误"},
+      {"O'Brien \"x\"", true, false, false, true, "存在特殊符号：[标题] 存在单引号，请删除单引号继续！", "存在特殊符号"},
+      {"say \"hi\"", true, false, false, true, "存在特殊符号：[标题] 存在双引号，请删除双引号继续！", "存在特殊符号"},
+  };
+  for (const Case& c : cases) {
+    ui.Clear();
+    FakeText box(c.text);
+    EXPECT_FALSE(db.IsCheckInputTrue(box, "标题", c.null, c.numeric, c.date, c.sign)) << c.text.toStdString();
+    EXPECT_EQ(box.focused, 1);
+    const auto shown = OnlyBox();
+    EXPECT_EQ(shown.text, c.message);
+    EXPECT_EQ(shown.title, c.title);
+    EXPECT_EQ(shown.icon, MsgIcon::Exclamation);
+  }
+
+  ui.Clear();
+  FakeText number("1,000"), date("2024/5/1"), text("O'Brien"), blank("");
+  EXPECT_TRUE(db.IsCheckInputTrue(number, "数量", true, true, false, false));
+  EXPECT_TRUE(db.IsCheckInputTrue(date, "日期", true, false, true, false));
+  EXPECT_TRUE(db.IsCheckInputTrue(text, "分类", true, false, false, false));  // quotes only when asked
+  EXPECT_TRUE(db.IsCheckInputTrue(blank, "备注"));
+  EXPECT_TRUE(ui.Messages().empty());
+  EXPECT_EQ(number.focused + date.focused + text.focused + blank.focused, 0);
+}
+
+TEST_F(DataStore, ScratchPadKeepsItsText) {
+  EXPECT_EQ(db.GetUserNote(), "");  // Null reads as ""
+  const QString note = "第一行\r\nO'Brien \"quoted\"\r\n";
+  EXPECT_TRUE(db.UserNote_Modify(note));
+  EXPECT_EQ(db.GetUserNote(), note);
+  EXPECT_TRUE(db.UserNote_Modify(""));
+  EXPECT_EQ(db.GetUserNote(), "");
+
+  db.objConn.Execute("delete from configs");
+  EXPECT_EQ(db.GetUserNote(), "");
+  EXPECT_TRUE(ui.Messages().empty());
+  EXPECT_FALSE(db.UserNote_Modify("lost?"));
+  EXPECT_TRUE(OnlyBox().text.startsWith("修改临时记事便条时发生错误，"));
+}
+
+TEST_F(DataStore, FormatGroupsDaysAndMonthsNewestFirst) {
+  for (const char* date : {"2024-05-01 09:00", "2023-12-31 23:59:59", "2024/5/1 18:30", "2024年5月12日"})
+    ASSERT_NE(db.Moneys_Add(date, "支出", "t", "", 1, "", 1, 1, ""), 0);
+  EXPECT_EQ(Column(db.Moneys_GetClass(), "moneysgroup"),
+            QStringList({"2024年05月12日", "2024年05月01日", "2023年12月31日"}));
+  EXPECT_EQ(db.Moneys_GetRecordSet("2024年05月01日")->RecordCount(), 2);
+
+  for (const char* date : {"2024-04-30 08:00", "2024-05-30 08:00", "2024-05-01 07:00"})
+    ASSERT_NE(db.Reminds_Add(date, "r", "", "", 0), 0);
+  EXPECT_EQ(Column(db.Reminds_GetClass(), "remindsgroup"),
+            QStringList({"2024年05月30日", "2024年05月01日", "2024年04月30日"}));
+  EXPECT_EQ(Column(db.Reminds_GetRecordSet("2024年05月01日"), "remindstime"), QStringList({"2024-05-01 07:00:00"}));
+
+  for (const char* date : {"2024-01-15", "2023-11-02", "2024-01-03", "2024-10-01"})
+    ASSERT_NE(db.Diary_Add(date, "d", "", ""), 0);
+  EXPECT_EQ(Column(db.Diary_GetClass(), "diarymonth"), QStringList({"2024年10月", "2024年01月", "2023年11月"}));
+  EXPECT_EQ(Column(db.Diary_GetRecordSet("2024年01月"), "diarydate"),
+            QStringList({"2024-01-03 00:00:00", "2024-01-15 00:00:00"}));
+
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST_F(DataStore, LedgerQueryConditionsRunAsWritten) {
+  db.Moneys_Add("2024-04-30", "支出", "午饭", "", 1, "份", 20, 20, "");
+  db.Moneys_Add("2024-05-01", "收入", "工资 x", "", 1, "月", 9000, 9000, "");
+  db.Moneys_Add("2024-05-02", "支出", "x 书", "", 2, "本", 30, 60, "");
+  auto rs = db.Moneys_QueryRecordSet("format(moneysdate,'yyyy-mm-dd')>='2024-05-01' and instr(moneystitle,'x')<>0",
+                                     "moneyssum desc");
+  ASSERT_NE(rs, nullptr);
+  EXPECT_EQ(rs->RecordCount(), 2);
+  EXPECT_EQ(Column(rs, "moneystitle"), QStringList({"工资 x", "x 书"}));
+  EXPECT_EQ(Column(db.Moneys_QueryRecordSet("", "moneysdate"), "moneystitle"), QStringList({"午饭", "工资 x", "x 书"}));
+  // SQLite's own printf format keeps its one- and three-argument forms.
+  EXPECT_EQ(Value("select format('%s-%05d', 'n', 42) as v").toString(), "n-00042");
+  EXPECT_EQ(Value("select format('100%%') as v").toString(), "100%");
+  EXPECT_EQ(Value("select format(moneyssum,'#0.00') as v from moneys where moneystitle='x 书'").toString(), "60.00");
+}
+
+TEST_F(DataStore, RowSetsWalkTheirRows) {
+  auto empty = db.Moneys_GetClass();
+  ASSERT_NE(empty, nullptr);  // an empty table is an open row set, not a failure
+  EXPECT_TRUE(empty->Eof());
+  EXPECT_EQ(empty->RecordCount(), 0);
+  EXPECT_EQ(empty->State(), 1);
+  empty->Close();
+  EXPECT_EQ(empty->State(), 0);
+
+  for (const char* title : {"乙", "b", "A", "a"}) db.Notes_Add(title, "", "类", "");
+  auto rs = db.Notes_GetRecordSet();
+  EXPECT_EQ(rs->RecordCount(), 4);
+  EXPECT_EQ(rs->Fields("NOTESTITLE").toString(), "A");  // names match in any case
+  EXPECT_EQ(Column(rs, "notestitle"), QStringList({"A", "a", "b", "乙"}));
+  EXPECT_TRUE(rs->Eof());
+  EXPECT_EQ(rs->RecordCount(), 4);
+}
+
+TEST(DataStoreApp, AppUrlIsTheShippedHelpDocument) {
+  const QString url = datastore::clsSystem::AppUrl();
+  EXPECT_TRUE(url.startsWith("file:///"));
+  EXPECT_TRUE(url.endsWith("/help.html"));
+  EXPECT_TRUE(url.contains(QCoreApplication::applicationDirPath()));
+}
+
+} // namespace
+} // namespace datastore_test

@@ -1,0 +1,504 @@
+// The notes list window driven offscreen through the user's paths: loading, the editor round
+// trips, rename and delete, keyword and colour search with history, keys, layout and failures.
+
+#include "modules/notes/frmNotes.h"
+#include "modules/notes/frmNotesEdit.h"
+#include "platform/clock.h"
+#include "platform/settings.h"
+#include "platform/ui.h"
+#include "platform/vb.h"
+#include "platform/vbcolor.h"
+#include "shell/modStart.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+#include <memory>
+
+using listwindow::TreeNode;
+using platform::MsgResult;
+
+namespace {
+
+datastore::clsDate& db() { return modStart::objDate(); }
+
+qint64 AddNote(const QString& title, const QString& content, const QString& cls, const QString& color = "") {
+  return db().Notes_Add(title, content, cls, color);
+}
+
+// Runs `action` on the editor as soon as it is shown modally; `seen` tells whether one opened.
+class EditorDriver : public QObject {
+public:
+  explicit EditorDriver(std::function<void(frmNotesEdit&)> action) : action_(std::move(action)) {
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      auto* dialog = qobject_cast<frmNotesEdit*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      timer_.stop();
+      seen = true;
+      caption = dialog->windowTitle();
+      action_(*dialog);
+    });
+    timer_.start(10);
+  }
+  bool seen = false;
+  QString caption;
+
+private:
+  std::function<void(frmNotesEdit&)> action_;
+  QTimer timer_;
+};
+
+void Save(frmNotesEdit& dialog, const QString& title, const QString& content, const QString& cls) {
+  dialog.txtTitle->setText(title);
+  dialog.SetContent(content);
+  dialog.cobClass->setCurrentText(cls);
+  dialog.cmdOk->click();
+}
+
+QStringList Children(const QTreeWidgetItem* node) {
+  QStringList texts;
+  for (int i = 0; node && i < node->childCount(); ++i) texts << node->child(i)->text(0);
+  return texts;
+}
+
+QStringList ResultKeys(const frmNotes& w) {
+  QStringList keys;
+  for (int i = 0; i < w.ListView1->topLevelItemCount(); ++i)
+    keys << static_cast<TreeNode*>(w.ListView1->topLevelItem(i))->Key;
+  return keys;
+}
+
+QString CurrentKey(const frmNotes& w) {
+  auto* node = static_cast<TreeNode*>(w.TreeView1->currentItem());
+  return node ? node->Key : QString();
+}
+
+void Search(frmNotes& w, const QString& text) {
+  w.Combo1->setEditText(text);
+  QTest::keyClick(w.Combo1, Qt::Key_Return);
+}
+
+} // namespace
+
+class TestListWindowNotes : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<platform::TestUi> ui_;
+
+  std::unique_ptr<frmNotes> Open() {
+    auto w = std::make_unique<frmNotes>();
+    w->resize(900, 600);
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
+    return w;
+  }
+
+private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    platform::SetSettingsFile(dir_->filePath("Almanor.ini"));
+    const QString path = dir_->filePath("test.kvt");
+    QVERIFY(db().CreateDataBase(path));
+    QVERIFY(db().OpenDataBase(path));
+    ui_ = std::make_unique<platform::TestUi>();
+    platform::SetNow(vb::MakeDateTime(QDate(2024, 5, 1), QTime(9, 30)));
+  }
+
+  void cleanup() {
+    platform::SetNow(QDateTime());
+    ui_.reset();
+    if (db().objConn.State() == 1) db().CloseDataBase();
+    dir_.reset();
+  }
+
+  void emptyDataSetShowsOnlyTheRoot() {
+    auto w = Open();
+    QCOMPARE(w->TreeView1->topLevelItemCount(), 1);
+    TreeNode* root = w->Root();
+    QCOMPARE(root->Key, QString("a0"));
+    QCOMPARE(root->text(0), QString("所有的资料笔记"));
+    QCOMPARE(root->childCount(), 0);
+    QCOMPARE(w->TreeView1->currentItem(), root);
+    QVERIFY(root->isExpanded());
+    QCOMPARE(w->LabTitle->Caption(), QString("常用资料笔记[0]"));
+    QCOMPARE(w->RecordCount(), 0);
+    QVERIFY(!w->LabModify->isEnabled());
+    QVERIFY(!w->LabDelete->isEnabled());
+    QVERIFY(!w->labHas->isEnabled());
+    QVERIFY(w->LabRefresh->isEnabled());
+    QCOMPARE(w->LabRefresh->Caption(), QString("&R.刷新"));
+    QVERIFY(w->ListView1->isHidden());
+    QCOMPARE(w->Combo1->currentText(), QString("请在这里输入查找的关键字..."));
+    QVERIFY(ui_->Messages().empty());
+  }
+
+  void firstLoadSelectsFirstCategoryAndBuildsNodeTexts() {
+    const QString longText = "  " + QString(150, QChar(u'长')) + QString(60, 'x') + "  ";
+    const qint64 b = AddNote("乙笔记", "正文", "工作");
+    const qint64 z = AddNote("zeta", "", "生活");
+    const qint64 a = AddNote("alpha", longText, "生活");
+    AddNote("marked", "m", "生活", "255");
+    auto w = Open();
+
+    TreeNode* root = w->Root();
+    QCOMPARE(Children(root), QStringList({"工作", "生活"}));
+    TreeNode* life = w->Node("c生活");
+    QCOMPARE(w->TreeView1->currentItem(), w->Node("c工作"));
+    QVERIFY(w->Node("c工作")->isExpanded());
+    QVERIFY(w->LabModify->isEnabled() && w->LabDelete->isEnabled() && !w->labHas->isEnabled());
+    QCOMPARE(w->LabTitle->Caption(), QString("常用资料笔记[4]"));
+
+    // Title order within a category; the node texts.
+    QCOMPARE(life->child(0), w->Node("_" + QString::number(a)));
+    QCOMPARE(life->child(2), w->Node("_" + QString::number(z)));
+    const QString cut = QString(150, QChar(u'长')) + QString(50, 'x') + " ...";
+    QCOMPARE(w->Node("_" + QString::number(a))->text(0), "alpha 2024-05-01（" + cut + "）");
+    QCOMPARE(w->Node("_" + QString::number(z))->text(0), QString("zeta 2024-05-01（）"));
+    QCOMPARE(w->Node("_" + QString::number(b))->text(0), QString("乙笔记 2024-05-01（正文）"));
+    QCOMPARE(w->NodeBackColor(life->child(1)), QColor(255, 0, 0));
+    QCOMPARE(w->NodeBackColor(life->child(0)), w->NodeBackColor(root));
+
+    // A note's enabling; the refresh button and Ctrl+R reload and select the first category again.
+    w->TreeView1->setCurrentItem(life->child(0));
+    QVERIFY(w->labHas->isEnabled() && w->LabModify->isEnabled());
+    AddNote("新", "", "阿");
+    QTest::mouseClick(w->LabRefresh, Qt::LeftButton);
+    QCOMPARE(Children(w->Root()), QStringList({"工作", "生活", "阿"}));
+    QCOMPARE(w->RecordCount(), 5);
+    QCOMPARE(CurrentKey(*w), QString("c工作"));
+    QVERIFY(w->Node("c工作")->isExpanded());
+  }
+
+  void addModifyAndMoveThroughTheEditor() {
+    AddNote("旧", "old", "甲");
+    auto w = Open();
+
+    // Ctrl with Shift reaches no command.
+    {
+      EditorDriver driver([](frmNotesEdit& d) { d.cmdCancel->click(); });
+      QTest::keyClick(w->TreeView1, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+      QTest::qWait(50);
+      QVERIFY(!driver.seen);
+    }
+    // Ctrl+N from the search box adds a note to a new category, which comes last.
+    {
+      EditorDriver driver([](frmNotesEdit& d) { Save(d, "新笔记", "第一行\n第二行", "丙"); });
+      QTest::keyClick(w->Combo1, Qt::Key_N, Qt::ControlModifier);
+      QVERIFY(driver.seen);
+      QCOMPARE(driver.caption, QString("增加常用资料笔记"));
+    }
+    QCOMPARE(Children(w->Root()), QStringList({"甲", "丙"}));
+    QCOMPARE(CurrentKey(*w), QString("c丙"));
+    QCOMPARE(w->RecordCount(), 2);
+    TreeNode* added = static_cast<TreeNode*>(w->Node("c丙")->child(0));
+    const qint64 id = listwindow::ListWindow::RecordId(added);
+
+    // A cancelled add changes nothing.
+    {
+      EditorDriver driver([](frmNotesEdit& d) { d.cmdCancel->click(); });
+      QTest::mouseClick(w->LabAdd, Qt::LeftButton);
+      QVERIFY(driver.seen);
+    }
+    QCOMPARE(w->RecordCount(), 2);
+
+    // Modify by double-click: the editor comes filled; moving the note empties and drops 丙.
+    w->TreeView1->setCurrentItem(added);
+    QString seenTitle, seenContent, seenClass, seenTag, seenTitleTag;
+    {
+      EditorDriver driver([&](frmNotesEdit& d) {
+        seenTitle = d.txtTitle->text();
+        seenContent = d.Content();
+        seenClass = d.cobClass->currentText();
+        seenTag = d.Tag;
+        seenTitleTag = d.TitleTag;
+        Save(d, "改过", "内容", "甲");
+      });
+      w->TreeView1_DblClick();
+      QVERIFY(driver.seen);
+      QCOMPARE(driver.caption, QString("修改常用资料笔记"));
+    }
+    QCOMPARE(seenTitle, QString("新笔记"));
+    QCOMPARE(seenTitleTag, QString("新笔记"));
+    QCOMPARE(seenContent, QString("第一行\r\n第二行"));
+    QCOMPARE(seenClass, QString("丙"));
+    QCOMPARE(seenTag, QString::number(id));
+    QCOMPARE(Children(w->Root()), QStringList({"甲"}));
+    QCOMPARE(CurrentKey(*w), "_" + QString::number(id));
+    QCOMPARE(w->Node("_" + QString::number(id))->parent(), w->Node("c甲"));
+    QCOMPARE(w->Node("_" + QString::number(id))->text(0), QString("改过 2024-05-01（内容）"));
+    QCOMPARE(w->RecordCount(), 2);
+    // The reselected note keeps the enabling of the reloaded category.
+    QVERIFY(!w->labHas->isEnabled());
+
+    // Double-click on a category does nothing; a note that is gone opens no editor.
+    {
+      EditorDriver driver([](frmNotesEdit& d) { d.cmdCancel->click(); });
+      w->TreeView1->setCurrentItem(w->Node("c甲"));
+      w->TreeView1_DblClick();
+      QVERIFY(db().Notes_Delete(id));
+      w->TreeView1->setCurrentItem(w->Node("_" + QString::number(id)));
+      QTest::keyClick(w->TreeView1, Qt::Key_M, Qt::ControlModifier);
+      QTest::qWait(50);
+      QVERIFY(!driver.seen);
+    }
+  }
+
+  void renameCategoryWithAndWithoutMerge() {
+    AddNote("一", "", "A");
+    AddNote("二", "", "B");
+    AddNote("三", "", "C");
+    auto w = Open();
+    w->TreeView1->setCurrentItem(w->Node("cA"));
+
+    // Cancel and an unchanged name do nothing.
+    ui_->inputAnswers = {"", "A"};
+    w->LabModify_Click();
+    w->LabModify_Click();
+    QCOMPARE(Children(w->Root()), QStringList({"A", "B", "C"}));
+    QCOMPARE(ui_->shown[0].text, QString("请您输入新的分类名称："));
+    QCOMPARE(ui_->shown[0].title, QString("修改分类"));
+    QCOMPARE(ui_->shown[0].defaultText, QString("A"));
+
+    // A new name changes the node in place; a later add to it reloads that node.
+    ui_->inputAnswers = {"Z"};
+    QTest::keyClick(w->TreeView1, Qt::Key_M, Qt::ControlModifier);
+    QCOMPARE(Children(w->Root()), QStringList({"Z", "B", "C"}));
+    QVERIFY(w->Node("cZ") && !w->Node("cA"));
+    {
+      EditorDriver driver([](frmNotesEdit& d) { Save(d, "四", "", "Z"); });
+      w->LabAdd_Click();
+    }
+    QCOMPARE(Children(w->Node("cZ")).size(), 2);
+    QCOMPARE(Children(w->Root()), QStringList({"Z", "B", "C"}));
+
+    // The name of another category merges both and reloads the whole tree.
+    w->TreeView1->setCurrentItem(w->Node("cZ"));
+    ui_->inputAnswers = {"C"};
+    w->LabModify_Click();
+    QCOMPARE(Children(w->Root()), QStringList({"B", "C"}));
+    QCOMPARE(Children(w->Node("cC")).size(), 3);
+    QCOMPARE(w->RecordCount(), 4);
+    QCOMPARE(CurrentKey(*w), QString("cB"));
+  }
+
+  void deleteNoteAndCategoryWithTheResultListOpen() {
+    const qint64 a1 = AddNote("苹果一", "", "水果");
+    const qint64 a2 = AddNote("苹果二", "", "水果");
+    const qint64 b1 = AddNote("苹果树", "", "植物");
+    AddNote("桌子", "", "家具");
+    auto w = Open();
+    Search(*w, "苹果");
+    QCOMPARE(ResultKeys(*w).size(), 3);
+
+    // No keeps everything.
+    w->TreeView1->setCurrentItem(w->Node("_" + QString::number(a1)));
+    ui_->msgAnswers = {MsgResult::No};
+    QTest::keyClick(w->TreeView1, Qt::Key_D, Qt::ControlModifier);
+    QVERIFY(w->Node("_" + QString::number(a1)));
+    const platform::ShownMessage question = ui_->Messages().back();
+    QCOMPARE(question.text, "确定要删除 " + w->Node("_" + QString::number(a1))->text(0) + " 的常用资料笔记吗？");
+    QCOMPARE(question.title, QString("确认删除"));
+    QCOMPARE(question.buttons, platform::MsgButtons::YesNo);
+    QCOMPARE(question.icon, platform::MsgIcon::Question);
+
+    // A note: its result item goes, the category stays, the count drops by one.
+    ui_->msgAnswers = {MsgResult::Yes};
+    w->LabDelete_Click();
+    QVERIFY(!w->Node("_" + QString::number(a1)));
+    QCOMPARE(ResultKeys(*w), QStringList({"_" + QString::number(a2), "_" + QString::number(b1)}));
+    QCOMPARE(w->RecordCount(), 3);
+    QCOMPARE(w->LabTitle->Caption(), QString("常用资料笔记[3]"));
+
+    // A category: all its notes leave the data set, the tree and the result list.
+    w->TreeView1->setCurrentItem(w->Node("c水果"));
+    ui_->msgAnswers = {MsgResult::Yes};
+    w->LabDelete_Click();
+    QCOMPARE(ui_->Messages().back().text, QString("确定要删除 水果 分类下的常用资料笔记吗？"));
+    QVERIFY(!w->Node("c水果") && !w->Node("_" + QString::number(a2)));
+    QCOMPARE(ResultKeys(*w), QStringList({"_" + QString::number(b1)}));
+    QCOMPARE(w->RecordCount(), 2);
+    datastore::RowSetPtr rs = db().Notes_GetRecordSet("水果");
+    QVERIFY(rs && rs->Eof());
+
+    // The only note of a category takes the category with it.
+    w->TreeView1->setCurrentItem(w->Node("_" + QString::number(b1)));
+    ui_->msgAnswers = {MsgResult::Yes};
+    w->LabDelete_Click();
+    QVERIFY(!w->Node("c植物"));
+    QCOMPARE(Children(w->Root()), QStringList({"家具"}));
+    QCOMPARE(w->RecordCount(), 1);
+    QVERIFY(ResultKeys(*w).isEmpty());
+    for (const auto& m : ui_->Messages()) QVERIFY(m.title != "发生错误");
+  }
+
+  void keywordSearchAndHistory() {
+    AddNote("Hello World", "", "Greeting");
+    AddNote("其他", "hello again", "杂项");
+    AddNote("无关", "", "Hello类");
+    auto w = Open();
+
+    // Case-insensitive, over record nodes only; the first hit is selected in the tree.
+    Search(*w, "HELLO");
+    QVERIFY(!w->ListView1->isHidden());
+    QCOMPARE(w->ListView1->topLevelItemCount(), 2);
+    QCOMPARE(w->ListView1->topLevelItem(0)->text(0), "Greeting > " + w->Root()->child(0)->child(0)->text(0));
+    QCOMPARE(w->TreeView1->currentItem(), w->Root()->child(0)->child(0));
+    QCOMPARE(w->ListView1->headerItem()->text(0), QString("查询结果 "));
+    QVERIFY(w->TreeView1->geometry().top() > w->ListView1->geometry().bottom());
+
+    // The placeholder is searched as ordinary text: no hit, empty list, history unchanged.
+    Search(*w, "请在这里输入查找的关键字...");
+    QVERIFY(!w->ListView1->isHidden());
+    QCOMPARE(w->ListView1->topLevelItemCount(), 0);
+    QCOMPARE(w->Combo1->count(), 1);
+
+    // Emptying the box hides the list and moves the tree up.
+    w->Combo1->setEditText("");
+    QVERIFY(w->ListView1->isHidden());
+    QCOMPARE(w->TreeView1->geometry().top(), w->Combo1->geometry().bottom() + 1 + platform::TwipsToPixels(50));
+
+    // A duplicate stands once; twelve searches keep the ten newest.
+    Search(*w, "HELLO");
+    QCOMPARE(w->Combo1->count(), 1);
+    for (int i = 0; i < 12; ++i) AddNote("kw" + QString::number(i), "", "Greeting");
+    w->ReloadTree();
+    for (int i = 0; i < 12; ++i) Search(*w, "kw" + QString::number(i));
+    QCOMPARE(w->Combo1->count(), 13);
+    w->close();
+    QCOMPARE(platform::GetSetting("Notes", "Down1"), QString("kw11"));
+    QCOMPARE(platform::GetSetting("Notes", "Down10"), QString("kw2"));
+    QCOMPARE(platform::GetSetting("Notes", "Down11", "none"), QString("none"));
+    w.reset();
+
+    auto again = Open();
+    QCOMPARE(again->Combo1->count(), 10);
+    QCOMPARE(again->Combo1->itemText(0), QString("kw2"));
+    QCOMPARE(again->Combo1->itemText(9), QString("kw11"));
+    QCOMPARE(again->Combo1->currentText(), QString("请在这里输入查找的关键字..."));
+
+    // Choosing an entry searches at once.
+    again->Combo1->setCurrentIndex(0);
+    emit again->Combo1->activated(0);
+    QCOMPARE(ResultKeys(*again).size(), 1);
+    QVERIFY(again->ListView1->topLevelItem(0)->text(0).startsWith("Greeting > kw2 "));
+  }
+
+  void colourMarksAndColourSearch() {
+    const qint64 a = AddNote("甲", "", "类");
+    const qint64 b = AddNote("乙", "", "类");
+    const qint64 c = AddNote("丙", "", "类");
+    auto w = Open();
+
+    // Mark 乙 green; a failed or cancelled dialog changes nothing.
+    w->TreeView1->setCurrentItem(w->Node("_" + QString::number(b)));
+    ui_->colorAnswers = {std::nullopt, QColor(0, 255, 0)};
+    w->labHas_Click();
+    QCOMPARE(w->NodeBackColor(w->Node("_" + QString::number(b))), w->NodeBackColor(w->Root()));
+    QTest::keyClick(w->TreeView1, Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(w->NodeBackColor(w->Node("_" + QString::number(b))), QColor(0, 255, 0));
+    datastore::RowSetPtr rs = db().Notes_GetModify(b);
+    QCOMPARE(rs->Fields("notesstring1").toString(), QString::number(65280));
+    rs.reset();
+
+    // Colour search for green finds 乙; white finds the unmarked; the box shows the colour.
+    ui_->colorAnswers = {QColor(0, 255, 0), QColor(255, 255, 255)};
+    Search(*w, "标识颜色");
+    QCOMPARE(ResultKeys(*w), QStringList({"_" + QString::number(b)}));
+    QCOMPARE(w->Combo1BackColor(), QColor(0, 255, 0));
+    Search(*w, "标识颜色");
+    // In index order: the notes in title order (丙 before 甲).
+    QCOMPARE(ResultKeys(*w), QStringList({"_" + QString::number(c), "_" + QString::number(a)}));
+    QCOMPARE(platform::ColorToVb(w->Combo1BackColor()), 16777215);
+
+    // Cancel keeps the box's colour and shows an empty list.
+    ui_->colorAnswers = {QColor(0, 255, 0), std::nullopt};
+    Search(*w, "标识颜色");
+    Search(*w, "标识颜色");
+    QVERIFY(!w->ListView1->isHidden());
+    QCOMPARE(w->ListView1->topLevelItemCount(), 0);
+    QCOMPARE(w->Combo1BackColor(), QColor(0, 255, 0));
+    // A keyword search restores the window colour.
+    Search(*w, "甲");
+    QCOMPARE(w->Combo1BackColor(), platform::SystemWindowColor());
+
+    // Unmarking with white stores Null and shows the root's colour again.
+    w->TreeView1->setCurrentItem(w->Node("_" + QString::number(b)));
+    ui_->colorAnswers = {QColor(255, 255, 255)};
+    w->labHas_Click();
+    QCOMPARE(w->NodeBackColor(w->Node("_" + QString::number(b))), w->NodeBackColor(w->Root()));
+    rs = db().Notes_GetModify(b);
+    QVERIFY(rs->Fields("notesstring1").isNull());
+  }
+
+  void keysReachTheWindowFirst() {
+    AddNote("一", "", "A");
+    auto w = Open();
+    AddNote("二", "", "B");
+    // Ctrl+R sent by the main window to the window itself reloads.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_R, Qt::ControlModifier, "r");
+    QApplication::sendEvent(w.get(), &press);
+    QCOMPARE(Children(w->Root()), QStringList({"A", "B"}));
+    AddNote("三", "", "C");
+    // From the search box too, where Ctrl+D would otherwise delete a character.
+    w->Combo1->setFocus();
+    w->Combo1->setEditText("abc");
+    w->Combo1->lineEdit()->setCursorPosition(0);
+    QTest::keyClick(w->Combo1, Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(Children(w->Root()), QStringList({"A", "B", "C"}));
+    QTest::keyClick(w->Combo1, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(w->Combo1, Qt::Key_D, Qt::ControlModifier);  // category A selected: asks, answer No
+    QCOMPARE(ui_->Messages().size(), size_t(1));
+    QCOMPARE(w->Combo1->currentText(), QString("abc"));
+  }
+
+  void layoutHidesTheHelpLabelWhenNarrow() {
+    auto w = Open();
+    QCOMPARE(w->picTop->height(), platform::TwipsToPixels(360));
+    QCOMPARE(w->LabAdd->width(), qMax(platform::TwipsToPixels(540), w->LabAdd->sizeHint().width()));
+    QCOMPARE(w->LabAllClose->geometry().right() + 1, w->picTop->width() - platform::TwipsToPixels(100));
+    QVERIFY(!w->LabAd->isHidden());
+    const int markRight = w->labHas->geometry().right() + 1;
+    // Just enough room: 181 twips between the mark button and the help label.
+    const int needed = platform::TwipsToPixels(platform::PixelsToTwips(markRight) + 181) + w->LabAd->width() +
+                       platform::TwipsToPixels(100) + platform::TwipsToPixels(100);
+    w->resize(needed + 40, 400);
+    QVERIFY(!w->LabAd->isHidden());
+    w->resize(needed - 40, 400);
+    QVERIFY(w->LabAd->isHidden());
+    w->resize(needed + 40, 400);
+    QVERIFY(!w->LabAd->isHidden());
+    QCOMPARE(w->picFoot->geometry().bottom() + 1, 400 - platform::TwipsToPixels(50));
+    QCOMPARE(w->TreeView1->geometry().bottom() + 1, w->picFoot->y() - platform::TwipsToPixels(50));
+  }
+
+  void aClosedDataSetLeavesOnlyTheRoot() {
+    AddNote("一", "", "A");
+    auto w = Open();
+    db().CloseDataBase();
+    ui_->Clear();
+    w->ReloadTree();
+    QCOMPARE(w->TreeView1->topLevelItemCount(), 1);
+    QCOMPARE(w->Root()->childCount(), 0);
+    QVERIFY(!w->Root()->isExpanded());
+    QCOMPARE(ui_->Messages().size(), size_t(1));
+    QCOMPARE(ui_->Messages()[0].title, QString("发生错误"));
+    QVERIFY(ui_->Messages()[0].text.startsWith("获得资料笔记分类时发生错误，"));
+    // The count is not refreshed, and the commands on the root do nothing.
+    QCOMPARE(w->RecordCount(), 1);
+    w->LabDelete_Click();
+    w->LabModify_Click();
+    w->labHas_Click();
+    QCOMPARE(ui_->Messages().size(), size_t(1));
+  }
+};
+
+QTEST_MAIN(TestListWindowNotes)
+#include "test_listwindow_notes.moc"

@@ -1,0 +1,314 @@
+// Settings, text files, colours and screen units, the clock, and the scripted user-interface backend.
+#include "platform/clock.h"
+#include "platform/settings.h"
+#include "platform/textfile.h"
+#include "platform/ui.h"
+#include "platform/vb.h"
+#include "platform/vbcolor.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+QByteArray ReadBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    SetSettingsFile(dir.filePath(QStringLiteral("Almanor.ini")));
+  }
+  void TearDown() override { SetSettingsFile(QString()); }
+  QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(SettingsTest, ValuesReadBackExactlyAsWritten) {
+  const QString values[] = {
+      QStringLiteral("plain"),
+      QStringLiteral("a, b, c"),
+      QStringLiteral("say \"hi\""),
+      QStringLiteral("  padded  "),
+      QString::fromUtf8("常用资料 笔记"),
+      QStringLiteral("@at the start"),
+      QStringLiteral("@String(x)"),
+      QStringLiteral("True"),
+      QStringLiteral("False"),
+      QStringLiteral("C:\\path\\file.kvt"),
+      QStringLiteral("semi;colon = equals # hash"),
+      QStringLiteral("12"),
+      QStringLiteral("line1\r\nline2"),
+      QString(),
+  };
+  int n = 0;
+  for (const QString& v : values)
+    SaveSetting(QStringLiteral("Options"), QStringLiteral("Key%1").arg(n++), v);
+  n = 0;
+  for (const QString& v : values) {
+    SCOPED_TRACE(v.toStdString());
+    EXPECT_EQ(GetSetting(QStringLiteral("Options"), QStringLiteral("Key%1").arg(n++), QStringLiteral("dflt")), v);
+  }
+}
+
+TEST_F(SettingsTest, DefaultsSectionsAndDeletion) {
+  EXPECT_EQ(GetSetting(QStringLiteral("Main"), QStringLiteral("Missing"), QStringLiteral("dflt")), "dflt");
+  EXPECT_EQ(GetSetting(QStringLiteral("Main"), QStringLiteral("Missing")), QString());
+
+  // An empty value is a value, not a missing key.
+  SaveSetting(QStringLiteral("Main"), QStringLiteral("Empty"), QString());
+  EXPECT_EQ(GetSetting(QStringLiteral("Main"), QStringLiteral("Empty"), QStringLiteral("dflt")), QString());
+
+  SaveSetting(QStringLiteral("Main"), QStringLiteral("Left"), QStringLiteral("120"));
+  SaveSetting(QStringLiteral("Notes"), QStringLiteral("Left"), QStringLiteral("300"));
+  EXPECT_EQ(GetSetting(QStringLiteral("Main"), QStringLiteral("Left")), "120");
+  EXPECT_EQ(GetSetting(QStringLiteral("Notes"), QStringLiteral("Left")), "300");
+
+  DeleteSetting(QStringLiteral("Main"), QStringLiteral("Left"));
+  EXPECT_EQ(GetSetting(QStringLiteral("Main"), QStringLiteral("Left"), QStringLiteral("d")), "d");
+  EXPECT_EQ(GetSetting(QStringLiteral("Notes"), QStringLiteral("Left")), "300");
+}
+
+TEST_F(SettingsTest, SavedValuesAreOnDiskAtOnce) {
+  SaveSetting(QStringLiteral("Main"), QStringLiteral("DataFile"), QString::fromUtf8("/home/用户/Almanor.kvt"));
+  const QByteArray bytes = ReadBytes(SettingsFile());
+  EXPECT_TRUE(bytes.contains("[Main]"));
+  EXPECT_TRUE(bytes.contains("DataFile"));
+}
+
+TEST_F(SettingsTest, DefaultLocationFollowsTheUserConfigFolder) {
+  const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+  SetSettingsFile(QString());
+  EXPECT_EQ(SettingsFile(), dir.path() + "/Almanor/Almanor.ini");
+  SaveSetting(QStringLiteral("Main"), QStringLiteral("K"), QStringLiteral("v"));
+  EXPECT_TRUE(QFile::exists(dir.path() + "/Almanor/Almanor.ini"));
+  if (old.isNull())
+    qunsetenv("XDG_CONFIG_HOME");
+  else
+    qputenv("XDG_CONFIG_HOME", old);
+}
+
+TEST(TextFile, CodecChoosesByContent) {
+  const QString chinese = QString::fromUtf8("中文 text €\r\n第二行 😀");
+  // Written as GB18030, not UTF-8, and read back without loss.
+  const QByteArray gb = EncodeText(chinese);
+  EXPECT_NE(gb, chinese.toUtf8());
+  EXPECT_EQ(DecodeText(gb), chinese);
+  // Bytes from the Windows program (code page 936) that are not valid UTF-8.
+  EXPECT_EQ(DecodeText(QByteArray("\xD6\xD0\xCE\xC4")), QString::fromUtf8("中文"));
+  // UTF-8, with or without a byte-order mark.
+  EXPECT_EQ(DecodeText(chinese.toUtf8()), chinese);
+  EXPECT_EQ(DecodeText(QByteArray("\xEF\xBB\xBF") + chinese.toUtf8()), chinese);
+  EXPECT_EQ(DecodeText(QByteArray("\xEF\xBB\xBF")), QString());
+  EXPECT_EQ(DecodeText(QByteArray()), QString());
+  EXPECT_EQ(EncodeText(QStringLiteral("a\r\nb")), QByteArray("a\r\nb"));
+}
+
+TEST(TextFile, WriteAndReadKeepLineBreaks) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QString::fromUtf8("记录.txt"));
+  const QString text = QString::fromUtf8("第一行\r\n第二行\n第三行\r\n");
+  EXPECT_EQ(WriteTextFile(path, text), QString());
+  EXPECT_EQ(ReadBytes(path), EncodeText(text));
+  const TextFileResult read = ReadTextFile(path);
+  ASSERT_TRUE(read.ok) << read.error.toStdString();
+  EXPECT_EQ(read.text, text);
+
+  // A shorter text replaces the file whole.
+  EXPECT_EQ(WriteTextFile(path, QStringLiteral("x")), QString());
+  EXPECT_EQ(ReadBytes(path), QByteArray("x"));
+}
+
+TEST(TextFile, FailuresAreReported) {
+  QTemporaryDir dir;
+  const TextFileResult missing = ReadTextFile(dir.filePath(QStringLiteral("none.txt")));
+  EXPECT_FALSE(missing.ok);
+  EXPECT_FALSE(missing.error.isEmpty());
+  EXPECT_FALSE(WriteTextFile(dir.filePath(QStringLiteral("no/such/folder/a.txt")), QStringLiteral("a")).isEmpty());
+
+  // A folder cannot be written as a file, and the folder is left as it was.
+  const QString folder = dir.filePath(QStringLiteral("folder"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  EXPECT_FALSE(WriteTextFile(folder, QStringLiteral("a")).isEmpty());
+  EXPECT_TRUE(QFileInfo(folder).isDir());
+  EXPECT_FALSE(ReadTextFile(folder).ok);
+
+  const QString utf8 = dir.filePath(QStringLiteral("utf8.txt"));
+  WriteBytes(utf8, QByteArray("\xEF\xBB\xBF") + QString::fromUtf8("标题\r\n").toUtf8());
+  EXPECT_EQ(ReadTextFile(utf8).text, QString::fromUtf8("标题\r\n"));
+}
+
+TEST(Colors, VbNumbersAndBack) {
+  const struct {
+    qint64 number;
+    QColor color;
+  } cases[] = {
+      {255, QColor(255, 0, 0)},       {65280, QColor(0, 255, 0)},     {16711680, QColor(0, 0, 255)},
+      {16777215, QColor(255, 255, 255)}, {0, QColor(0, 0, 0)},       {0x336699, QColor(0x99, 0x66, 0x33)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.number);
+    EXPECT_EQ(ColorFromVb(c.number), c.color);
+    EXPECT_EQ(ColorToVb(c.color), c.number);
+  }
+  EXPECT_FALSE(ColorFromVb(-1).isValid());
+  EXPECT_FALSE(ColorFromVb(0x1000000).isValid());
+}
+
+TEST(Colors, SystemWindowColorIsThePaletteBase) {
+  const QPalette saved = QGuiApplication::palette();
+  QPalette palette = saved;
+  palette.setColor(QPalette::Base, QColor(12, 34, 56));
+  QGuiApplication::setPalette(palette);
+  EXPECT_EQ(SystemWindowColor(), QColor(12, 34, 56));
+  EXPECT_EQ(ColorFromVb(kSystemWindowColor), QColor(12, 34, 56));
+  QGuiApplication::setPalette(saved);
+}
+
+TEST(Twips, FifteenPerPixelAt96Dpi) {
+  const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
+  EXPECT_EQ(TwipsToPixels(1440), qRound(dpi));
+  EXPECT_DOUBLE_EQ(PixelsToTwips(qRound(dpi)), 1440.0 * qRound(dpi) / dpi);
+  if (qFuzzyCompare(dpi, 96.0)) {
+    EXPECT_EQ(TwipsToPixels(7605), 507);
+    EXPECT_EQ(TwipsToPixels(15), 1);
+    EXPECT_DOUBLE_EQ(PixelsToTwips(100), 1500);
+  }
+  EXPECT_EQ(TwipsToPixels(0), 0);
+}
+
+TEST(Clock, FrozenAndRunning) {
+  const QDateTime fixed = vb::MakeDateTime(QDate(2024, 5, 1), QTime(9, 30, 15, 500));
+  SetNow(fixed);
+  EXPECT_EQ(Now(), vb::MakeDateTime(QDate(2024, 5, 1), QTime(9, 30, 15)));
+  EXPECT_EQ(Today(), QDate(2024, 5, 1));
+
+  SetNow(QDateTime());
+  const QDateTime now = Now();
+  const QDateTime local = QDateTime::currentDateTime();
+  EXPECT_EQ(now.timeSpec(), Qt::UTC);
+  EXPECT_EQ(now.time().msec(), 0);
+  // The wall-clock reading, not the UTC instant.
+  const QDateTime wall = vb::MakeDateTime(local.date(), local.time());
+  EXPECT_LE(std::abs(now.secsTo(wall)), 2);
+}
+
+TEST(TestUiBackend, AnswersFromQueuesAndRecordsWhatWasShown) {
+  TestUi ui;
+  ui.msgAnswers = {MsgResult::Yes};
+  ui.inputAnswers = {QStringLiteral("新分类")};
+  ui.fileAnswers = {QStringLiteral("/tmp/a.txt")};
+  ui.colorAnswers = {QColor(Qt::red)};
+  FontChoice font;
+  font.name = QStringLiteral("WenQuanYi Zen Hei");
+  font.bold = true;
+  ui.fontAnswers = {font};
+
+  EXPECT_EQ(MsgBox(QStringLiteral("删除吗？"), MsgButtons::YesNo, MsgIcon::Question, QStringLiteral("提示")), MsgResult::Yes);
+  EXPECT_EQ(InputBox(QStringLiteral("名称"), QStringLiteral("新建"), QStringLiteral("默认")), QString::fromUtf8("新分类"));
+  FileDialogRequest request;
+  request.title = QStringLiteral("保存");
+  request.save = true;
+  request.overwritePrompt = true;
+  EXPECT_EQ(FileDialog(request), QStringLiteral("/tmp/a.txt"));
+  EXPECT_EQ(ColorDialog(Qt::white), QColor(Qt::red));
+  ASSERT_TRUE(FontDialog(FontChoice()).has_value());
+  EXPECT_TRUE(ShellOpen(QStringLiteral("https://example.org")));
+
+  ASSERT_EQ(ui.shown.size(), 6u);
+  EXPECT_EQ(ui.shown[0].kind, ShownMessage::Message);
+  EXPECT_EQ(ui.shown[0].text, QString::fromUtf8("删除吗？"));
+  EXPECT_EQ(ui.shown[0].title, QString::fromUtf8("提示"));
+  EXPECT_EQ(ui.shown[0].icon, MsgIcon::Question);
+  EXPECT_EQ(ui.shown[0].buttons, MsgButtons::YesNo);
+  EXPECT_EQ(ui.shown[1].defaultText, QString::fromUtf8("默认"));
+  EXPECT_TRUE(ui.shown[2].file.save && ui.shown[2].file.overwritePrompt);
+  EXPECT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Opened(), QStringList{QStringLiteral("https://example.org")});
+  EXPECT_TRUE(ui.msgAnswers.empty() && ui.inputAnswers.empty() && ui.fileAnswers.empty());
+}
+
+TEST(TestUiBackend, EmptyQueuesAnswerTheLastButtonOrCancel) {
+  TestUi ui;
+  EXPECT_EQ(MsgBox(QStringLiteral("a")), MsgResult::OK);
+  EXPECT_EQ(MsgBox(QStringLiteral("b"), MsgButtons::OKCancel), MsgResult::Cancel);
+  EXPECT_EQ(MsgBox(QStringLiteral("c"), MsgButtons::YesNo), MsgResult::No);
+  EXPECT_EQ(MsgBox(QStringLiteral("d"), MsgButtons::YesNoCancel), MsgResult::Cancel);
+  EXPECT_EQ(InputBox(QStringLiteral("p")), QString());
+  EXPECT_FALSE(FileDialog(FileDialogRequest()).has_value());
+  EXPECT_FALSE(ColorDialog(Qt::black).has_value());
+  EXPECT_FALSE(FontDialog(FontChoice()).has_value());
+  ui.shellOpenSucceeds = false;
+  EXPECT_FALSE(ShellOpen(QStringLiteral("/nowhere")));
+  // A queued Cancel is an answer, too.
+  ui.fileAnswers = {std::nullopt, QStringLiteral("/x")};
+  EXPECT_FALSE(FileDialog(FileDialogRequest()).has_value());
+  EXPECT_EQ(FileDialog(FileDialogRequest()), QStringLiteral("/x"));
+}
+
+TEST(TestUiBackend, NestsAndRestoresThePreviousBackend) {
+  EXPECT_EQ(MsgBox(QStringLiteral("no backend"), MsgButtons::YesNo), MsgResult::No);
+  TestUi outer;
+  {
+    TestUi inner;
+    MsgBox(QStringLiteral("inner"));
+    EXPECT_EQ(inner.shown.size(), 1u);
+  }
+  MsgBox(QStringLiteral("outer"));
+  ASSERT_EQ(outer.shown.size(), 1u);
+  EXPECT_EQ(outer.shown[0].text, QStringLiteral("outer"));
+}
+
+TEST(FileFilter, VbFilterToQt) {
+  const struct {
+    const char* vb;
+    const char* qt;
+  } cases[] = {
+      {"文本文件(*.txt)|*.txt|所有文件(*.*)|*.*", "文本文件 (*.txt);;所有文件 (*.*)"},
+      {"图片|*.bmp;*.jpg", "图片 (*.bmp *.jpg)"},
+      {"记录文件 (*.rec)|*.rec", "记录文件 (*.rec)"},
+      {"", ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(QtFilterFromVb(QString::fromUtf8(c.vb)), QString::fromUtf8(c.qt));
+}
+
+TEST(FontChoiceTest, RoundTripThroughQFont) {
+  FontChoice choice;
+  choice.name = QStringLiteral("WenQuanYi Zen Hei");
+  choice.size = 10.5;
+  choice.bold = true;
+  choice.underline = true;
+  choice.strikethrough = true;
+  QFont font;
+  choice.ApplyTo(font);
+  const FontChoice back = FontChoice::FromFont(font);
+  EXPECT_EQ(back.name, choice.name);
+  EXPECT_DOUBLE_EQ(back.size, 10.5);
+  EXPECT_TRUE(back.bold && back.underline && back.strikethrough);
+  EXPECT_FALSE(back.italic);
+}
+
+int main(int argc, char** argv) {
+  QGuiApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,188 @@
+// Start-up: choosing and opening the data set, and the real program started twice.
+
+#include "shell/startup.h"
+#include "shelltestenv.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <memory>
+
+class tst_startup : public QObject {
+  Q_OBJECT
+private slots:
+  void init() { env_ = std::make_unique<ShellTestEnv>(false); }
+  void cleanup() { env_.reset(); }
+
+  void defaultDataSetCreated();
+  void defaultDataSetKept();
+  void missingDataSetPickedOrCreated();
+  void missingDataSetCancelled();
+  void unreadableDataSet();
+
+  void noDisplay();
+  void realProgramStartsOnceAndQuits();
+
+private:
+  QString Path(const QString& name) const { return env_->dir.filePath(name); }
+  std::unique_ptr<ShellTestEnv> env_;
+};
+
+void tst_startup::defaultDataSetCreated() {
+  const QString path = Path(QStringLiteral("data/Almanor/Almanor.kvt"));  // its folder is missing too
+  QCOMPARE(modStart::OpenDataSetAtStart(path), modStart::DataSetResult::Opened);
+  QVERIFY(QFileInfo(path).isFile());
+  QCOMPARE(modStart::objDate().objConn.State(), 1);
+  QCOMPARE(platform::GetSetting("Option", "DataBase"), QFileInfo(path).absoluteFilePath());
+  QVERIFY(env_->ui.shown.empty());
+}
+
+void tst_startup::defaultDataSetKept() {
+  const QString path = Path(QStringLiteral("Almanor.kvt"));
+  QVERIFY(modStart::objDate().CreateDataBase(path));
+  QVERIFY(modStart::objDate().OpenDataBase(path));
+  QVERIFY(modStart::objDate().Notes_Add(QStringLiteral("标题"), QStringLiteral("内容"), QStringLiteral("类别"), QString()) > 0);
+  modStart::objDate().CloseDataBase();
+
+  QCOMPARE(modStart::OpenDataSetAtStart(path), modStart::DataSetResult::Opened);
+  QCOMPARE(modStart::objDate().Notes_GetRecordSet()->RecordCount(), 1);
+}
+
+void tst_startup::missingDataSetPickedOrCreated() {
+  const QString existing = Path(QStringLiteral("other.kvt"));
+  QVERIFY(modStart::objDate().CreateDataBase(existing));
+
+  // The data set was moved: the user picks another one.
+  platform::SaveSetting("Option", "DataBase", Path(QStringLiteral("moved.kvt")));
+  env_->ui.fileAnswers.push_back(existing);
+  QCOMPARE(modStart::OpenDataSetAtStart(Path(QStringLiteral("default.kvt"))), modStart::DataSetResult::Opened);
+  QCOMPARE(env_->ui.shown.size(), size_t(1));
+  const platform::ShownMessage& dialog = env_->ui.shown[0];
+  QCOMPARE(dialog.kind, platform::ShownMessage::FileDialog);
+  QCOMPARE(dialog.file.filter, QStringLiteral("数据账套(*.kvt)|*.kvt"));
+  QVERIFY(!dialog.file.mustExist);
+  QVERIFY(!dialog.file.save);
+  QCOMPARE(platform::GetSetting("Option", "DataBase"), existing);
+  QVERIFY(!QFileInfo::exists(Path(QStringLiteral("default.kvt"))));
+  modStart::objDate().CloseDataBase();
+
+  // Or names a new one (without the extension), which starts empty.
+  platform::SaveSetting("Option", "DataBase", Path(QStringLiteral("deleted.kvt")));
+  env_->ui.fileAnswers.push_back(Path(QStringLiteral("fresh")));
+  QCOMPARE(modStart::OpenDataSetAtStart(Path(QStringLiteral("default.kvt"))), modStart::DataSetResult::Opened);
+  QVERIFY(QFileInfo(Path(QStringLiteral("fresh.kvt"))).isFile());
+  QCOMPARE(platform::GetSetting("Option", "DataBase"), Path(QStringLiteral("fresh.kvt")));
+  QCOMPARE(modStart::objDate().Notes_GetRecordSet()->RecordCount(), 0);
+}
+
+void tst_startup::missingDataSetCancelled() {
+  const QString missing = Path(QStringLiteral("moved.kvt"));
+  platform::SaveSetting("Option", "DataBase", missing);
+  QCOMPARE(modStart::OpenDataSetAtStart(Path(QStringLiteral("default.kvt"))), modStart::DataSetResult::Cancelled);
+  QCOMPARE(modStart::objDate().objConn.State(), 0);
+  QCOMPARE(platform::GetSetting("Option", "DataBase"), missing);  // still there for next time
+  QVERIFY(!QFileInfo::exists(Path(QStringLiteral("default.kvt"))));
+
+  // A folder of that name is not a data set either.
+  QVERIFY(QDir().mkpath(missing));
+  env_->ui.Clear();
+  QCOMPARE(modStart::OpenDataSetAtStart(Path(QStringLiteral("default.kvt"))), modStart::DataSetResult::Cancelled);
+  QCOMPARE(env_->ui.shown.size(), size_t(1));
+}
+
+void tst_startup::unreadableDataSet() {
+  const QString text = Path(QStringLiteral("notes.kvt"));
+  QFile file(text);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write("not a data set\n");
+  file.close();
+  platform::SaveSetting("Option", "DataBase", text);
+
+  QCOMPARE(modStart::OpenDataSetAtStart(Path(QStringLiteral("default.kvt"))), modStart::DataSetResult::Failed);
+  QCOMPARE(modStart::objDate().objConn.State(), 0);
+  QCOMPARE(platform::GetSetting("Option", "DataBase"), QString());
+  const auto boxes = env_->ui.Messages();
+  QCOMPARE(boxes.size(), size_t(1));  // the data store says why
+  QCOMPARE(boxes[0].icon, platform::MsgIcon::Critical);
+  QVERIFY(QFileInfo(text).size() > 0);  // and the file is left as it was
+}
+
+namespace {
+
+// The real program against folders of its own.
+struct Program {
+  QProcess process;
+  explicit Program(const QProcessEnvironment& env) {
+    process.setProcessEnvironment(env);
+    process.setProgram(QStringLiteral(ALMANOR_BINARY));
+  }
+};
+
+QProcessEnvironment ProgramEnvironment(const QString& root, int quitAfterMs) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("DISPLAY"));
+  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
+    const QString folder = root + QLatin1Char('/') + QLatin1String(name);
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    env.insert(QLatin1String(name), folder);
+  }
+  env.insert(QStringLiteral("ALMANOR_TEST_QUIT_AFTER_MS"), QString::number(quitAfterMs));
+  return env;
+}
+
+} // namespace
+
+void tst_startup::noDisplay() {
+  QProcessEnvironment env = ProgramEnvironment(env_->dir.path(), 0);
+  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  Program program(env);
+  program.process.start();
+  QVERIFY(program.process.waitForFinished(60000));
+  QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(program.process.exitCode(), 1);
+  QVERIFY(QString::fromUtf8(program.process.readAllStandardError()).contains(QStringLiteral("xvfb-run -a")));
+}
+
+void tst_startup::realProgramStartsOnceAndQuits() {
+  const QString root = env_->dir.path();
+  const QString dataSet = root + QStringLiteral("/XDG_DATA_HOME/Almanor/Almanor.kvt");
+
+  Program first(ProgramEnvironment(root, 15000));
+  first.process.start();
+  QVERIFY(first.process.waitForStarted());
+  // The data set is made after the single-instance lock is taken.
+  QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(dataSet).isFile(), 30000);
+
+  // The second copy tells that the program runs and stops without touching the first.
+  Program second(ProgramEnvironment(root, 500));
+  second.process.start();
+  QVERIFY(second.process.waitForFinished(60000));
+  QCOMPARE(second.process.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(second.process.exitCode(), 0);
+  QVERIFY2(QString::fromUtf8(second.process.readAllStandardError()).contains(QStringLiteral("程序 Almanor 已经运行。")),
+           "the second copy did not report the running one");
+  QCOMPARE(first.process.state(), QProcess::Running);
+
+  QVERIFY(first.process.waitForFinished(60000));
+  QCOMPARE(first.process.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(first.process.exitCode(), 0);
+
+  platform::SetSettingsFile(root + QStringLiteral("/XDG_CONFIG_HOME/Almanor/Almanor.ini"));
+  QCOMPARE(platform::GetSetting("Option", "DataBase"), dataSet);
+  // A clean Exit saved the window's place and closed the data set back into one file.
+  QVERIFY(!platform::GetSetting("Option", "Width").isEmpty());
+  QVERIFY(!QFileInfo::exists(dataSet + QStringLiteral("-wal")));
+
+  // Started again, it opens the same data set and leaves cleanly.
+  Program again(ProgramEnvironment(root, 500));
+  again.process.start();
+  QVERIFY(again.process.waitForFinished(60000));
+  QCOMPARE(again.process.exitCode(), 0);
+}
+
+QTEST_MAIN(tst_startup)
+#include "tst_startup.moc"

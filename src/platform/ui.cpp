@@ -38,7 +38,8 @@ template <typename T>
 std::optional<T> Pop(std::deque<std::optional<T>>& queue) {
   if (queue.empty())
     return std::nullopt;
-  std::optional<T> answer = std::move(queue.front());
+  std::optional<T> answer;
+  answer.swap(queue.front());
   queue.pop_front();
   return answer;
 }

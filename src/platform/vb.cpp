@@ -255,7 +255,7 @@ Fixed ToFixed(double value, int decimals) {
 
   Fixed f;
   if (pointPos <= 0) {
-    f.intPart = "0";
+    f.intPart.assign(1, '0');
     f.fracPart = std::string(size_t(-pointPos), '0') + digits;
   } else if (size_t(pointPos) >= digits.size()) {
     f.intPart = digits + std::string(size_t(pointPos) - digits.size(), '0');

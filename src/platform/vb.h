@@ -2,7 +2,7 @@
 // The run-time text conversions every dialog validates with: the date, number and format rules
 // that users of this program know from the data sets and record files it reads and writes.
 //
-// Date values are wall-clock date-times without a zone: QDateTime with Qt::UTC as its spec, so no
+// Date values are wall-clock date-times without a zone: QDateTime in Qt::UTC, so no
 // daylight-saving gap can make a typed time invalid. Use vb::MakeDateTime to build one.
 
 #include <QDateTime>

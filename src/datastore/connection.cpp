@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QFile>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace datastore {
@@ -181,6 +182,21 @@ void SqlFormat(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_text64(ctx, out.constData(), sqlite3_uint64(out.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
+bool IsAscii(const QByteArray& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// An ASCII name against a Latin-1 one, ignoring case: no Latin-1 letter beyond ASCII folds into
+// ASCII, so lower-casing ASCII letters gives the same answer as full case folding.
+bool EqualsLower(const QByteArray& lower, QLatin1StringView name) {
+  if (lower.size() != name.size()) return false;
+  for (qsizetype k = 0; k < name.size(); ++k) {
+    const char c = name.data()[k];
+    if (lower[k] != (c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c)) return false;
+  }
+  return true;
+}
+
 void ExecRaw(sqlite3* db, const char* sql) {
   char* err = nullptr;
   if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
@@ -202,7 +218,13 @@ QString Quote(const QString& text) {
 RowSet::RowSet(sqlite3* db, sqlite3_stmt* stmt, QString sql, QVector<QVariant> binds)
     : db_(db), stmt_(stmt), sql_(std::move(sql)), binds_(std::move(binds)) {
   const int n = sqlite3_column_count(stmt_);
-  for (int i = 0; i < n; ++i) names_ << QString::fromUtf8(sqlite3_column_name(stmt_, i));
+  names_.reserve(n);
+  asciiNames_.reserve(n);
+  for (int i = 0; i < n; ++i) {
+    const QByteArray name(sqlite3_column_name(stmt_, i));
+    names_ << QString::fromUtf8(name);
+    asciiNames_ << (IsAscii(name) ? name.toLower() : QByteArray());
+  }
   eof_ = false;
   Step();
 }
@@ -244,15 +266,31 @@ void RowSet::MoveNext() {
 }
 
 int RowSet::ColumnIndex(const QString& name) const {
+  // Case folding keeps the length, so most names are passed over on their size alone.
   for (int i = 0; i < names_.size(); ++i)
-    if (names_[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+    if (names_[i].size() == name.size() && names_[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+  return -1;
+}
+
+int RowSet::ColumnIndex(QLatin1StringView name) const {
+  for (int i = 0; i < names_.size(); ++i) {
+    const QByteArray& lower = asciiNames_[i];
+    const bool equal = lower.isNull() ? names_[i].compare(name, Qt::CaseInsensitive) == 0 : EqualsLower(lower, name);
+    if (equal) return i;
+  }
   return -1;
 }
 
 bool RowSet::HasField(const QString& name) const { return ColumnIndex(name) >= 0; }
 
-QVariant RowSet::Fields(const QString& name) const {
+QVariant RowSet::Fields(const QString& name) const { return Value(ColumnIndex(name), name); }
+
+QVariant RowSet::Fields(QLatin1StringView name) const {
   const int i = ColumnIndex(name);
+  return Value(i, i < 0 ? QString(name) : QString());
+}
+
+QVariant RowSet::Value(int i, const QString& name) const {
   if (i < 0) throw DbError(QStringLiteral("记录集中没有字段 %1").arg(name).toStdString());
   if (!stmt_ || eof_) throw DbError("当前没有记录");
   switch (sqlite3_column_type(stmt_, i)) {
@@ -287,8 +325,10 @@ void Connection::Open(const QString& path) {
   Close();
   if (!QFileInfo(path).isFile()) throw DbError(QStringLiteral("数据账套文件不存在：%1").arg(path).toStdString());
   sqlite3* db = nullptr;
-  // Never creates a file: opening is for existing data sets only.
-  const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  // Never creates a file: opening is for existing data sets only. A connection and its row sets
+  // are used by one thread at a time, so SQLite need not lock around every column read.
+  const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                 nullptr);
   try {
     if (rc != SQLITE_OK) Fail(db);
     sqlite3_extended_result_codes(db, 1);

@@ -43,6 +43,10 @@ public:
   // read as QString (dates are stored as "yyyy-MM-dd hh:mm:ss" text), integers as qlonglong,
   // REAL as double, blobs as QByteArray. Throws DbError for an unknown name or past the end.
   QVariant Fields(const QString& name) const;
+  // The same for a name written in the code ("notestitle"): the look-up builds no text, as it runs
+  // for every field of every row.
+  QVariant Fields(QLatin1StringView name) const;
+  QVariant Fields(const char* name) const { return Fields(QLatin1StringView(name)); }
   bool HasField(const QString& name) const;
   void Close();
 
@@ -51,12 +55,15 @@ private:
   RowSet(sqlite3* db, sqlite3_stmt* stmt, QString sql, QVector<QVariant> binds);
   void Step();
   int ColumnIndex(const QString& name) const;
+  int ColumnIndex(QLatin1StringView name) const;
+  QVariant Value(int column, const QString& name) const;
 
   sqlite3* db_ = nullptr;
   sqlite3_stmt* stmt_ = nullptr;
   QString sql_;
   QVector<QVariant> binds_;
   QStringList names_;
+  QByteArrayList asciiNames_;  // names_ lower-cased where plain ASCII, else null
   bool eof_ = true;
   qint64 count_ = -1;
 };

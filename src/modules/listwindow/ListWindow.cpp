@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
+#include <charconv>
 #include <exception>
 
 namespace listwindow {
@@ -30,6 +31,13 @@ namespace {
 constexpr int kBarHeight = 360;
 constexpr int kFootButtonWidth = 540;
 constexpr qint64 kWhite = 16777215;
+
+// "_" & id in one allocation.
+QString RecordKey(qint64 id) {
+  char key[24] = {'_'};
+  const char* end = std::to_chars(key + 1, key + sizeof key, id).ptr;
+  return QString::fromLatin1(key, end - key);
+}
 
 // Node text of a result item: the group's text & " > " & the record's.
 QString ResultText(const QTreeWidgetItem* node) {
@@ -52,12 +60,15 @@ QFrame* MakeBar(QWidget* parent, const QString& name) {
 TreeNode::TreeNode(const QString& key, const QString& text, const QIcon& icon)
     : QTreeWidgetItem(QTreeWidgetItem::UserType), Key(key), text_(text), icon_(icon) {}
 
+TreeNode::TreeNode(const QString& key, const QString& text, const QIcon* sharedIcon)
+    : QTreeWidgetItem(QTreeWidgetItem::UserType), Key(key), text_(text), sharedIcon_(sharedIcon) {}
+
 QVariant TreeNode::data(int column, int role) const {
   if (column != 0) return QTreeWidgetItem::data(column, role);
   switch (role) {
   case Qt::DisplayRole:
   case Qt::EditRole: return text_;
-  case Qt::DecorationRole: return icon_;
+  case Qt::DecorationRole: return sharedIcon_ ? *sharedIcon_ : icon_;
   case Qt::BackgroundRole: return back_.isValid() ? QVariant(QBrush(back_)) : QVariant();
   default: return QTreeWidgetItem::data(column, role);
   }
@@ -68,7 +79,10 @@ void TreeNode::setData(int column, int role, const QVariant& value) {
   switch (role) {
   case Qt::DisplayRole:
   case Qt::EditRole: text_ = value.toString(); break;
-  case Qt::DecorationRole: icon_ = value.value<QIcon>(); break;
+  case Qt::DecorationRole:
+    icon_ = value.value<QIcon>();
+    sharedIcon_ = nullptr;
+    break;
   case Qt::BackgroundRole: {
     const QBrush brush = value.value<QBrush>();
     back_ = value.isValid() && brush.style() != Qt::NoBrush ? brush.color() : QColor();
@@ -79,7 +93,11 @@ void TreeNode::setData(int column, int role, const QVariant& value) {
   emitDataChanged();
 }
 
-ListWindow::ListWindow(ListWindowParams params, QWidget* parent) : QWidget(parent), params_(std::move(params)) {
+ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
+    : QWidget(parent),
+      params_(std::move(params)),
+      groupIcon_(params_.images.value(params_.groupImageKey)),
+      recordIcon_(params_.images.value(params_.recordImageKey)) {
   setObjectName(params_.objectName);
   combo1BackColor_ = platform::SystemWindowColor();
 
@@ -152,6 +170,8 @@ ListWindow::~ListWindow() {
   qApp->removeEventFilter(this);
   // The controls outlive this part of the object: their last signals must not reach it.
   for (QObject* control : std::initializer_list<QObject*>{Combo1, TreeView1, ListView1}) control->disconnect(this);
+  // The tree's nodes show this window's icons, which go before the child widgets do.
+  TreeView1->clear();
 }
 
 LabelButton* ListWindow::MakeBarButton(QWidget* bar, const QString& name, const QString& caption, int left) {
@@ -168,13 +188,37 @@ LabelButton* ListWindow::MakeFootButton(const QString& name, const QString& capt
   return button;
 }
 
+TreeNode* ListWindow::Node(const QString& key) const {
+  TreeNode* node = nullptr;
+  switch (KindOf(key)) {
+  case NodeKind::Root: node = Root(); break;
+  case NodeKind::Group: node = GroupNode(key.mid(1)); break;
+  case NodeKind::Record: {
+    bool ok = false;
+    const qint64 id = QStringView(key).mid(1).toLongLong(&ok);
+    if (ok) node = recordIds_.value(id);
+    break;
+  }
+  case NodeKind::None: break;
+  }
+  // Only the exact key finds a node ("_07" is not "_7").
+  return node && node->Key == key ? node : nullptr;
+}
+
+TreeNode* ListWindow::GroupNode(const QString& group) const {
+  const auto it = groups_.find(group);
+  return it == groups_.end() ? nullptr : it->second;
+}
+
 TreeNode* ListWindow::Root() const {
   return TreeView1->topLevelItemCount() ? static_cast<TreeNode*>(TreeView1->topLevelItem(0)) : nullptr;
 }
 
 NodeKind ListWindow::KindOf(const QTreeWidgetItem* node) {
-  if (!node) return NodeKind::None;
-  const QString& key = static_cast<const TreeNode*>(node)->Key;
+  return node ? KindOf(static_cast<const TreeNode*>(node)->Key) : NodeKind::None;
+}
+
+NodeKind ListWindow::KindOf(const QString& key) {
   if (key.startsWith('a')) return NodeKind::Root;
   if (key.startsWith('c')) return NodeKind::Group;
   if (key.startsWith('_')) return NodeKind::Record;
@@ -182,7 +226,7 @@ NodeKind ListWindow::KindOf(const QTreeWidgetItem* node) {
 }
 
 qint64 ListWindow::RecordId(const QTreeWidgetItem* node) {
-  return static_cast<const TreeNode*>(node)->Key.mid(1).toLongLong();
+  return QStringView(static_cast<const TreeNode*>(node)->Key).mid(1).toLongLong();
 }
 
 QColor ListWindow::NodeBackColor(const QTreeWidgetItem* node) const {
@@ -231,17 +275,27 @@ void ListWindow::InitResultList() {
 // ---- the tree ---------------------------------------------------------------------------------
 
 void ListWindow::Register(TreeNode* node) {
-  nodes_.insert(node->Key, node);
-  if (KindOf(node) == NodeKind::Record) {
+  switch (KindOf(node)) {
+  case NodeKind::Group: groups_.insert_or_assign(node->Key.mid(1), node); break;
+  case NodeKind::Record:
+    recordIds_.insert(RecordId(node), node);
     node->Index = static_cast<qsizetype>(records_.size());
     records_.push_back(node);
+    break;
+  default: break;  // the root is the tree's first node
   }
 }
 
 void ListWindow::Forget(TreeNode* node) {
   for (int i = 0; i < node->childCount(); ++i) Forget(static_cast<TreeNode*>(node->child(i)));
-  auto it = nodes_.find(node->Key);
-  if (it != nodes_.end() && it.value() == node) nodes_.erase(it);
+  // A key may have been taken over by a newer node; only this node's own entry goes.
+  if (KindOf(node) == NodeKind::Group) {
+    const auto it = groups_.find(node->Key.mid(1));
+    if (it != groups_.end() && it->second == node) groups_.erase(it);
+  } else if (KindOf(node) == NodeKind::Record) {
+    const auto it = recordIds_.find(RecordId(node));
+    if (it != recordIds_.end() && it.value() == node) recordIds_.erase(it);
+  }
   if (node->Index >= 0) {
     records_[node->Index] = nullptr;
     node->Index = -1;
@@ -272,16 +326,20 @@ void ListWindow::CompactIndex() {
 void ListWindow::ClearTree() {
   Quiet quiet(quiet_);
   // A reload is usually about as big as the tree it replaces.
-  const qsizetype previous = nodes_.size();
-  nodes_.clear();
-  nodes_.reserve(previous);
+  const size_t groups = groups_.size();
+  const qsizetype records = recordIds_.size();
+  groups_.clear();
+  groups_.reserve(groups);
+  recordIds_.clear();
+  recordIds_.reserve(records);
   records_.clear();
+  records_.reserve(static_cast<size_t>(records));
   removedRecords_ = 0;
   TreeView1->clear();
 }
 
 TreeNode* ListWindow::AddGroupNode(const QString& group) {
-  auto* node = new TreeNode("c" + group, group, Image(params_.groupImageKey));
+  auto* node = new TreeNode("c" + group, group, &groupIcon_);
   Register(node);
   Root()->addChild(node);
   return node;
@@ -295,7 +353,7 @@ void ListWindow::SelectNode(QTreeWidgetItem* node) {
 void ListWindow::LoadTree(const QString& strClass) {
   if (strClass.isEmpty()) {
     ClearTree();
-    auto* root = new TreeNode("a0", params_.rootText, Image(params_.groupImageKey));
+    auto* root = new TreeNode("a0", params_.rootText, &groupIcon_);
     Register(root);
     {
       Quiet quiet(quiet_);
@@ -306,8 +364,8 @@ void ListWindow::LoadTree(const QString& strClass) {
     QList<QTreeWidgetItem*> groups;
     for (; !rs->Eof(); rs->MoveNext()) {
       const QString group = rs->Fields(params_.classField).toString();
-      if (nodes_.contains("c" + group)) continue;  // one node per group, whatever the rows say
-      auto* node = new TreeNode("c" + group, group, Image(params_.groupImageKey));
+      if (groups_.contains(group)) continue;  // one node per group, whatever the rows say
+      auto* node = new TreeNode("c" + group, group, &groupIcon_);
       Register(node);
       groups.append(node);
     }
@@ -333,21 +391,22 @@ void ListWindow::LoadRecords(const QString& strClass) {
     // Children are collected per group and added in one go: far faster than one by one.
     QHash<TreeNode*, QList<QTreeWidgetItem*>> batches;
     std::vector<TreeNode*> order;
-    const QIcon recordIcon = Image(params_.recordImageKey);
     for (; !rs->Eof(); rs->MoveNext()) {
-      TreeNode* parent = Node("c" + RecordClass(*rs));
+      TreeNode* parent = GroupNode(RecordClass(*rs));
       // A row whose group has no node cannot be placed.
-      if (!parent || KindOf(parent) != NodeKind::Group) continue;
-      const QString key = "_" + rs->Fields(params_.idField).toString();
-      TreeNode*& slot = nodes_[key];
+      if (!parent) continue;
+      bool ok = false;
+      const qint64 id = rs->Fields(params_.idField).toLongLong(&ok);
+      if (!ok) continue;  // ids are integer keys: a row without one cannot be addressed
+      TreeNode*& slot = recordIds_[id];
       if (slot) continue;  // already shown
-      auto* node = new TreeNode(key, RecordNodeText(*rs), recordIcon);
+      auto* node = new TreeNode(RecordKey(id), RecordNodeText(*rs), &recordIcon_);
       slot = node;
       node->Tag = RecordNodeTag(*rs);
       const QVariant mark = rs->Fields(params_.markField);
-      bool ok = false;
-      const qint64 color = mark.isNull() ? 0 : mark.toString().trimmed().toLongLong(&ok);
-      if (ok) node->setBackground(0, platform::ColorFromVb(color));
+      bool marked = false;
+      const qint64 color = mark.isNull() ? 0 : mark.toString().trimmed().toLongLong(&marked);
+      if (marked) node->setBackground(0, platform::ColorFromVb(color));
       node->Index = static_cast<qsizetype>(records_.size());
       records_.push_back(node);
       auto& batch = batches[parent];
@@ -649,10 +708,10 @@ void ListWindow::LabModify_Click() {
       LoadTree(QString());
       return;
     }
-    nodes_.remove(node->Key);
+    groups_.erase(node->Key.mid(1));
     node->Key = "c" + newName;
     node->setText(0, newName);
-    nodes_.insert(node->Key, node);
+    groups_.insert_or_assign(newName, node);
     return;
   }
   if (kind != NodeKind::Record) return;

@@ -18,6 +18,8 @@
 #include <QTreeWidgetItem>
 #include <QWidget>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class QComboBox;
@@ -79,6 +81,8 @@ struct ListWindowParams {
 class TreeNode : public QTreeWidgetItem {
 public:
   TreeNode(const QString& key, const QString& text, const QIcon& icon);
+  // Shows an icon its window owns and keeps until the node is gone: no icon copy per node.
+  TreeNode(const QString& key, const QString& text, const QIcon* sharedIcon);
   QString Key;
   QString Tag;
   qsizetype Index = -1;
@@ -89,6 +93,7 @@ public:
 private:
   QString text_;
   QIcon icon_;
+  const QIcon* sharedIcon_ = nullptr;  // when set, shown instead of icon_
   QColor back_;  // invalid: no colour of its own
 };
 
@@ -123,7 +128,7 @@ public:
   // LabTitle.Tag: the record count last shown.
   qint64 RecordCount() const { return recordCountTag_; }
   QColor Combo1BackColor() const { return combo1BackColor_; }
-  TreeNode* Node(const QString& key) const { return nodes_.value(key); }
+  TreeNode* Node(const QString& key) const;
   TreeNode* Root() const;
   static NodeKind KindOf(const QTreeWidgetItem* node);
   static qint64 RecordId(const QTreeWidgetItem* node);
@@ -203,6 +208,8 @@ private:
     int& depth_;
   };
 
+  static NodeKind KindOf(const QString& key);
+  TreeNode* GroupNode(const QString& group) const;
   TreeNode* AddGroupNode(const QString& group);
   void Register(TreeNode* node);
   void Forget(TreeNode* node);
@@ -213,11 +220,20 @@ private:
   void SetCombo1BackColor(const QColor& color);
   void SetTitleCount(qint64 count);
   void AddResultItems(const std::vector<TreeNode*>& hits);
-  QIcon Image(const QString& key) const { return params_.images.value(key); }
   LabelButton* MakeBarButton(QWidget* bar, const QString& name, const QString& caption, int left);
 
   ListWindowParams params_;
-  QHash<QString, TreeNode*> nodes_;   // key -> node
+  // Qt's string hash is slow for the one group look-up per loaded record; a byte hash will do.
+  struct TextHash {
+    size_t operator()(const QString& text) const noexcept {
+      return std::hash<std::u16string_view>()(std::u16string_view(QStringView(text).utf16(), size_t(text.size())));
+    }
+  };
+  // Nodes by key, one index per kind: a record's key is "_" & id, so records are found by the id.
+  std::unordered_map<QString, TreeNode*, TextHash> groups_;  // group text -> group node
+  QHash<qint64, TreeNode*> recordIds_;  // record id -> record node
+  QIcon groupIcon_;
+  QIcon recordIcon_;
   std::vector<TreeNode*> records_;    // record nodes in index order; null where removed
   qint64 removedRecords_ = 0;
   qint64 recordCountTag_ = 0;

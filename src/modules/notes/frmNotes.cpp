@@ -55,19 +55,20 @@ void frmNotes::LabRefresh_Click() { LoadTree(QString()); }
 namespace {
 
 // The data set keeps dates as "yyyy-mm-dd hh:nn:ss": their first ten characters are the day.
-QString DayText(const QVariant& date) {
-  const QString text = date.toString();
-  const bool iso = text.size() >= 10 && text[4] == '-' && text[7] == '-' &&
-                   (text.size() == 10 || text[10] == ' ') && text[0].isDigit() && text[5].isDigit() &&
-                   text[6].isDigit() && text[8].isDigit() && text[9].isDigit();
-  return iso && date.typeId() == QMetaType::QString ? text.left(10) : vb::Format(date, "yyyy-mm-dd");
+bool IsIsoDay(const QVariant& date, const QString& text) {
+  return date.typeId() == QMetaType::QString && text.size() >= 10 && text[4] == '-' && text[7] == '-' &&
+         (text.size() == 10 || text[10] == ' ') && text[0].isDigit() && text[5].isDigit() && text[6].isDigit() &&
+         text[8].isDigit() && text[9].isDigit();
 }
 
 } // namespace
 
 QString frmNotes::NoteNodeText(const QVariant& title, const QVariant& date, const QVariant& content) {
   const QString head = title.toString();
-  const QString day = DayText(date);
+  const QString dateText = date.toString();
+  const bool iso = IsIsoDay(date, dateText);
+  const QString formatted = iso ? QString() : vb::Format(date, "yyyy-mm-dd");
+  const QStringView day = iso ? QStringView(dateText).left(10) : QStringView(formatted);
   const QString excerpt = modStart::ShortenText(content.toString());
   // Built in one buffer: this runs once per note on every load.
   QString text;

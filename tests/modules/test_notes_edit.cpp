@@ -133,6 +133,18 @@ private slots:
     QCOMPARE(next->cobClass->currentText(), QString("工作"));
   }
 
+  void typedCategoryIsSavedAsTyped() {
+    modStart::objDate().Notes_Add("旧", "", "Workshop", "");
+    auto frm = Open();
+    frm->cobClass->setCurrentText(QString());
+    frm->cobClass->setFocus();
+    QTest::keyClicks(frm->cobClass, "Work");
+    QCOMPARE(frm->cobClass->currentText(), QString("Work"));
+    frm->txtTitle->setText("新");
+    QTest::mouseClick(frm->cmdOk, Qt::LeftButton);
+    QCOMPARE(frm->SavedClass, QString("Work"));
+  }
+
   void checksRunInOrderAndKeepTheDialogOpen() {
     auto frm = Open();
     Fill(*frm, "   ", "正文", "");
@@ -310,7 +322,7 @@ private slots:
 
     // At the minimum size the save button spans from the margin to 100 twips before Cancel.
     frm->resize(10, 10);
-    QCOMPARE(frm->size(), QSize(Px(3510), Px(5000)));
+    QCOMPARE(frm->size(), QSize(Px(3510 - 120), Px(5000 - 510)));
     QVERIFY(frm->cmdFind->isHidden() && frm->cmdImp->isHidden() && frm->cmdExp->isHidden());
     QCOMPARE(frm->cmdOk->x(), frm->cobClass->x());
     QVERIFY(qAbs(frm->cmdOk->geometry().right() + 1 + Px(100) - frm->cmdCancel->x()) <= 1);

@@ -104,8 +104,11 @@ QString frmNotes::ShowModifyDialog(qint64 id) {
   frmNotesEdit dialog;
   dialog.Tag = rs->Fields("notesid").toString();
   dialog.setWindowTitle("修改常用资料笔记");
-  dialog.txtTitle->setText(rs->Fields("notestitle").toString());
-  dialog.TitleTag = dialog.txtTitle->text();
+  const QString title = rs->Fields("notestitle").toString();
+  // An imported title may be longer than typing allows: it is shown and compared whole.
+  dialog.txtTitle->setMaxLength(qMax(dialog.txtTitle->maxLength(), int(title.size())));
+  dialog.txtTitle->setText(title);
+  dialog.TitleTag = title;
   dialog.SetContent(rs->Fields("notescontent").toString());
   dialog.cobClass->setCurrentText(rs->Fields("notesclass").toString());
   rs->Close();

@@ -30,8 +30,9 @@ constexpr double kButtonHeight = 375;
 constexpr double kGap = 100;
 constexpr double kPanelHeight = 1050;
 constexpr double kLineY = 1020;
-constexpr double kMinClientWidth = 3510;
-constexpr double kMinClientHeight = 5000;
+// A client area narrower or lower than this sets the window to 3510 x 5000.
+constexpr double kMinWindowWidth = 3510;
+constexpr double kMinWindowHeight = 5000;
 // The window is 7725 x 6135 around a client area of 7605 x 5625: the stored width and height
 // are the window's, so the frame of the design is added and taken off again.
 constexpr double kDesignWidth = 7725;
@@ -123,6 +124,8 @@ frmNotesEdit::frmNotesEdit(QWidget* parent) : QDialog(parent) {
   cobClass->setObjectName("cobClass");
   cobClass->setEditable(true);
   cobClass->setInsertPolicy(QComboBox::NoInsert);
+  // Completion would turn a new category typed as the start of an existing one into that one.
+  cobClass->setCompleter(nullptr);
 
   txtTitle = new QLineEdit(this);
   txtTitle->setObjectName("txtTitle");
@@ -169,7 +172,7 @@ frmNotesEdit::frmNotesEdit(QWidget* parent) : QDialog(parent) {
   modStart::EnterToTab(txtTitle);
   modStart::SelectAllOnFocus(txtTitle);
 
-  setMinimumSize(Px(kMinClientWidth), Px(kMinClientHeight));
+  setMinimumSize(Px(kMinWindowWidth - kFrameWidth), Px(kMinWindowHeight - kFrameHeight));
   PlaceControls();
   Form_Load();
 }
@@ -368,7 +371,7 @@ void frmNotesEdit::labFont_Click() {
 
 void frmNotesEdit::Form_Resize() {
   if (isMinimized()) return;
-  // The minimum size of the window keeps the client area at 3510 x 5000 twips or more.
+  // The minimum size keeps the window at 3510 x 5000 twips or more.
   const double width = platform::PixelsToTwips(this->width());
   const double height = platform::PixelsToTwips(this->height());
 

@@ -215,8 +215,9 @@ QString Quote(const QString& text) {
 
 // --- RowSet ----------------------------------------------------------------------------------
 
-RowSet::RowSet(sqlite3* db, sqlite3_stmt* stmt, QString sql, QVector<QVariant> binds)
-    : db_(db), stmt_(stmt), sql_(std::move(sql)), binds_(std::move(binds)) {
+RowSet::RowSet(std::shared_ptr<ConnectionLink> link, sqlite3_stmt* stmt, QString sql, QVector<QVariant> binds)
+    : link_(std::move(link)), db_(link_->db), stmt_(stmt), sql_(std::move(sql)), binds_(std::move(binds)) {
+  link_->open.push_back(this);
   const int n = sqlite3_column_count(stmt_);
   names_.reserve(n);
   asciiNames_.reserve(n);
@@ -244,7 +245,8 @@ void RowSet::Step() {
 
 qint64 RowSet::RecordCount() {
   if (count_ < 0) {
-    // A closed row set may have outlived its connection.
+    // The handle is gone once the connection has closed; the row set may have outlived it.
+    if (!link_->db) throw DbError("数据账套已经关闭");
     if (!stmt_) throw DbError("记录集已经关闭");
     sqlite3_stmt* stmt = Prepare(db_, QStringLiteral("select count(*) from (%1)").arg(sql_), binds_);
     const int rc = sqlite3_step(stmt);
@@ -312,7 +314,10 @@ QVariant RowSet::Value(int i, const QString& name) const {
 }
 
 void RowSet::Close() {
-  if (stmt_) sqlite3_finalize(stmt_);
+  if (stmt_) {
+    sqlite3_finalize(stmt_);
+    std::erase(link_->open, this);
+  }
   stmt_ = nullptr;
   eof_ = true;
 }
@@ -359,12 +364,19 @@ void Connection::Open(const QString& path) {
     throw;
   }
   db_ = db;
+  link_ = std::make_shared<ConnectionLink>();
+  link_->db = db;
   path_ = path;
 }
 
 void Connection::Close() {
-  // Row sets still open keep the handle alive until they close (close_v2 defers).
-  if (db_) sqlite3_close_v2(db_);
+  if (!db_) return;
+  // An unfinalized statement would keep the handle open past this call (close_v2 defers), and
+  // the log unfolded until the caller's row set closes, if it ever does.
+  while (!link_->open.empty()) link_->open.back()->Close();
+  sqlite3_close_v2(db_);
+  link_->db = nullptr;
+  link_.reset();
   db_ = nullptr;
 }
 
@@ -385,7 +397,7 @@ qint64 Connection::Execute(const QString& sql, const QVector<QVariant>& binds) {
 RowSetPtr Connection::OpenRowSet(const QString& sql, const QVector<QVariant>& binds) {
   sqlite3_stmt* stmt = Prepare(db_, sql, binds);
   // A failing first step finalizes the statement before it throws.
-  return RowSetPtr(new RowSet(db_, stmt, sql, binds));
+  return RowSetPtr(new RowSet(link_, stmt, sql, binds));
 }
 
 qint64 Connection::LastInsertId() const {

@@ -9,6 +9,7 @@
 #include <QVector>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -20,6 +21,14 @@ class DbError : public std::runtime_error {
 public:
   using std::runtime_error::runtime_error;
   QString Description() const { return QString::fromUtf8(what()); }
+};
+
+// What a connection shares with its row sets: the handle while open (null once closed) and the
+// row sets still open on it, which closing the connection closes first.
+class RowSet;
+struct ConnectionLink {
+  sqlite3* db = nullptr;
+  std::vector<RowSet*> open;
 };
 
 // Doubles the single quotes of a text spliced between single quotes.
@@ -36,7 +45,8 @@ public:
 
   int State() const { return stmt_ ? 1 : 0; }  // 1 open, 0 closed
   bool Eof() const { return eof_; }
-  // The number of rows of the whole statement (counted once, on first use).
+  // The number of rows of the whole statement (counted once, on first use). Throws DbError when
+  // it has not been counted and the row set or its connection is closed.
   qint64 RecordCount();
   void MoveNext();
   // The current row's field (names match case-insensitively); a null QVariant for Null. Texts
@@ -52,12 +62,13 @@ public:
 
 private:
   friend class Connection;
-  RowSet(sqlite3* db, sqlite3_stmt* stmt, QString sql, QVector<QVariant> binds);
+  RowSet(std::shared_ptr<ConnectionLink> link, sqlite3_stmt* stmt, QString sql, QVector<QVariant> binds);
   void Step();
   int ColumnIndex(const QString& name) const;
   int ColumnIndex(QLatin1StringView name) const;
   QVariant Value(int column, const QString& name) const;
 
+  std::shared_ptr<ConnectionLink> link_;
   sqlite3* db_ = nullptr;
   sqlite3_stmt* stmt_ = nullptr;
   QString sql_;
@@ -80,6 +91,8 @@ public:
   // Opens an existing data set (never creates one); throws DbError when the file is missing or is
   // not a data set. Registers format(value, pattern) with the run time's Format on the connection.
   void Open(const QString& path);
+  // Closes the row sets still open on it, then the data set, so the write-ahead log is folded
+  // back into the file.
   void Close();
   int State() const { return db_ ? 1 : 0; }  // 1 open, 0 closed
   QString Path() const { return path_; }
@@ -101,6 +114,7 @@ public:
 
 private:
   sqlite3* db_ = nullptr;
+  std::shared_ptr<ConnectionLink> link_;
   QString path_;
 };
 

@@ -425,7 +425,9 @@ std::optional<QDateTime> CDate(const QString& text) {
   std::optional<QTime> time;
   if (date) {
     if (!c.AtEnd()) {
-      if (!IsBlank(*c.p))
+      // A Chinese date ends in 日, so a time may follow it directly ("2024年5月1日9时30分").
+      const bool endsInDay = c.p[-1] == u'日';
+      if (!IsBlank(*c.p) && !endsInDay)
         return std::nullopt;
       c.SkipBlanks();
       time = ParseTimePart(c);

@@ -47,11 +47,31 @@ protected:
     return rs->Eof() ? QVariant() : rs->Fields("v");
   }
 
-  // Every value of field name, in row order; consumes the row set.
+  // Every value of field name, in row order; consumes the row set. A missing row set fails the test.
   static QStringList Column(const RowSetPtr& rs, const QString& name) {
     QStringList values;
+    if (!rs) {
+      ADD_FAILURE() << "no row set";
+      return values;
+    }
     for (; !rs->Eof(); rs->MoveNext()) values << rs->Fields(name).toString();
     return values;
+  }
+
+  // Every field of every row of table, to show that a failed operation changed nothing.
+  QStringList Rows(const QString& table) {
+    const QStringList fields =
+        Column(db.objConn.OpenRowSet(QString("select name from pragma_table_info('%1')").arg(table)), "name");
+    QStringList rows;
+    for (RowSetPtr rs = db.objConn.OpenRowSet("select * from " + table); !rs->Eof(); rs->MoveNext()) {
+      QStringList values;
+      for (const QString& field : fields) {
+        const QVariant v = rs->Fields(field);
+        values << (v.isNull() ? QString("<Null>") : v.toString());
+      }
+      rows << values.join(u'|');
+    }
+    return rows;
   }
 
   QTemporaryDir dir;

@@ -2,6 +2,9 @@
 // inside texts; ids beyond 16 bits.
 #include "fixture.h"
 
+#include <QFile>
+#include <map>
+
 namespace datastore_test {
 namespace {
 
@@ -58,16 +61,33 @@ TEST_F(DataStore, CardCheckAsksWhetherToKeepANamesake) {
 }
 
 TEST_F(DataStore, WhiteOrNoColourIsStoredAsNull) {
-  const qint64 plain = db.Notes_Add("a", "", "c", "");
-  const qint64 red = db.Notes_Add("b", "", "c", "255");
-  EXPECT_TRUE(Value(QString("select notesstring1 as v from notes where notesid=%1").arg(plain)).isNull());
-  EXPECT_EQ(Value(QString("select notesstring1 as v from notes where notesid=%1").arg(red)).toString(), "255");
+  // Adding with no colour leaves the record unmarked; a colour is stored as given.
+  struct Adder {
+    QString table;
+    std::function<qint64(const QString&)> add;
+  };
+  const std::vector<Adder> adders = {
+      {"notes", [&](const QString& c) { return db.Notes_Add("n" + c, "", "c", c); }},
+      {"moneys", [&](const QString& c) { return db.Moneys_Add("2024-05-01", "支出", "t", "", 1, "", 1, 1, c); }},
+      {"url", [&](const QString& c) { return db.Url_Add("u" + c, "", "", "", c); }},
+      {"diary", [&](const QString& c) { return db.Diary_Add("2024-05-01", "d", "", c); }},
+      {"card", [&](const QString& c) { return db.Card_Add("c", "n", "", "", "", "", "", "", "", "", "", "", "", c); }},
+  };
+  std::map<QString, qint64> marked;
+  for (const Adder& a : adders) {
+    SCOPED_TRACE(a.table.toStdString());
+    const QString read = QString("select %1string1 as v from %1 where %1id=%2").arg(a.table);
+    const qint64 plain = a.add("");
+    ASSERT_GT(plain, 0);
+    EXPECT_TRUE(Value(read.arg(plain)).isNull());
+    marked[a.table] = a.add("255");
+    EXPECT_EQ(Value(read.arg(marked[a.table])).toString(), "255");
+  }
 
-  const qint64 moneys = db.Moneys_Add("2024-05-01", "支出", "t", "", 1, "", 1, 1, "");
+  const qint64 red = marked["notes"], moneys = marked["moneys"], url = marked["url"];
   const qint64 reminds = db.Reminds_Add("2024-05-01 08:00", "t", "", "", 0);
   db.objConn.Execute("insert into files (filesname) values ('f')");
   const qint64 files = db.objConn.LastInsertId();
-  const qint64 url = db.Url_Add("t", "", "", "", "");
   struct Family {
     QString table;
     qint64 id;
@@ -118,7 +138,21 @@ TEST_F(DataStore, NotesAreAddedModifiedAndDeleted) {
   EXPECT_TRUE(ui.Messages().empty());
 }
 
+// A modify of an id that no row has fails and neither adds a row nor touches another.
 TEST_F(DataStore, ModifyingAMissingRecordFails) {
+  QFile source(dir.filePath("a.txt"));
+  ASSERT_TRUE(source.open(QIODevice::WriteOnly));
+  source.write("new bytes");
+  source.close();
+  ASSERT_GT(db.Notes_Add("n", "", "c", ""), 0);
+  ASSERT_GT(db.Moneys_Add("2024-05-01", "支出", "t", "", 1, "", 1, 1, ""), 0);
+  ASSERT_GT(db.Reminds_Add("2024-05-01 8:00", "t", "", "", 0), 0);
+  ASSERT_GT(db.Files_Add("c", source.fileName(), "a.txt", "txt", 9, "m"), 0);
+  ASSERT_GT(db.Url_Add("t", "a", "m", "c", ""), 0);
+  const QStringList tables = {"notes", "moneys", "reminds", "files", "url"};
+  std::map<QString, QStringList> before;
+  for (const QString& table : tables) before[table] = Rows(table);
+
   struct Case {
     QString text;
     std::function<qint64()> modify;
@@ -128,6 +162,8 @@ TEST_F(DataStore, ModifyingAMissingRecordFails) {
       {"修改日常收支帐目时发生错误，", [&] { return db.Moneys_Modify(99, "2024-05-01", "支出", "t", "", 1, "", 1, 1); }},
       {"修改计划任务提醒时发生错误，", [&] { return db.Reminds_Modify(99, "2024-05-01 8:00", "t", "", "", 1); }},
       {"修改重要文件备案时发生错误，", [&] { return db.Files_Modify_Info(99, "c", "n", "m"); }},
+      {"修改重要文件备案时发生错误，",
+       [&] { return db.Files_Modify_All(99, "c", source.fileName(), "n", "txt", 9, "m"); }},
       {"修改收藏网址资料时发生错误，", [&] { return db.Url_Modify(99, "t", "a", "m", "c"); }},
   };
   for (const Case& c : cases) {
@@ -136,6 +172,7 @@ TEST_F(DataStore, ModifyingAMissingRecordFails) {
     const auto box = OnlyBox();
     EXPECT_TRUE(box.text.startsWith(c.text)) << box.text.toStdString();
     EXPECT_EQ(box.title, "发生错误");
+    for (const QString& table : tables) EXPECT_EQ(Rows(table), before[table]) << table.toStdString();
   }
 }
 
@@ -218,11 +255,80 @@ TEST_F(DataStore, BookmarksCardsAndDiaryKeepTheirFields) {
   EXPECT_TRUE(ui.Messages().empty());
 }
 
+TEST_F(DataStore, BookmarksAndCardsAreListedByCategory) {
+  const qint64 b = db.Url_Add("b", "", "", "工作", "");
+  for (const char* title : {"乙", "A"}) db.Url_Add(title, "", "", "工作", "");
+  db.Url_Add("私", "", "", "私人", "");
+  EXPECT_EQ(Column(db.Url_GetRecordSet("工作"), "urltext"), QStringList({"A", "b", "乙"}));
+  EXPECT_TRUE(db.Url_Delete(b));
+  EXPECT_EQ(Column(db.Url_GetRecordSet(), "urltext"), QStringList({"A", "乙", "私"}));
+  EXPECT_TRUE(db.Url_DeleteClass("私人"));
+  EXPECT_EQ(Column(db.Url_GetRecordSet(), "urltext"), QStringList({"A", "乙"}));
+
+  for (const char* cardclass : {"朋友", "客户", "朋友", "Ab", "客户"})
+    db.Card_Add(cardclass, "n", "", "", "", "", "", "", "", "", "", "", "", "");
+  EXPECT_EQ(Column(db.Card_GetClass(), "cardclass"), QStringList({"Ab", "客户", "朋友"}));
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
+// Whole lists and export lists come in their family's order whatever order the records were added
+// in (dates typed in different forms compare as dates); an export list holds only the ids given.
+TEST_F(DataStore, ListsComeInTheirFamilysOrder) {
+  const QStringList dates = {"2024年5月12日", "2023-12-31 23:00", "2024/5/3 9:30", "2024-05-03 08:00"};
+  const QStringList datesInOrder = {"2023-12-31 23:00", "2024-05-03 08:00", "2024/5/3 9:30", "2024年5月12日"};
+  const QStringList names = {"乙", "b", "A", "a"};
+  const QStringList namesInOrder = {"A", "a", "b", "乙"};
+  struct Family {
+    QString field;  // holds the text the record was added with
+    std::function<qint64(const QString&)> add;
+    QStringList added, inOrder;
+    std::function<RowSetPtr()> all;                      // empty: no whole list checked
+    std::function<RowSetPtr(const QString&)> exported;  // empty: the family has no export list
+  };
+  const std::vector<Family> families = {
+      {"notestitle",
+       [&](const QString& at) {
+         platform::SetNow(*vb::CDate(at));  // the export list follows the time of the last save
+         return db.Notes_Add(at, "", "c", "");
+       },
+       dates, datesInOrder, {}, [&](const QString& ids) { return db.Notes_ExpRecordSet(ids); }},
+      {"moneystitle", [&](const QString& d) { return db.Moneys_Add(d, "支出", d, "", 1, "", 1, 1, ""); }, dates,
+       datesInOrder, [&] { return db.Moneys_GetRecordSet(""); },
+       [&](const QString& ids) { return db.Moneys_ExpRecordSet(ids); }},
+      {"remindstitle", [&](const QString& d) { return db.Reminds_Add(d, d, "", "", 0); }, dates, datesInOrder,
+       [&] { return db.Reminds_GetRecordSet(""); }, {}},
+      {"diarytitle", [&](const QString& d) { return db.Diary_Add(d, d, "", ""); }, dates, datesInOrder,
+       [&] { return db.Diary_GetRecordSet(""); }, [&](const QString& ids) { return db.Diary_ExpRecordSet(ids); }},
+      {"urltext", [&](const QString& n) { return db.Url_Add(n, "", "", "c", ""); }, names, namesInOrder,
+       [&] { return db.Url_GetRecordSet(""); }, [&](const QString& ids) { return db.Url_ExpRecordSet(ids); }},
+      {"cardname",
+       [&](const QString& n) { return db.Card_Add("c", n, "", "", "", "", "", "", "", "", "", "", "", ""); }, names,
+       namesInOrder, [&] { return db.Card_GetRecordSet(""); },
+       [&](const QString& ids) { return db.Card_ExpRecordSet(ids); }},
+  };
+  for (const Family& f : families) {
+    SCOPED_TRACE(f.field.toStdString());
+    const QString left = f.added[1];  // added, but not asked for in the export
+    QStringList ids;
+    for (const QString& text : f.added) {
+      const qint64 id = f.add(text);
+      ASSERT_GT(id, 0);
+      if (text != left) ids << QString::number(id);
+    }
+    if (f.all) {
+      EXPECT_EQ(Column(f.all(), f.field), f.inOrder);
+    }
+    if (f.exported) {
+      QStringList expected = f.inOrder;
+      expected.removeOne(left);
+      EXPECT_EQ(Column(f.exported(ids.join(u',')), f.field), expected);
+    }
+  }
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
 TEST_F(DataStore, ExportListsTakeOnlyIds) {
-  const qint64 a = db.Notes_Add("a", "", "c", "");
-  db.Notes_Add("b", "", "c", "");
-  const qint64 c = db.Notes_Add("c", "", "c", "");
-  EXPECT_EQ(Column(db.Notes_ExpRecordSet(QString("%1,%2").arg(a).arg(c)), "notestitle"), QStringList({"a", "c"}));
+  db.Notes_Add("a", "", "c", "");
   EXPECT_EQ(db.Notes_ExpRecordSet("1) or (1=1"), nullptr);
   EXPECT_TRUE(OnlyBox().text.startsWith("获得导出资料列表时发生错误，"));
 }

@@ -242,6 +242,44 @@ TEST_F(DataStore, RowSetsWalkTheirRows) {
   EXPECT_EQ(rs->RecordCount(), 4);
 }
 
+// Closing the data set closes the row sets a window still holds, so the file is whole on its own.
+TEST_F(DataStore, ClosingTheDataSetClosesItsOpenRowSets) {
+  for (const char* title : {"a", "b", "c"}) ASSERT_GT(db.Notes_Add(title, "", "类", ""), 0);
+  const QString log = path + "-wal";
+  ASSERT_TRUE(QFile::exists(log));
+  RowSetPtr uncounted = db.Notes_GetRecordSet();
+  RowSetPtr walking = db.Notes_GetRecordSet();
+  ASSERT_TRUE(uncounted && walking);
+  walking->MoveNext();
+
+  db.CloseDataBase();
+  EXPECT_FALSE(QFile::exists(log));
+  EXPECT_EQ(uncounted->State(), 0);
+  EXPECT_TRUE(uncounted->Eof());
+  try {
+    uncounted->RecordCount();
+    ADD_FAILURE() << "counted the rows of a closed data set";
+  } catch (const datastore::DbError& e) {
+    EXPECT_EQ(e.Description().toStdString(), "数据账套已经关闭");
+  }
+  EXPECT_THROW(walking->MoveNext(), datastore::DbError);
+  EXPECT_THROW(walking->Fields("notestitle"), datastore::DbError);
+  walking->Close();
+
+  // A row set may also outlive the data-store object itself.
+  {
+    clsDate other;
+    ASSERT_TRUE(other.OpenDataBase(path));
+    walking = other.Notes_GetRecordSet();
+    ASSERT_NE(walking, nullptr);
+  }
+  EXPECT_THROW(walking->RecordCount(), datastore::DbError);
+  EXPECT_FALSE(QFile::exists(log));
+
+  ASSERT_TRUE(db.OpenDataBase(path));
+  EXPECT_EQ(Column(db.Notes_GetRecordSet(), "notestitle"), QStringList({"a", "b", "c"}));
+}
+
 TEST(DataStoreApp, AppUrlIsTheShippedHelpDocument) {
   const QString url = datastore::clsSystem::AppUrl();
   EXPECT_TRUE(url.startsWith("file:///"));

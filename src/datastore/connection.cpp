@@ -292,9 +292,20 @@ QVariant RowSet::Fields(QLatin1StringView name) const {
   return Value(i, i < 0 ? QString(name) : QString());
 }
 
-QVariant RowSet::Value(int i, const QString& name) const {
+QByteArrayView RowSet::Utf8(QLatin1StringView name) const {
+  const int i = ColumnIndex(name);
+  CheckField(i, i < 0 ? QString(name) : QString());
+  const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
+  return QByteArrayView(text, text ? sqlite3_column_bytes(stmt_, i) : 0);
+}
+
+void RowSet::CheckField(int i, const QString& name) const {
   if (i < 0) throw DbError(QStringLiteral("记录集中没有字段 %1").arg(name).toStdString());
   if (!stmt_ || eof_) throw DbError("当前没有记录");
+}
+
+QVariant RowSet::Value(int i, const QString& name) const {
+  CheckField(i, name);
   switch (sqlite3_column_type(stmt_, i)) {
   case SQLITE_NULL:
     return QVariant();

@@ -57,6 +57,10 @@ public:
   // for every field of every row.
   QVariant Fields(QLatin1StringView name) const;
   QVariant Fields(const char* name) const { return Fields(QLatin1StringView(name)); }
+  // The current row's field as the UTF-8 text SQLite holds (Null: empty), valid until the row set
+  // moves: for the loops over every row of a large table that need no QString of the whole field.
+  QByteArrayView Utf8(QLatin1StringView name) const;
+  QByteArrayView Utf8(const char* name) const { return Utf8(QLatin1StringView(name)); }
   bool HasField(const QString& name) const;
   void Close();
 
@@ -66,6 +70,7 @@ private:
   void Step();
   int ColumnIndex(const QString& name) const;
   int ColumnIndex(QLatin1StringView name) const;
+  void CheckField(int column, const QString& name) const;
   QVariant Value(int column, const QString& name) const;
 
   std::shared_ptr<ConnectionLink> link_;

@@ -10,6 +10,7 @@
 #include "platform/vbcolor.h"
 #include "shell/modStart.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -62,23 +63,28 @@ void Save(frmNotesEdit& dialog, const QString& title, const QString& content, co
   dialog.cmdOk->click();
 }
 
-QStringList Children(const QTreeWidgetItem* node) {
+QStringList Children(const TreeNode* node) {
   QStringList texts;
-  for (int i = 0; node && i < node->childCount(); ++i) texts << node->child(i)->text(0);
+  for (int i = 0; node && i < node->ChildCount(); ++i) texts << node->Child(i)->Text();
   return texts;
 }
 
 QStringList ResultKeys(const frmNotes& w) {
   QStringList keys;
   for (int i = 0; i < w.ListView1->topLevelItemCount(); ++i)
-    keys << static_cast<TreeNode*>(w.ListView1->topLevelItem(i))->Key;
+    keys << static_cast<listwindow::ResultItem*>(w.ListView1->topLevelItem(i))->Key;
   return keys;
 }
 
 QString CurrentKey(const frmNotes& w) {
-  auto* node = static_cast<TreeNode*>(w.TreeView1->currentItem());
-  return node ? node->Key : QString();
+  const TreeNode* node = w.CurrentNode();
+  return node ? node->Key() : QString();
 }
+
+// The user selects a node: the enabling rule runs.
+void SetCurrent(frmNotes& w, const TreeNode* node) { w.TreeView1->setCurrentIndex(w.IndexOf(node)); }
+
+bool Expanded(const frmNotes& w, const TreeNode* node) { return w.TreeView1->isExpanded(w.IndexOf(node)); }
 
 void Search(frmNotes& w, const QString& text) {
   w.Combo1->setEditText(text);
@@ -95,6 +101,9 @@ class TestListWindowNotes : public QObject {
 
   std::unique_ptr<frmNotes> Open() {
     auto w = std::make_unique<frmNotes>();
+    // Every change of the tree must reach the view as a consistent model change.
+    new QAbstractItemModelTester(w->TreeView1->model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                 w.get());
     w->resize(900, 600);
     w->show();
     if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
@@ -121,13 +130,13 @@ private slots:
 
   void emptyDataSetShowsOnlyTheRoot() {
     auto w = Open();
-    QCOMPARE(w->TreeView1->topLevelItemCount(), 1);
+    QCOMPARE(w->TreeView1->model()->rowCount(), 1);
     TreeNode* root = w->Root();
-    QCOMPARE(root->Key, QString("a0"));
-    QCOMPARE(root->text(0), QString("所有的资料笔记"));
-    QCOMPARE(root->childCount(), 0);
-    QCOMPARE(w->TreeView1->currentItem(), root);
-    QVERIFY(root->isExpanded());
+    QCOMPARE(root->Key(), QString("a0"));
+    QCOMPARE(root->Text(), QString("所有的资料笔记"));
+    QCOMPARE(root->ChildCount(), 0);
+    QCOMPARE(w->CurrentNode(), root);
+    QVERIFY(Expanded(*w, root));
     QCOMPARE(w->LabTitle->Caption(), QString("常用资料笔记[0]"));
     QCOMPARE(w->RecordCount(), 0);
     QVERIFY(!w->LabModify->isEnabled());
@@ -151,30 +160,49 @@ private slots:
     TreeNode* root = w->Root();
     QCOMPARE(Children(root), QStringList({"工作", "生活"}));
     TreeNode* life = w->Node("c生活");
-    QCOMPARE(w->TreeView1->currentItem(), w->Node("c工作"));
-    QVERIFY(w->Node("c工作")->isExpanded());
+    QCOMPARE(w->CurrentNode(), w->Node("c工作"));
+    QVERIFY(Expanded(*w, w->Node("c工作")));
     QVERIFY(w->LabModify->isEnabled() && w->LabDelete->isEnabled() && !w->labHas->isEnabled());
     QCOMPARE(w->LabTitle->Caption(), QString("常用资料笔记[4]"));
 
     // Title order within a category; the node texts.
-    QCOMPARE(life->child(0), w->Node("_" + QString::number(a)));
-    QCOMPARE(life->child(2), w->Node("_" + QString::number(z)));
+    QCOMPARE(life->Child(0), w->Node("_" + QString::number(a)));
+    QCOMPARE(life->Child(2), w->Node("_" + QString::number(z)));
     const QString cut = QString(150, QChar(u'长')) + QString(50, 'x') + " ...";
-    QCOMPARE(w->Node("_" + QString::number(a))->text(0), "alpha 2024-05-01（" + cut + "）");
-    QCOMPARE(w->Node("_" + QString::number(z))->text(0), QString("zeta 2024-05-01（）"));
-    QCOMPARE(w->Node("_" + QString::number(b))->text(0), QString("乙笔记 2024-05-01（正文）"));
-    QCOMPARE(w->NodeBackColor(life->child(1)), QColor(255, 0, 0));
-    QCOMPARE(w->NodeBackColor(life->child(0)), w->NodeBackColor(root));
+    QCOMPARE(w->Node("_" + QString::number(a))->Text(), "alpha 2024-05-01（" + cut + "）");
+    QCOMPARE(w->Node("_" + QString::number(z))->Text(), QString("zeta 2024-05-01（）"));
+    QCOMPARE(w->Node("_" + QString::number(b))->Text(), QString("乙笔记 2024-05-01（正文）"));
+    QCOMPARE(w->NodeBackColor(life->Child(1)), QColor(255, 0, 0));
+    QCOMPARE(w->NodeBackColor(life->Child(0)), w->NodeBackColor(root));
 
     // A note's enabling; the refresh button and Ctrl+R reload and select the first category again.
-    w->TreeView1->setCurrentItem(life->child(0));
+    SetCurrent(*w, life->Child(0));
     QVERIFY(w->labHas->isEnabled() && w->LabModify->isEnabled());
     AddNote("新", "", "阿");
     QTest::mouseClick(w->LabRefresh, Qt::LeftButton);
     QCOMPARE(Children(w->Root()), QStringList({"工作", "生活", "阿"}));
     QCOMPARE(w->RecordCount(), 5);
     QCOMPARE(CurrentKey(*w), QString("c工作"));
-    QVERIFY(w->Node("c工作")->isExpanded());
+    QVERIFY(Expanded(*w, w->Node("c工作")));
+  }
+
+  void nodeTextsCutTheContentAt200Characters() {
+    // Blanks, multi-byte characters and surrogate pairs on both sides of the cut.
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");  // one character, two UTF-16 units
+    const QStringList contents = {QString(200, QChar(u'字')),
+                                  QString(201, QChar(u'字')),
+                                  "  " + QString(199, 'a') + emoji + "  ",
+                                  emoji.repeated(150),
+                                  QString(99, 'a') + emoji.repeated(60),
+                                  QString(300, QChar(u'字')) + emoji.repeated(200),
+                                  "   ",
+                                  " a  b "};
+    QList<qint64> ids;
+    for (int i = 0; i < contents.size(); ++i) ids << AddNote("t" + QString::number(i), contents[i], "类");
+    auto w = Open();
+    for (int i = 0; i < contents.size(); ++i)
+      QCOMPARE(w->Node("_" + QString::number(ids[i]))->Text(),
+               "t" + QString::number(i) + " 2024-05-01（" + modStart::ShortenText(contents[i]) + "）");
   }
 
   void addModifyAndMoveThroughTheEditor() {
@@ -198,7 +226,7 @@ private slots:
     QCOMPARE(Children(w->Root()), QStringList({"甲", "丙"}));
     QCOMPARE(CurrentKey(*w), QString("c丙"));
     QCOMPARE(w->RecordCount(), 2);
-    TreeNode* added = static_cast<TreeNode*>(w->Node("c丙")->child(0));
+    TreeNode* added = w->Node("c丙")->Child(0);
     const qint64 id = listwindow::ListWindow::RecordId(added);
 
     // A cancelled add changes nothing.
@@ -210,7 +238,7 @@ private slots:
     QCOMPARE(w->RecordCount(), 2);
 
     // Modify by double-click: the editor comes filled; moving the note empties and drops 丙.
-    w->TreeView1->setCurrentItem(added);
+    SetCurrent(*w, added);
     QString seenTitle, seenContent, seenClass, seenTag, seenTitleTag;
     {
       EditorDriver driver([&](frmNotesEdit& d) {
@@ -232,8 +260,8 @@ private slots:
     QCOMPARE(seenTag, QString::number(id));
     QCOMPARE(Children(w->Root()), QStringList({"甲"}));
     QCOMPARE(CurrentKey(*w), "_" + QString::number(id));
-    QCOMPARE(w->Node("_" + QString::number(id))->parent(), w->Node("c甲"));
-    QCOMPARE(w->Node("_" + QString::number(id))->text(0), QString("改过 2024-05-01（内容）"));
+    QCOMPARE(w->Node("_" + QString::number(id))->Parent(), w->Node("c甲"));
+    QCOMPARE(w->Node("_" + QString::number(id))->Text(), QString("改过 2024-05-01（内容）"));
     QCOMPARE(w->RecordCount(), 2);
     // The reselected note keeps the enabling of the reloaded category.
     QVERIFY(!w->labHas->isEnabled());
@@ -241,10 +269,10 @@ private slots:
     // Double-click on a category does nothing; a note that is gone opens no editor.
     {
       EditorDriver driver([](frmNotesEdit& d) { d.cmdCancel->click(); });
-      w->TreeView1->setCurrentItem(w->Node("c甲"));
+      SetCurrent(*w, w->Node("c甲"));
       w->TreeView1_DblClick();
       QVERIFY(db().Notes_Delete(id));
-      w->TreeView1->setCurrentItem(w->Node("_" + QString::number(id)));
+      SetCurrent(*w, w->Node("_" + QString::number(id)));
       QTest::keyClick(w->TreeView1, Qt::Key_M, Qt::ControlModifier);
       QTest::qWait(50);
       QVERIFY(!driver.seen);
@@ -256,7 +284,7 @@ private slots:
     AddNote("二", "", "B");
     AddNote("三", "", "C");
     auto w = Open();
-    w->TreeView1->setCurrentItem(w->Node("cA"));
+    SetCurrent(*w, w->Node("cA"));
 
     // Cancel and an unchanged name do nothing.
     ui_->inputAnswers = {"", "A"};
@@ -280,7 +308,7 @@ private slots:
     QCOMPARE(Children(w->Root()), QStringList({"Z", "B", "C"}));
 
     // The name of another category merges both and reloads the whole tree.
-    w->TreeView1->setCurrentItem(w->Node("cZ"));
+    SetCurrent(*w, w->Node("cZ"));
     ui_->inputAnswers = {"C"};
     w->LabModify_Click();
     QCOMPARE(Children(w->Root()), QStringList({"B", "C"}));
@@ -299,12 +327,12 @@ private slots:
     QCOMPARE(ResultKeys(*w).size(), 3);
 
     // No keeps everything.
-    w->TreeView1->setCurrentItem(w->Node("_" + QString::number(a1)));
+    SetCurrent(*w, w->Node("_" + QString::number(a1)));
     ui_->msgAnswers = {MsgResult::No};
     QTest::keyClick(w->TreeView1, Qt::Key_D, Qt::ControlModifier);
     QVERIFY(w->Node("_" + QString::number(a1)));
     const platform::ShownMessage question = ui_->Messages().back();
-    QCOMPARE(question.text, "确定要删除 " + w->Node("_" + QString::number(a1))->text(0) + " 的常用资料笔记吗？");
+    QCOMPARE(question.text, "确定要删除 " + w->Node("_" + QString::number(a1))->Text() + " 的常用资料笔记吗？");
     QCOMPARE(question.title, QString("确认删除"));
     QCOMPARE(question.buttons, platform::MsgButtons::YesNo);
     QCOMPARE(question.icon, platform::MsgIcon::Question);
@@ -318,7 +346,7 @@ private slots:
     QCOMPARE(w->LabTitle->Caption(), QString("常用资料笔记[3]"));
 
     // A category: all its notes leave the data set, the tree and the result list.
-    w->TreeView1->setCurrentItem(w->Node("c水果"));
+    SetCurrent(*w, w->Node("c水果"));
     ui_->msgAnswers = {MsgResult::Yes};
     w->LabDelete_Click();
     QCOMPARE(ui_->Messages().back().text, QString("确定要删除 水果 分类下的常用资料笔记吗？"));
@@ -329,7 +357,7 @@ private slots:
     QVERIFY(rs && rs->Eof());
 
     // The only note of a category takes the category with it.
-    w->TreeView1->setCurrentItem(w->Node("_" + QString::number(b1)));
+    SetCurrent(*w, w->Node("_" + QString::number(b1)));
     ui_->msgAnswers = {MsgResult::Yes};
     w->LabDelete_Click();
     QVERIFY(!w->Node("c植物"));
@@ -349,8 +377,8 @@ private slots:
     Search(*w, "HELLO");
     QVERIFY(!w->ListView1->isHidden());
     QCOMPARE(w->ListView1->topLevelItemCount(), 2);
-    QCOMPARE(w->ListView1->topLevelItem(0)->text(0), "Greeting > " + w->Root()->child(0)->child(0)->text(0));
-    QCOMPARE(w->TreeView1->currentItem(), w->Root()->child(0)->child(0));
+    QCOMPARE(w->ListView1->topLevelItem(0)->text(0), "Greeting > " + w->Root()->Child(0)->Child(0)->Text());
+    QCOMPARE(w->CurrentNode(), w->Root()->Child(0)->Child(0));
     QCOMPARE(w->ListView1->headerItem()->text(0), QString("查询结果 "));
     QVERIFY(w->TreeView1->geometry().top() > w->ListView1->geometry().bottom());
 
@@ -398,7 +426,7 @@ private slots:
     auto w = Open();
 
     // Mark 乙 green; a failed or cancelled dialog changes nothing.
-    w->TreeView1->setCurrentItem(w->Node("_" + QString::number(b)));
+    SetCurrent(*w, w->Node("_" + QString::number(b)));
     ui_->colorAnswers = {std::nullopt, QColor(0, 255, 0)};
     w->labHas_Click();
     QCOMPARE(w->NodeBackColor(w->Node("_" + QString::number(b))), w->NodeBackColor(w->Root()));
@@ -430,7 +458,7 @@ private slots:
     QCOMPARE(w->Combo1BackColor(), platform::SystemWindowColor());
 
     // Unmarking with white stores Null and shows the root's colour again.
-    w->TreeView1->setCurrentItem(w->Node("_" + QString::number(b)));
+    SetCurrent(*w, w->Node("_" + QString::number(b)));
     ui_->colorAnswers = {QColor(255, 255, 255)};
     w->labHas_Click();
     QCOMPARE(w->NodeBackColor(w->Node("_" + QString::number(b))), w->NodeBackColor(w->Root()));
@@ -485,9 +513,9 @@ private slots:
     db().CloseDataBase();
     ui_->Clear();
     w->ReloadTree();
-    QCOMPARE(w->TreeView1->topLevelItemCount(), 1);
-    QCOMPARE(w->Root()->childCount(), 0);
-    QVERIFY(!w->Root()->isExpanded());
+    QCOMPARE(w->TreeView1->model()->rowCount(), 1);
+    QCOMPARE(w->Root()->ChildCount(), 0);
+    QVERIFY(!Expanded(*w, w->Root()));
     QCOMPARE(ui_->Messages().size(), size_t(1));
     QCOMPARE(ui_->Messages()[0].title, QString("发生错误"));
     QVERIFY(ui_->Messages()[0].text.startsWith("获得资料笔记分类时发生错误，"));

@@ -14,8 +14,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTreeView>
 #include <QTreeWidget>
-#include <charconv>
 #include <exception>
 
 namespace listwindow {
@@ -32,16 +32,9 @@ constexpr int kBarHeight = 360;
 constexpr int kFootButtonWidth = 540;
 constexpr qint64 kWhite = 16777215;
 
-// "_" & id in one allocation.
-QString RecordKey(qint64 id) {
-  char key[24] = {'_'};
-  const char* end = std::to_chars(key + 1, key + sizeof key, id).ptr;
-  return QString::fromLatin1(key, end - key);
-}
-
 // Node text of a result item: the group's text & " > " & the record's.
-QString ResultText(const QTreeWidgetItem* node) {
-  return (node->parent() ? node->parent()->text(0) : QString()) + " > " + node->text(0);
+QString ResultText(const TreeNode* node) {
+  return (node->Parent() ? node->Parent()->Text() : QString()) + " > " + node->Text();
 }
 
 QFrame* MakeBar(QWidget* parent, const QString& name) {
@@ -57,47 +50,14 @@ QFrame* MakeBar(QWidget* parent, const QString& name) {
 
 } // namespace
 
-TreeNode::TreeNode(const QString& key, const QString& text, const QIcon& icon)
-    : QTreeWidgetItem(QTreeWidgetItem::UserType), Key(key), text_(text), icon_(icon) {}
-
-TreeNode::TreeNode(const QString& key, const QString& text, const QIcon* sharedIcon)
-    : QTreeWidgetItem(QTreeWidgetItem::UserType), Key(key), text_(text), sharedIcon_(sharedIcon) {}
-
-QVariant TreeNode::data(int column, int role) const {
-  if (column != 0) return QTreeWidgetItem::data(column, role);
-  switch (role) {
-  case Qt::DisplayRole:
-  case Qt::EditRole: return text_;
-  case Qt::DecorationRole: return sharedIcon_ ? *sharedIcon_ : icon_;
-  case Qt::BackgroundRole: return back_.isValid() ? QVariant(QBrush(back_)) : QVariant();
-  default: return QTreeWidgetItem::data(column, role);
-  }
-}
-
-void TreeNode::setData(int column, int role, const QVariant& value) {
-  if (column != 0) return QTreeWidgetItem::setData(column, role, value);
-  switch (role) {
-  case Qt::DisplayRole:
-  case Qt::EditRole: text_ = value.toString(); break;
-  case Qt::DecorationRole:
-    icon_ = value.value<QIcon>();
-    sharedIcon_ = nullptr;
-    break;
-  case Qt::BackgroundRole: {
-    const QBrush brush = value.value<QBrush>();
-    back_ = value.isValid() && brush.style() != Qt::NoBrush ? brush.color() : QColor();
-    break;
-  }
-  default: return QTreeWidgetItem::setData(column, role, value);
-  }
-  emitDataChanged();
+ResultItem::ResultItem(QString key, const QString& text, const QIcon& icon) : Key(std::move(key)) {
+  setText(0, text);
+  setIcon(0, icon);
 }
 
 ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
     : QWidget(parent),
-      params_(std::move(params)),
-      groupIcon_(params_.images.value(params_.groupImageKey)),
-      recordIcon_(params_.images.value(params_.recordImageKey)) {
+      params_(std::move(params)) {
   setObjectName(params_.objectName);
   combo1BackColor_ = platform::SystemWindowColor();
 
@@ -125,10 +85,13 @@ ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
   ListView1->hide();
   ListView1->resize(ListView1->width(), TwipsToPixels(1485));
 
-  TreeView1 = new QTreeWidget(this);
+  TreeView1 = new QTreeView(this);
   TreeView1->setObjectName("TreeView1");
   TreeView1->setHeaderHidden(true);
   TreeView1->setUniformRowHeights(true);
+  model_ = new NodeModel(params_.images.value(params_.groupImageKey), params_.images.value(params_.recordImageKey),
+                         TreeView1);
+  TreeView1->setModel(model_);
 
   picFoot = MakeBar(this, "picFoot");
   LabAdd = MakeFootButton("LabAdd", "&N.增加", 100);
@@ -151,11 +114,13 @@ ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
   connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
   connect(Combo1, &QComboBox::editTextChanged, this, [this] { Combo1_Change(); });
 
-  connect(TreeView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { TreeView1_NodeClick(item); });
-  connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
-    if (!quiet_ && current) TreeView1_NodeClick(current);
+  connect(TreeView1, &QTreeView::clicked, this, [this](const QModelIndex& index) {
+    if (TreeNode* node = NodeAt(index)) TreeView1_NodeClick(node);
   });
-  connect(TreeView1, &QTreeWidget::itemDoubleClicked, this, [this] { TreeView1_DblClick(); });
+  connect(TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+    if (!quiet_ && current.isValid()) TreeView1_NodeClick(NodeAt(current));
+  });
+  connect(TreeView1, &QTreeView::doubleClicked, this, [this] { TreeView1_DblClick(); });
   connect(ListView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { ListView1_ItemClick(item); });
   connect(ListView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
     if (!quiet_ && current) ListView1_ItemClick(current);
@@ -169,9 +134,8 @@ ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
 ListWindow::~ListWindow() {
   qApp->removeEventFilter(this);
   // The controls outlive this part of the object: their last signals must not reach it.
-  for (QObject* control : std::initializer_list<QObject*>{Combo1, TreeView1, ListView1}) control->disconnect(this);
-  // The tree's nodes show this window's icons, which go before the child widgets do.
-  TreeView1->clear();
+  for (QObject* control : std::initializer_list<QObject*>{Combo1, TreeView1, TreeView1->selectionModel(), ListView1})
+    control->disconnect(this);
 }
 
 LabelButton* ListWindow::MakeBarButton(QWidget* bar, const QString& name, const QString& caption, int left) {
@@ -202,7 +166,7 @@ TreeNode* ListWindow::Node(const QString& key) const {
   case NodeKind::None: break;
   }
   // Only the exact key finds a node ("_07" is not "_7").
-  return node && node->Key == key ? node : nullptr;
+  return node && node->Key() == key ? node : nullptr;
 }
 
 TreeNode* ListWindow::GroupNode(const QString& group) const {
@@ -210,13 +174,15 @@ TreeNode* ListWindow::GroupNode(const QString& group) const {
   return it == groups_.end() ? nullptr : it->second;
 }
 
-TreeNode* ListWindow::Root() const {
-  return TreeView1->topLevelItemCount() ? static_cast<TreeNode*>(TreeView1->topLevelItem(0)) : nullptr;
-}
+TreeNode* ListWindow::Root() const { return model_->Root(); }
 
-NodeKind ListWindow::KindOf(const QTreeWidgetItem* node) {
-  return node ? KindOf(static_cast<const TreeNode*>(node)->Key) : NodeKind::None;
-}
+TreeNode* ListWindow::CurrentNode() const { return NodeAt(TreeView1->currentIndex()); }
+
+QModelIndex ListWindow::IndexOf(const TreeNode* node) const { return model_->IndexOf(node); }
+
+TreeNode* ListWindow::NodeAt(const QModelIndex& index) { return NodeModel::NodeAt(index); }
+
+NodeKind ListWindow::KindOf(const TreeNode* node) { return node ? node->Kind() : NodeKind::None; }
 
 NodeKind ListWindow::KindOf(const QString& key) {
   if (key.startsWith('a')) return NodeKind::Root;
@@ -225,13 +191,10 @@ NodeKind ListWindow::KindOf(const QString& key) {
   return NodeKind::None;
 }
 
-qint64 ListWindow::RecordId(const QTreeWidgetItem* node) {
-  return QStringView(static_cast<const TreeNode*>(node)->Key).mid(1).toLongLong();
-}
+qint64 ListWindow::RecordId(const TreeNode* node) { return node->Id(); }
 
-QColor ListWindow::NodeBackColor(const QTreeWidgetItem* node) const {
-  const QBrush brush = node->background(0);
-  return brush.style() == Qt::NoBrush ? platform::SystemWindowColor() : brush.color();
+QColor ListWindow::NodeBackColor(const TreeNode* node) const {
+  return node->Back().isValid() ? node->Back() : platform::SystemWindowColor();
 }
 
 // ---- set-up -----------------------------------------------------------------------------------
@@ -276,9 +239,9 @@ void ListWindow::InitResultList() {
 
 void ListWindow::Register(TreeNode* node) {
   switch (KindOf(node)) {
-  case NodeKind::Group: groups_.insert_or_assign(node->Key.mid(1), node); break;
+  case NodeKind::Group: groups_.insert_or_assign(node->Text(), node); break;
   case NodeKind::Record:
-    recordIds_.insert(RecordId(node), node);
+    recordIds_.insert(node->Id(), node);
     node->Index = static_cast<qsizetype>(records_.size());
     records_.push_back(node);
     break;
@@ -287,13 +250,13 @@ void ListWindow::Register(TreeNode* node) {
 }
 
 void ListWindow::Forget(TreeNode* node) {
-  for (int i = 0; i < node->childCount(); ++i) Forget(static_cast<TreeNode*>(node->child(i)));
+  for (int i = 0; i < node->ChildCount(); ++i) Forget(node->Child(i));
   // A key may have been taken over by a newer node; only this node's own entry goes.
   if (KindOf(node) == NodeKind::Group) {
-    const auto it = groups_.find(node->Key.mid(1));
+    const auto it = groups_.find(node->Text());
     if (it != groups_.end() && it->second == node) groups_.erase(it);
   } else if (KindOf(node) == NodeKind::Record) {
-    const auto it = recordIds_.find(RecordId(node));
+    const auto it = recordIds_.find(node->Id());
     if (it != recordIds_.end() && it.value() == node) recordIds_.erase(it);
   }
   if (node->Index >= 0) {
@@ -303,10 +266,10 @@ void ListWindow::Forget(TreeNode* node) {
   }
 }
 
-void ListWindow::RemoveNode(QTreeWidgetItem* node) {
+void ListWindow::RemoveNode(TreeNode* node) {
   Quiet quiet(quiet_);
-  Forget(static_cast<TreeNode*>(node));
-  delete node;
+  Forget(node);
+  model_->Remove(node);
   CompactIndex();
 }
 
@@ -323,7 +286,7 @@ void ListWindow::CompactIndex() {
   removedRecords_ = 0;
 }
 
-void ListWindow::ClearTree() {
+void ListWindow::ClearTree(NodePtr root) {
   Quiet quiet(quiet_);
   // A reload is usually about as big as the tree it replaces.
   const size_t groups = groups_.size();
@@ -335,45 +298,43 @@ void ListWindow::ClearTree() {
   records_.clear();
   records_.reserve(static_cast<size_t>(records));
   removedRecords_ = 0;
-  TreeView1->clear();
+  model_->Reset(std::move(root));
 }
 
 TreeNode* ListWindow::AddGroupNode(const QString& group) {
-  auto* node = new TreeNode("c" + group, group, &groupIcon_);
-  Register(node);
-  Root()->addChild(node);
-  return node;
+  auto node = std::make_unique<TreeNode>(NodeKind::Group, group);
+  TreeNode* added = node.get();
+  Register(added);
+  Quiet quiet(quiet_);
+  model_->Append(Root(), std::move(node));
+  return added;
 }
 
-void ListWindow::SelectNode(QTreeWidgetItem* node) {
+void ListWindow::SelectNode(TreeNode* node) {
   Quiet quiet(quiet_);
-  TreeView1->setCurrentItem(node);
+  TreeView1->setCurrentIndex(IndexOf(node));
 }
+
+void ListWindow::SetExpanded(TreeNode* node, bool expanded) { TreeView1->setExpanded(IndexOf(node), expanded); }
 
 void ListWindow::LoadTree(const QString& strClass) {
   if (strClass.isEmpty()) {
-    ClearTree();
-    auto* root = new TreeNode("a0", params_.rootText, &groupIcon_);
-    Register(root);
-    {
-      Quiet quiet(quiet_);
-      TreeView1->addTopLevelItem(root);
-    }
+    ClearTree(std::make_unique<TreeNode>(NodeKind::Root, params_.rootText));
+    TreeNode* root = Root();
     datastore::RowSetPtr rs = GetClass();
     if (!rs || rs->State() != 1) return;
-    QList<QTreeWidgetItem*> groups;
+    std::vector<NodePtr> groups;
     for (; !rs->Eof(); rs->MoveNext()) {
       const QString group = rs->Fields(params_.classField).toString();
       if (groups_.contains(group)) continue;  // one node per group, whatever the rows say
-      auto* node = new TreeNode("c" + group, group, &groupIcon_);
-      Register(node);
-      groups.append(node);
+      groups.push_back(std::make_unique<TreeNode>(NodeKind::Group, group));
+      Register(groups.back().get());
     }
     rs->Close();
     {
       Quiet quiet(quiet_);
-      root->addChildren(groups);
-      root->setExpanded(true);
+      model_->Append(root, std::move(groups));
+      SetExpanded(root, true);
     }
     LoadRecords(QString());
     return;
@@ -388,8 +349,8 @@ void ListWindow::LoadTree(const QString& strClass) {
 void ListWindow::LoadRecords(const QString& strClass) {
   datastore::RowSetPtr rs = GetRecordSet(strClass);
   if (rs && rs->State() == 1) {
-    // Children are collected per group and added in one go: far faster than one by one.
-    QHash<TreeNode*, QList<QTreeWidgetItem*>> batches;
+    // Children are collected per group and added in one go: one insertion per group for the view.
+    std::unordered_map<TreeNode*, std::vector<NodePtr>> batches;
     std::vector<TreeNode*> order;
     for (; !rs->Eof(); rs->MoveNext()) {
       TreeNode* parent = GroupNode(RecordClass(*rs));
@@ -400,53 +361,50 @@ void ListWindow::LoadRecords(const QString& strClass) {
       if (!ok) continue;  // ids are integer keys: a row without one cannot be addressed
       TreeNode*& slot = recordIds_[id];
       if (slot) continue;  // already shown
-      auto* node = new TreeNode(RecordKey(id), RecordNodeText(*rs), &recordIcon_);
-      slot = node;
+      auto node = std::make_unique<TreeNode>(NodeKind::Record, RecordNodeText(*rs), id);
+      slot = node.get();
       node->Tag = RecordNodeTag(*rs);
       const QVariant mark = rs->Fields(params_.markField);
       bool marked = false;
       const qint64 color = mark.isNull() ? 0 : mark.toString().trimmed().toLongLong(&marked);
-      if (marked) node->setBackground(0, platform::ColorFromVb(color));
+      if (marked) model_->SetBack(node.get(), platform::ColorFromVb(color));
       node->Index = static_cast<qsizetype>(records_.size());
-      records_.push_back(node);
+      records_.push_back(node.get());
       auto& batch = batches[parent];
-      if (batch.isEmpty()) order.push_back(parent);
-      batch.append(node);
+      if (batch.empty()) order.push_back(parent);
+      batch.push_back(std::move(node));
     }
     rs->Close();
     Quiet quiet(quiet_);
-    for (TreeNode* parent : order) parent->addChildren(batches.value(parent));
+    for (TreeNode* parent : order) model_->Append(parent, std::move(batches[parent]));
   }
 
-  QTreeWidgetItem* selected = nullptr;
+  TreeNode* selected = nullptr;
   if (!strClass.isEmpty())
     selected = Node("c" + strClass);
   else if (TreeNode* root = Root())
-    selected = root->childCount() ? root->child(0) : root;
+    selected = root->ChildCount() ? root->Child(0) : root;
   if (selected) {
     SelectNode(selected);
-    selected->setExpanded(true);
+    SetExpanded(selected, true);
     TreeView1_NodeClick(selected);
   }
   ShowRecordCount();
 }
 
-void ListWindow::RemoveChildNodes(QTreeWidgetItem* node) {
-  if (!node || node->childCount() == 0) return;
+void ListWindow::RemoveChildNodes(TreeNode* node) {
+  if (!node || node->ChildCount() == 0) return;
   Quiet quiet(quiet_);
-  const QList<QTreeWidgetItem*> children = node->takeChildren();
-  for (QTreeWidgetItem* child : children) {
-    Forget(static_cast<TreeNode*>(child));
-    delete child;
-  }
+  for (int i = 0; i < node->ChildCount(); ++i) Forget(node->Child(i));
+  model_->RemoveChildren(node);
   CompactIndex();
 }
 
 bool ListWindow::ClassNodeExists(const QString& strClass) const {
   const TreeNode* root = Root();
-  if (!root || root->childCount() == 0) return false;
+  if (!root || root->ChildCount() == 0) return false;
   const TreeNode* node = Node("c" + strClass);
-  return node && node->parent() == root && node->text(0) == strClass;
+  return node && node->Parent() == root && node->Text() == strClass;
 }
 
 void ListWindow::SetTitleCount(qint64 count) {
@@ -476,7 +434,7 @@ void ListWindow::PlaceTree() {
 }
 
 void ListWindow::Combo1_KeyPress(int keyAscii) {
-  if (TreeView1->topLevelItemCount() == 0 || keyAscii != 13 || Combo1->currentText().isEmpty()) return;
+  if (!Root() || keyAscii != 13 || Combo1->currentText().isEmpty()) return;
   {
     Quiet quiet(quiet_);
     ListView1->clear();
@@ -518,7 +476,8 @@ void ListWindow::Combo1_LostFocus() {
 void ListWindow::AddResultItems(const std::vector<TreeNode*>& hits) {
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(hits.size()));
-  for (TreeNode* node : hits) items.append(new TreeNode(node->Key, ResultText(node), node->icon(0)));
+  const QIcon icon = params_.images.value(params_.recordImageKey);
+  for (TreeNode* node : hits) items.append(new ResultItem(node->Key(), ResultText(node), icon));
   Quiet quiet(quiet_);
   ListView1->addTopLevelItems(items);
 }
@@ -528,7 +487,7 @@ void ListWindow::SearchByKeyword() {
   const QString text = Combo1->currentText();
   std::vector<TreeNode*> hits;
   for (TreeNode* node : records_)
-    if (node && node->text(0).contains(text, Qt::CaseInsensitive)) hits.push_back(node);
+    if (node && node->Text().contains(text, Qt::CaseInsensitive)) hits.push_back(node);
   AddResultItems(hits);
 }
 
@@ -551,7 +510,7 @@ void ListWindow::SearchByColor() {
 
 void ListWindow::ListView1_ItemClick(QTreeWidgetItem* item) {
   if (!item || !ListView1->currentItem()) return;
-  if (TreeNode* node = Node(static_cast<TreeNode*>(ListView1->currentItem())->Key)) SelectNode(node);
+  if (TreeNode* node = Node(static_cast<ResultItem*>(ListView1->currentItem())->Key)) SelectNode(node);
 }
 
 void ListWindow::ListView1_DblClick() { TreeView1_DblClick(); }
@@ -650,7 +609,7 @@ void ListWindow::closeEvent(QCloseEvent* event) {
 
 // ---- commands ---------------------------------------------------------------------------------
 
-void ListWindow::TreeView1_NodeClick(QTreeWidgetItem* node) {
+void ListWindow::TreeView1_NodeClick(TreeNode* node) {
   const NodeKind kind = KindOf(node);
   if (kind == NodeKind::None) return;
   const Enabling& rule = kind == NodeKind::Root    ? params_.rootEnabling
@@ -663,7 +622,7 @@ void ListWindow::TreeView1_NodeClick(QTreeWidgetItem* node) {
 }
 
 void ListWindow::TreeView1_DblClick() {
-  if (KindOf(TreeView1->currentItem()) == NodeKind::Record) RecordDoubleClick();
+  if (KindOf(CurrentNode()) == NodeKind::Record) RecordDoubleClick();
 }
 
 void ListWindow::RecordDoubleClick() { LabModify_Click(); }
@@ -673,15 +632,15 @@ void ListWindow::FourthButton_Click() {}
 void ListWindow::LabAllOpen_Click() {
   TreeNode* root = Root();
   if (!root) return;
-  root->setExpanded(true);
-  for (int i = 0; i < root->childCount(); ++i) root->child(i)->setExpanded(true);
+  SetExpanded(root, true);
+  for (int i = 0; i < root->ChildCount(); ++i) SetExpanded(root->Child(i), true);
 }
 
 void ListWindow::LabAllClose_Click() {
   TreeNode* root = Root();
   if (!root) return;
-  root->setExpanded(true);
-  for (int i = 0; i < root->childCount(); ++i) root->child(i)->setExpanded(false);
+  SetExpanded(root, true);
+  for (int i = 0; i < root->ChildCount(); ++i) SetExpanded(root->Child(i), false);
 }
 
 void ListWindow::ExecModal(QDialog& dialog) {
@@ -696,11 +655,11 @@ void ListWindow::LabAdd_Click() {
 }
 
 void ListWindow::LabModify_Click() {
-  auto* node = static_cast<TreeNode*>(TreeView1->currentItem());
+  TreeNode* node = CurrentNode();
   const NodeKind kind = KindOf(node);
   if (kind == NodeKind::Group) {
     if (!params_.canRenameGroup) return;
-    const QString oldName = node->text(0);
+    const QString oldName = node->Text();
     const QString newName = platform::InputBox("请您输入新的分类名称：", "修改分类", oldName);
     if (newName.isEmpty() || newName == oldName) return;
     if (!ModifyClass(newName, oldName)) return;
@@ -708,20 +667,20 @@ void ListWindow::LabModify_Click() {
       LoadTree(QString());
       return;
     }
-    groups_.erase(node->Key.mid(1));
-    node->Key = "c" + newName;
-    node->setText(0, newName);
+    // The key follows the text: "c" & the new name.
+    groups_.erase(oldName);
+    model_->SetText(node, newName);
     groups_.insert_or_assign(newName, node);
     return;
   }
   if (kind != NodeKind::Record) return;
-  const QString key = node->Key;
+  const QString key = node->Key();
   const QString saved = ShowModifyDialog(RecordId(node));
   if (saved.isEmpty()) return;
   // The dialog may have moved the record to another group: drop it here, reload its new group.
   if (TreeNode* current = Node(key)) {
-    QTreeWidgetItem* group = current->parent();
-    RemoveNode(group && group->childCount() == 1 && KindOf(group) == NodeKind::Group ? group : current);
+    TreeNode* group = current->Parent();
+    RemoveNode(group && group->ChildCount() == 1 && KindOf(group) == NodeKind::Group ? group : current);
   }
   LoadTree(saved);
   if (TreeNode* again = Node(key)) SelectNode(again);
@@ -734,17 +693,17 @@ QString ListWindow::RecordClass(datastore::RowSet& rs) { return rs.Fields(params
 QString ListWindow::RecordNodeTag(datastore::RowSet&) { return QString(); }
 
 void ListWindow::LabDelete_Click() {
-  auto* node = static_cast<TreeNode*>(TreeView1->currentItem());
+  TreeNode* node = CurrentNode();
   const NodeKind kind = KindOf(node);
   if (kind != NodeKind::Group && kind != NodeKind::Record) return;
   try {
     const auto ask = [&](const QString& tail) {
-      return platform::MsgBox("确定要删除 " + node->text(0) + tail, platform::MsgButtons::YesNo,
+      return platform::MsgBox("确定要删除 " + node->Text() + tail, platform::MsgButtons::YesNo,
                               platform::MsgIcon::Question, "确认删除") == platform::MsgResult::Yes;
     };
     if (kind == NodeKind::Group) {
       if (!ask(params_.groupDeleteTail)) return;
-      const QString group = node->text(0);
+      const QString group = node->Text();
       if (!DeleteClass(group)) return;
       if (!ListView1->isHidden() && ListView1->topLevelItemCount() > 0) {
         const QString prefix = group + " > ";
@@ -761,13 +720,13 @@ void ListWindow::LabDelete_Click() {
     if (!ListView1->isHidden()) {
       Quiet quiet(quiet_);
       for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
-        if (static_cast<TreeNode*>(ListView1->topLevelItem(i))->Key == node->Key) {
+        if (static_cast<ResultItem*>(ListView1->topLevelItem(i))->Key == node->Key()) {
           delete ListView1->takeTopLevelItem(i);
           break;
         }
     }
-    QTreeWidgetItem* group = node->parent();
-    RemoveNode(group && group->childCount() == 1 && KindOf(group) == NodeKind::Group ? group : node);
+    TreeNode* group = node->Parent();
+    RemoveNode(group && group->ChildCount() == 1 && KindOf(group) == NodeKind::Group ? group : node);
     SetTitleCount(recordCountTag_ - 1);
   } catch (const std::exception& e) {
     platform::MsgBox("执行该操作时发生错误，" + QString::fromUtf8(e.what()), platform::MsgButtons::OK,
@@ -776,16 +735,16 @@ void ListWindow::LabDelete_Click() {
 }
 
 void ListWindow::labHas_Click() {
-  auto* node = static_cast<TreeNode*>(TreeView1->currentItem());
+  TreeNode* node = CurrentNode();
   if (KindOf(node) != NodeKind::Record) return;
   const std::optional<QColor> chosen = platform::ColorDialog(NodeBackColor(node));
   if (!chosen) return;
   const qint64 color = platform::ColorToVb(*chosen);
   if (!ModifyColor(RecordId(node), QString::number(color))) return;
   if (color == kWhite)
-    node->setBackground(0, Root()->background(0));
+    model_->SetBack(node, Root()->Back());
   else
-    node->setBackground(0, platform::ColorFromVb(color));
+    model_->SetBack(node, platform::ColorFromVb(color));
 }
 
 void ListWindow::LabAd_Click() { modStart::OpenWebPage(QString()); }

@@ -10,6 +10,7 @@
 
 #include "datastore/connection.h"
 #include "modules/listwindow/LabelButton.h"
+#include "modules/listwindow/NodeModel.h"
 
 #include <QColor>
 #include <QHash>
@@ -26,11 +27,10 @@ class QComboBox;
 class QDialog;
 class QFrame;
 class QLabel;
+class QTreeView;
 class QTreeWidget;
 
 namespace listwindow {
-
-enum class NodeKind { None, Root, Group, Record };
 
 // What selecting a node of one kind does to the commands; an empty `fourth` leaves the fourth
 // button as it is.
@@ -75,26 +75,11 @@ struct ListWindowParams {
   Enabling recordEnabling;
 };
 
-// A tree node: its key, its optional Tag and its place in the insertion-ordered record index.
-// Text, image and back colour are kept in plain members rather than in the item's generic role
-// list: a tree of 100,000 records loads much faster and smaller that way.
-class TreeNode : public QTreeWidgetItem {
+// A result item of ListView1: the key of its record node, and "group > record node text".
+class ResultItem : public QTreeWidgetItem {
 public:
-  TreeNode(const QString& key, const QString& text, const QIcon& icon);
-  // Shows an icon its window owns and keeps until the node is gone: no icon copy per node.
-  TreeNode(const QString& key, const QString& text, const QIcon* sharedIcon);
+  ResultItem(QString key, const QString& text, const QIcon& icon);
   QString Key;
-  QString Tag;
-  qsizetype Index = -1;
-
-  QVariant data(int column, int role) const override;
-  void setData(int column, int role, const QVariant& value) override;
-
-private:
-  QString text_;
-  QIcon icon_;
-  const QIcon* sharedIcon_ = nullptr;  // when set, shown instead of icon_
-  QColor back_;  // invalid: no colour of its own
 };
 
 class ListWindow : public QWidget {
@@ -113,7 +98,7 @@ public:
   LabelButton* LabAllClose = nullptr;
   QComboBox* Combo1 = nullptr;
   QTreeWidget* ListView1 = nullptr;
-  QTreeWidget* TreeView1 = nullptr;
+  QTreeView* TreeView1 = nullptr;
   QFrame* picFoot = nullptr;
   LabelButton* LabAdd = nullptr;
   LabelButton* LabModify = nullptr;
@@ -130,10 +115,14 @@ public:
   QColor Combo1BackColor() const { return combo1BackColor_; }
   TreeNode* Node(const QString& key) const;
   TreeNode* Root() const;
-  static NodeKind KindOf(const QTreeWidgetItem* node);
-  static qint64 RecordId(const QTreeWidgetItem* node);
+  // The tree's selected (current) node; null when none.
+  TreeNode* CurrentNode() const;
+  QModelIndex IndexOf(const TreeNode* node) const;
+  static TreeNode* NodeAt(const QModelIndex& index);
+  static NodeKind KindOf(const TreeNode* node);
+  static qint64 RecordId(const TreeNode* node);
   // A node's background colour; an unmarked node has the root's.
-  QColor NodeBackColor(const QTreeWidgetItem* node) const;
+  QColor NodeBackColor(const TreeNode* node) const;
 
   // The main window's reload (also Ctrl+R).
   void ReloadTree() { LoadTree(QString()); }
@@ -146,7 +135,7 @@ public:
   virtual void ShowRecordCount();
   void LoadTree(const QString& strClass);
   virtual void LoadRecords(const QString& strClass);
-  void RemoveChildNodes(QTreeWidgetItem* node);
+  void RemoveChildNodes(TreeNode* node);
   bool ClassNodeExists(const QString& strClass) const;
   void Combo1_KeyPress(int keyAscii);
   void Combo1_Click();
@@ -160,7 +149,7 @@ public:
   void InitTreeView();
   void ListView1_ItemClick(QTreeWidgetItem* item);
   void ListView1_DblClick();
-  virtual void TreeView1_NodeClick(QTreeWidgetItem* node);
+  virtual void TreeView1_NodeClick(TreeNode* node);
   virtual void TreeView1_DblClick();
   void LabAllOpen_Click();
   void LabAllClose_Click();
@@ -193,7 +182,8 @@ protected:
   // Hides the main window around a modal dialog, as every edit command does.
   static void ExecModal(QDialog& dialog);
   // Selects a node without running the enabling rule.
-  void SelectNode(QTreeWidgetItem* node);
+  void SelectNode(TreeNode* node);
+  void SetExpanded(TreeNode* node, bool expanded);
   LabelButton* MakeFootButton(const QString& name, const QString& caption, int left);
 
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -213,8 +203,8 @@ private:
   TreeNode* AddGroupNode(const QString& group);
   void Register(TreeNode* node);
   void Forget(TreeNode* node);
-  void RemoveNode(QTreeWidgetItem* node);
-  void ClearTree();
+  void RemoveNode(TreeNode* node);
+  void ClearTree(NodePtr root);
   void CompactIndex();
   void PlaceTree();
   void SetCombo1BackColor(const QColor& color);
@@ -232,8 +222,7 @@ private:
   // Nodes by key, one index per kind: a record's key is "_" & id, so records are found by the id.
   std::unordered_map<QString, TreeNode*, TextHash> groups_;  // group text -> group node
   QHash<qint64, TreeNode*> recordIds_;  // record id -> record node
-  QIcon groupIcon_;
-  QIcon recordIcon_;
+  NodeModel* model_ = nullptr;
   std::vector<TreeNode*> records_;    // record nodes in index order; null where removed
   qint64 removedRecords_ = 0;
   qint64 recordCountTag_ = 0;

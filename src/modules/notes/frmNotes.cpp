@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QStringDecoder>
 
 namespace {
 
@@ -77,8 +78,51 @@ QString frmNotes::NoteNodeText(const QVariant& title, const QVariant& date, cons
   return text;
 }
 
+namespace {
+
+// The same test on the bytes of a stored date.
+bool IsIsoDay(QByteArrayView text) {
+  const auto digit = [&](qsizetype i) { return text[i] >= '0' && text[i] <= '9'; };
+  return text.size() >= 10 && text[4] == '-' && text[7] == '-' && (text.size() == 10 || text[10] == ' ') &&
+         digit(0) && digit(5) && digit(6) && digit(8) && digit(9);
+}
+
+QByteArrayView TrimBlanks(QByteArrayView text) {
+  while (!text.isEmpty() && text.front() == ' ') text = text.sliced(1);
+  while (!text.isEmpty() && text.back() == ' ') text.chop(1);
+  return text;
+}
+
+} // namespace
+
+// NoteNodeText straight from the row's UTF-8: one QString per note instead of one per field and
+// step, as this runs for every note of a whole-tree load.
 QString frmNotes::RecordNodeText(datastore::RowSet& rs) {
-  return NoteNodeText(rs.Fields("notestitle"), rs.Fields("notesdate"), rs.Fields("notescontent"));
+  const QByteArrayView date = rs.Utf8("notesdate");
+  if (!IsIsoDay(date))
+    return NoteNodeText(rs.Fields("notestitle"), rs.Fields("notesdate"), rs.Fields("notescontent"));
+  const QByteArrayView title = rs.Utf8("notestitle");
+  QByteArrayView content = TrimBlanks(rs.Utf8("notescontent"));
+  // ShortenText keeps 200 UTF-16 units. A unit takes at most 3 bytes, so 606 bytes hold the first
+  // 201 whole (a longer text is cut in any case).
+  constexpr qsizetype kExcerptUnits = 200;
+  content = content.first(qMin(content.size(), qsizetype(3 * (kExcerptUnits + 2))));
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text(utf8.requiredSpace(title.size()) + 12 + utf8.requiredSpace(content.size()) + 5, Qt::Uninitialized);
+  QChar* out = utf8.appendToBuffer(text.data(), title);
+  *out++ = u' ';
+  out = utf8.appendToBuffer(out, date.first(10));
+  *out++ = u'（';
+  QChar* const excerpt = out;
+  out = utf8.appendToBuffer(out, content);
+  if (out - excerpt > kExcerptUnits) {
+    out = excerpt + kExcerptUnits;
+    for (const QChar c : QStringView(u" ...")) *out++ = c;
+  }
+  *out++ = u'）';
+  text.resize(out - text.constData());
+  text.squeeze();
+  return text;
 }
 
 datastore::RowSetPtr frmNotes::GetClass() { return db().Notes_GetClass(); }

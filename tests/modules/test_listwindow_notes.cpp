@@ -526,6 +526,48 @@ private slots:
     w->labHas_Click();
     QCOMPARE(ui_->Messages().size(), size_t(1));
   }
+
+  void typedTextIsNeverCompletedOrReplaced() {
+    const qint64 long1 = AddNote(QString("长").repeated(120), "第一行\r\n第二行", "A");
+    AddNote("Hello World", "", "A");
+    AddNote("help", "", "A");
+    auto w = Open();
+    Search(*w, "Hello World");
+    // A search typed as the start of a history entry searches what was typed.
+    w->Combo1->setEditText(QString());
+    w->Combo1->setFocus();
+    QTest::keyClicks(w->Combo1, "hel");
+    QCOMPARE(w->Combo1->currentText(), QString("hel"));
+    QTest::keyClick(w->Combo1, Qt::Key_Return);
+    QCOMPARE(w->ListView1->topLevelItemCount(), 2);
+
+    // Another program taking the focus leaves an emptied box empty.
+    w->Combo1->setEditText(QString());
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(w->Combo1, &away);
+    QCOMPARE(w->Combo1->currentText(), QString());
+
+    // A multi-line note shows on one line; its text keeps the line break.
+    TreeNode* note = w->Node("_" + QString::number(long1));
+    QVERIFY(note->Text().contains("第一行\r\n第二行"));
+    const QString shown = w->TreeView1->model()->data(w->IndexOf(note)).toString();
+    QVERIFY(shown.contains("第一行 第二行"));
+
+    // A stored title longer than typing allows reaches the editor whole.
+    SetCurrent(*w, note);
+    QString title;
+    {
+      EditorDriver driver([&](frmNotesEdit& d) {
+        title = d.txtTitle->text();
+        d.cmdOk->click();
+      });
+      w->LabModify_Click();
+      QVERIFY(driver.seen);
+    }
+    QCOMPARE(title, QString("长").repeated(120));
+    datastore::RowSetPtr rs = db().Notes_GetModify(long1);
+    QCOMPARE(rs->Fields("notestitle").toString(), QString("长").repeated(120));
+  }
 };
 
 QTEST_MAIN(TestListWindowNotes)

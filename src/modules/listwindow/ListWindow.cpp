@@ -77,6 +77,8 @@ ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
   Combo1->setObjectName("Combo1");
   Combo1->setEditable(true);
   Combo1->setInsertPolicy(QComboBox::NoInsert);
+  // Completion would change what was typed into a history entry before the search runs.
+  Combo1->setCompleter(nullptr);
   Combo1->setMaxVisibleItems(10);
   Combo1->setEditText(kPlaceholder);
 
@@ -583,7 +585,11 @@ bool ListWindow::eventFilter(QObject* watched, QEvent* event) {
   auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || (widget != this && !isAncestorOf(widget))) return false;
   if (type == QEvent::FocusOut) {
-    if (widget == Combo1 && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) Combo1_LostFocus();
+    // Only a move to another control counts: a drop-down list or another program taking the
+    // focus leaves the box as it is.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (widget == Combo1 && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+      Combo1_LostFocus();
     return false;
   }
   auto* key = static_cast<QKeyEvent*>(event);

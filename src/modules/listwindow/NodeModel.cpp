@@ -123,7 +123,10 @@ QVariant NodeModel::data(const QModelIndex& index, int role) const {
   const TreeNode* node = NodeAt(index);
   if (!node) return QVariant();
   switch (role) {
-  case Qt::DisplayRole: return node->text_;
+  // A node is one line high: line breaks of a record's text show as blanks.
+  case Qt::DisplayRole:
+    if (!node->text_.contains(u'\n')) return node->text_;
+    return QString(node->text_).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\n', u' ');
   case Qt::DecorationRole: return node->kind_ == NodeKind::Record ? recordIcon_ : groupIcon_;
   case Qt::BackgroundRole: return node->back_.isValid() ? QVariant(QBrush(node->back_)) : QVariant();
   default: return QVariant();

@@ -91,19 +91,20 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     ApplyMost(on);
   });
 
-  if (QSystemTrayIcon::isSystemTrayAvailable()) {
-    trayIcon = new QSystemTrayIcon(windowIcon(), this);
-    trayIcon->setObjectName(QStringLiteral("trayIcon"));
-    trayIcon->setToolTip(windowTitle());
-    trayMenu_ = new QMenu(this);
-    trayExitSeparator_ = trayMenu_->addSeparator();
-    QAction* exit = trayMenu_->addAction(QStringLiteral("退出(&X)"));
-    connect(exit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
-    trayIcon->setContextMenu(trayMenu_);
-    connect(trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-      if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) BringBack();
-    });
-  }
+  // Made even where no tray exists yet (a panel may start after the program); the close box
+  // asks whether a tray is there when it is pressed.
+  trayIcon = new QSystemTrayIcon(windowIcon(), this);
+  trayIcon->setObjectName(QStringLiteral("trayIcon"));
+  trayIcon->setToolTip(windowTitle());
+  trayMenu_ = new QMenu(this);
+  trayExitSeparator_ = trayMenu_->addSeparator();
+  QAction* exit = trayMenu_->addAction(QStringLiteral("退出(&X)"));
+  connect(exit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
+  trayIcon->setContextMenu(trayMenu_);
+  connect(trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) BringBack();
+  });
+  trayIcon->show();
 
   modStart::SetMainForm(this);
   platform::SetDialogParent(this);
@@ -124,7 +125,7 @@ void frmMain::AddModule(const QString& objectName, const QString& caption, std::
   connect(m.action, &QAction::triggered, this, [this, objectName] { ShowModule(objectName); });
   mnuProject->addAction(m.action);
   mnuProject->menuAction()->setVisible(true);
-  if (trayMenu_) trayMenu_->insertAction(trayExitSeparator_, m.action);
+  trayMenu_->insertAction(trayExitSeparator_, m.action);
 
   QString buttonText = caption;
   buttonText.remove(QLatin1Char('&'));  // the mnemonic belongs to the menu entry
@@ -186,14 +187,26 @@ void frmMain::mnuFileExit_Click() {
 
 bool frmMain::Unload() {
   if (unloaded_) return true;
+  // A second Exit (a signal) while a module window asks something waits for the first.
+  if (unloading_) return false;
+  unloading_ = true;
   // Module windows save their state through the data set, so they go while it is still open.
-  for (QMdiSubWindow* sub : mdiArea->subWindowList())
-    if (!sub->close()) return false;
+  for (QMdiSubWindow* sub : mdiArea->subWindowList()) {
+    if (!sub->close()) {
+      unloading_ = false;
+      return false;
+    }
+  }
   SavePosition();
   modStart::objDate().CloseDataBase();
-  if (trayIcon) trayIcon->hide();
+  trayIcon->hide();
   unloaded_ = true;
+  unloading_ = false;
   return true;
+}
+
+bool frmMain::HidesToTray() const {
+  return trayIcon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -204,7 +217,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
   // The close box keeps the program running: into the tray, or minimised where there is no
   // tray, so the window can always be found again.
   event->ignore();
-  if (trayIcon)
+  if (HidesToTray())
     hide();
   else
     showMinimized();

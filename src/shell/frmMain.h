@@ -56,7 +56,11 @@ public:
   QAction* mnuFileExit = nullptr;
   QAction* mnuOptionHideMain = nullptr;
   QAction* mnuOptionMost = nullptr;
-  QSystemTrayIcon* trayIcon = nullptr;  // null where the desktop has no tray
+  QSystemTrayIcon* trayIcon = nullptr;
+
+  // Whether the close box hides the window into the tray: only while a tray is there to show
+  // the icon; otherwise it minimises.
+  bool HidesToTray() const;
 
 signals:
   // The window has unloaded through Exit; the application should end now.
@@ -88,5 +92,6 @@ private:
   QVBoxLayout* panelLayout_ = nullptr;
   QMenu* trayMenu_ = nullptr;
   QAction* trayExitSeparator_ = nullptr;
+  bool unloading_ = false;
   bool unloaded_ = false;
 };

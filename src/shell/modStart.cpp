@@ -26,7 +26,8 @@ bool MainFormIsNormal() {
   return g_mainForm && !(g_mainForm->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
 }
 
-// Swallows a plain Enter in a single-line field and moves to the next field in tab order.
+// Swallows Enter (Shift+Enter too, which arrives as Enter) in a single-line field and moves to
+// the next field in tab order; Ctrl and Alt combinations reach the field.
 class EnterToTabFilter : public QObject {
 public:
   using QObject::QObject;
@@ -34,8 +35,7 @@ public:
     if (event->type() != QEvent::KeyPress) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    const auto mods = key->modifiers() & ~Qt::KeypadModifier;
-    if (!enter || mods != Qt::NoModifier) return false;
+    if (!enter || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return false;
     if (auto* w = qobject_cast<QWidget*>(watched)) {
       if (QWidget* next = w->nextInFocusChain()) {
         // Skip children of the field itself (a combo box's line edit) and unfocusable widgets.
@@ -126,10 +126,16 @@ void SelectAllOnFocus(QLineEdit* txt) {
   if (txt) txt->installEventFilter(new SelectAllFilter(txt));
 }
 
+qsizetype ShortenedLength(QStringView trimmed) {
+  if (trimmed.length() <= 200) return -1;
+  // Never half a character: a pair of surrogates stays whole or goes whole.
+  return trimmed.at(199).isHighSurrogate() ? 199 : 200;
+}
+
 QString ShortenText(const QString& Text) {
   const QString trimmed = vb::Trim(Text);
-  if (trimmed.length() > 200) return trimmed.left(200) + " ...";
-  return trimmed;
+  const qsizetype cut = ShortenedLength(trimmed);
+  return cut < 0 ? trimmed : trimmed.left(cut) + " ...";
 }
 
 } // namespace modStart

@@ -34,13 +34,18 @@ void SetTopMost(QWidget* frm, bool CheckOption);
 // A byte count as "#0.00" with " 字节", " KB", " MB" or " GB".
 QString FormatFileSize(double Size);
 
-// Enter in a single-line field moves the focus to the next field instead (Ctrl+Enter passes).
+// Enter (and Shift+Enter) in a single-line field moves the focus to the next field instead;
+// Ctrl+Enter and Alt+Enter pass.
 void EnterToTab(QWidget* field);
 // Selects a text box's whole text; SelectAllOnFocus does it whenever the box gets the focus.
 void SelectAllText(QLineEdit* txt);
 void SelectAllOnFocus(QLineEdit* txt);
 
-// Trims blanks and cuts a text longer than 200 characters to 200 followed by " ...".
+// Trims blanks and cuts a text longer than 200 characters to 200 followed by " ..." (199 when
+// the 200th would split a surrogate pair).
 QString ShortenText(const QString& Text);
+// The cut of ShortenText for a text already trimmed: how many characters stay, or -1 when the
+// text is short enough to stay whole.
+qsizetype ShortenedLength(QStringView trimmed);
 
 } // namespace modStart

@@ -17,17 +17,102 @@
 #include <QPointer>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QSocketNotifier>
 #include <QTranslator>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace modStart {
 
 namespace {
 
-bool HasDisplay() {
-  return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
-         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+bool HasX11() { return !qEnvironmentVariableIsEmpty("DISPLAY"); }
+
+bool HasWayland() {
+  if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) return true;
+  // Without the variable a Wayland client tries the compositor's default socket.
+  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/wayland-0"));
 }
+
+// Whether Qt will find a display, so that it never aborts with its own message. The platform
+// may be a list of fallbacks ("wayland;xcb") and carry options ("xcb:name=..."); the other
+// platforms (offscreen, vnc, eglfs, ...) need no display server.
+bool HasDisplay() {
+  const QString platforms = qEnvironmentVariable("QT_QPA_PLATFORM");
+  if (platforms.isEmpty()) {
+    // Qt chooses Wayland in a Wayland session and X11 otherwise.
+    return HasX11() || (qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") && HasWayland());
+  }
+  for (const QString& entry : platforms.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    const QString name = entry.section(QLatin1Char(':'), 0, 0);
+    if (name == QLatin1String("xcb")) {
+      if (HasX11()) return true;
+    } else if (name.startsWith(QLatin1String("wayland"))) {
+      if (HasWayland()) return true;
+    } else {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A session end or `kill` (SIGTERM, SIGHUP, SIGINT) leaves the way File > Exit does. The
+// handler only writes a byte into a socket pair; the event loop reads it and runs `leave`.
+int g_signalFds[2] = {-1, -1};
+
+void OnExitSignal(int) {
+  const int saved = errno;
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = ::write(g_signalFds[0], &byte, 1);
+  errno = saved;
+}
+
+class ExitSignals {
+public:
+  explicit ExitSignals(std::function<void()> leave) : leave_(std::move(leave)) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFds) != 0) {
+      std::perror("almanor: socketpair");
+      return;
+    }
+    // A full pipe must never block the handler: the byte already there is enough.
+    ::fcntl(g_signalFds[0], F_SETFL, ::fcntl(g_signalFds[0], F_GETFL) | O_NONBLOCK);
+    notifier_ = std::make_unique<QSocketNotifier>(g_signalFds[1], QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] {
+      char buffer[16];
+      [[maybe_unused]] const ssize_t got = ::read(g_signalFds[1], buffer, sizeof buffer);
+      leave_();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnExitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : kSignals) ::sigaction(sig, &action, nullptr);
+  }
+  ~ExitSignals() {
+    if (!notifier_) return;
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    for (int sig : kSignals) ::sigaction(sig, &action, nullptr);
+    notifier_.reset();
+    ::close(g_signalFds[0]);
+    ::close(g_signalFds[1]);
+    g_signalFds[0] = g_signalFds[1] = -1;
+  }
+  ExitSignals(const ExitSignals&) = delete;
+  ExitSignals& operator=(const ExitSignals&) = delete;
+
+private:
+  static constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
+  std::function<void()> leave_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
 
 // Qt's own texts (message-box buttons, file dialogs) in Chinese: the system locale may be C.
 void LoadChineseTranslations(QApplication& app) {
@@ -73,10 +158,37 @@ QString DefaultDataSetPath() {
   return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Almanor.kvt");
 }
 
+namespace {
+
+// Lets the user pick a data set or name a new one, which is created empty. Empty when the user
+// chose nothing or the new data set could not be made (the data store has said why).
+QString ChooseDataSet(const QString& suggested, bool& failed) {
+  platform::FileDialogRequest request;
+  request.title = QStringLiteral("选择数据账套");
+  request.fileName = suggested;
+  request.filter = QStringLiteral("数据账套(*.kvt)|*.kvt");
+  request.mustExist = false;
+  const std::optional<QString> chosen = platform::FileDialog(request);
+  if (!chosen || chosen->isEmpty()) return QString();
+  QString path = *chosen;
+  if (!QFileInfo(path).isFile()) {
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".kvt");
+    if (!QFileInfo(path).isFile() && !objDate().CreateDataBase(path)) {
+      failed = true;
+      return QString();
+    }
+  }
+  return path;
+}
+
+} // namespace
+
 DataSetResult OpenDataSetAtStart(const QString& defaultPath) {
   datastore::clsDate& date = objDate();
   QString path = platform::GetSetting("Option", "DataBase");
-  if (path.isEmpty()) {
+  const bool isDefault = path.isEmpty();
+  bool failed = false;
+  if (isDefault) {
     path = defaultPath;
     if (!QFileInfo(path).isFile()) {
       QDir().mkpath(QFileInfo(path).absolutePath());
@@ -84,21 +196,20 @@ DataSetResult OpenDataSetAtStart(const QString& defaultPath) {
     }
   } else if (!QFileInfo(path).isFile()) {
     // The data set was moved or deleted: pick one, or name a new one to start afresh.
-    platform::FileDialogRequest request;
-    request.title = QStringLiteral("选择数据账套");
-    request.fileName = path;
-    request.filter = QStringLiteral("数据账套(*.kvt)|*.kvt");
-    request.mustExist = false;
-    const std::optional<QString> chosen = platform::FileDialog(request);
-    if (!chosen || chosen->isEmpty()) return DataSetResult::Cancelled;
-    path = *chosen;
-    if (!QFileInfo(path).isFile()) {
-      if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".kvt");
-      if (!QFileInfo(path).isFile() && !date.CreateDataBase(path)) return DataSetResult::Failed;
-    }
+    path = ChooseDataSet(path, failed);
+    if (path.isEmpty()) return failed ? DataSetResult::Failed : DataSetResult::Cancelled;
   }
   path = QFileInfo(path).absoluteFilePath();
-  if (!date.OpenDataBase(path)) {
+  bool opened = date.OpenDataBase(path);
+  if (!opened && isDefault) {
+    // Nothing to fall back on from the default data set: after the data store's box the user
+    // picks another one or names a new one. The bad file stays as it is.
+    path = ChooseDataSet(QFileInfo(path).absolutePath() + QLatin1Char('/'), failed);
+    if (path.isEmpty()) return failed ? DataSetResult::Failed : DataSetResult::Cancelled;
+    path = QFileInfo(path).absoluteFilePath();
+    opened = date.OpenDataBase(path);
+  }
+  if (!opened) {
     // The data store has shown why; the next start begins from the default data set.
     platform::SaveSetting("Option", "DataBase", QString());
     return DataSetResult::Failed;
@@ -109,8 +220,8 @@ DataSetResult OpenDataSetAtStart(const QString& defaultPath) {
 
 int Main(int argc, char** argv) {
   if (!HasDisplay()) {
-    std::fputs("almanor: 没有图形显示（DISPLAY 和 WAYLAND_DISPLAY 都未设置），无法打开窗口。\n"
-               "almanor: no display (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+    std::fputs("almanor: 没有图形显示（图形平台所需的 DISPLAY 或 WAYLAND_DISPLAY 未设置），无法打开窗口。\n"
+               "almanor: no display (DISPLAY or WAYLAND_DISPLAY, as the platform needs, is not set).\n"
                "Without a display, start it under a virtual one: xvfb-run -a build/almanor\n",
                stderr);
     return 1;
@@ -128,18 +239,20 @@ int Main(int argc, char** argv) {
 
   QPointer<frmMain> mainWindow;
   bool quitEarly = false;
+  // File > Exit when the main window is up; before that, ends the box or dialog on screen and
+  // exits as soon as the main window has loaded.
+  const auto leave = [&mainWindow, &quitEarly] {
+    if (mainWindow) {
+      mainWindow->mnuFileExit_Click();
+    } else {
+      quitEarly = true;
+      QCoreApplication::exit(0);
+    }
+  };
+  const ExitSignals exitSignals(leave);
   bool ok = false;
   const int quitAfterMs = qEnvironmentVariableIntValue("ALMANOR_TEST_QUIT_AFTER_MS", &ok);
-  if (ok && quitAfterMs >= 0) {
-    QTimer::singleShot(quitAfterMs, &app, [&mainWindow, &quitEarly] {
-      if (mainWindow) {
-        mainWindow->mnuFileExit_Click();
-      } else {
-        quitEarly = true;
-        QCoreApplication::exit(0);  // ends the box or dialog on screen
-      }
-    });
-  }
+  if (ok && quitAfterMs >= 0) QTimer::singleShot(quitAfterMs, &app, leave);
 
   const std::unique_ptr<QLockFile> lock = LockSingleInstance();
   if (!lock) {

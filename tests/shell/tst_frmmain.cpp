@@ -12,7 +12,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
+#include <functional>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -22,11 +24,13 @@ public:
   static inline int created = 0;
   static inline std::vector<int> connectionStateAtClose;
   bool refuseClose = false;
+  std::function<void()> onClose;  // runs inside the close, as a box the window asks would
   DummyModule() { ++created; }
 
 protected:
   void closeEvent(QCloseEvent* event) override {
     connectionStateAtClose.push_back(modStart::objDate().objConn.State());
+    if (onClose) std::exchange(onClose, nullptr)();
     if (refuseClose)
       event->ignore();
     else
@@ -62,6 +66,7 @@ private slots:
   void closeBoxKeepsRunning();
   void exitUnloadsInOrder();
   void exitCancelledByModule();
+  void exitWhileUnloading();
   void positionSavedAndRestored();
   void positionNotSaved_data();
   void positionNotSaved();
@@ -182,17 +187,30 @@ void tst_frmMain::closeBoxKeepsRunning() {
   frmMain main;
   main.Form_Load();
   QVERIFY(QTest::qWaitForWindowExposed(&main));
+  // The tray icon is shown, so a tray (now or later) has something to hide the window into.
+  QVERIFY(main.trayIcon);
+  QVERIFY(main.trayIcon->isVisible());
   QSignalSpy unloaded(&main, &frmMain::unloaded);
   QVERIFY(!main.close());
   QCOMPARE(unloaded.count(), 0);
   QCOMPARE(modStart::objDate().objConn.State(), 1);
-  if (main.trayIcon) {
+  if (QSystemTrayIcon::isSystemTrayAvailable()) {
     QVERIFY(!main.isVisible());  // into the tray
   } else {
-    QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
     QTRY_VERIFY(main.isMinimized());  // never hidden into nothing
     QVERIFY(main.isVisible());
   }
+
+  // An icon that is not shown holds nothing either: the window is minimised, not hidden.
+  main.showNormal();
+  QTRY_VERIFY(!main.isMinimized());
+  main.trayIcon->hide();
+  QVERIFY(!main.close());
+  QTRY_VERIFY(main.isMinimized());
+  QVERIFY(main.isVisible());
+
+  main.mnuFileExit_Click();
+  QVERIFY(!main.trayIcon->isVisible());
 }
 
 void tst_frmMain::exitUnloadsInOrder() {
@@ -229,6 +247,24 @@ void tst_frmMain::exitCancelledByModule() {
   QCOMPARE(main.mdiArea->subWindowList().size(), 1);
   refusing->refuseClose = false;
   main.mnuFileExit_Click();
+  QCOMPARE(unloaded.count(), 1);
+  QCOMPARE(modStart::objDate().objConn.State(), 0);
+}
+
+void tst_frmMain::exitWhileUnloading() {
+  // A second Exit (a signal) while the first is inside a module window's close waits for it:
+  // the other windows still close before the data set does, and the unload happens once.
+  frmMain main;
+  auto* first = new DummyModule;
+  main.AddModule(QStringLiteral("frmNotes"), QStringLiteral("资料(&N)"), [first] { return first; });
+  main.AddModule(QStringLiteral("frmTemp"), QStringLiteral("便笺(&T)"), Factory());
+  main.Form_Load();
+  main.mnuProjectNote_Click();
+  main.mnuProjectTemp_Click();
+  QSignalSpy unloaded(&main, &frmMain::unloaded);
+  first->onClose = [&main] { main.mnuFileExit_Click(); };
+  main.mnuFileExit_Click();
+  QCOMPARE(DummyModule::connectionStateAtClose, std::vector<int>({1, 1}));
   QCOMPARE(unloaded.count(), 1);
   QCOMPARE(modStart::objDate().objConn.State(), 0);
 }

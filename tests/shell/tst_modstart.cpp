@@ -43,6 +43,13 @@ void tst_modStart::shortenText_data() {
   QTest::newRow("short trimmed") << QStringLiteral("  标题 内容  ") << QStringLiteral("标题 内容");
   QTest::newRow("only blanks") << QStringLiteral("    ") << QString();
   QTest::newRow("line breaks kept") << QStringLiteral("a\r\nb") << QStringLiteral("a\r\nb");
+  // Characters beyond the basic plane take two units; the cut never splits one.
+  const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");   // U+1F600
+  const QString extB = QString::fromUtf8("\xF0\xA0\x80\x80");    // U+20000
+  QTest::newRow("100 emoji kept") << emoji.repeated(100) << emoji.repeated(100);
+  QTest::newRow("pair across the cut")
+      << QStringLiteral("a") + emoji.repeated(100) << QStringLiteral("a") + emoji.repeated(99) + QStringLiteral(" ...");
+  QTest::newRow("pair ends at the cut") << extB.repeated(101) << extB.repeated(100) + QStringLiteral(" ...");
 }
 
 void tst_modStart::shortenText() {
@@ -88,20 +95,30 @@ void tst_modStart::enterToTab() {
   QVERIFY(QTest::qWaitForWindowActive(&form));
   QSignalSpy firstReturn(first, &QLineEdit::returnPressed);
 
-  // Ctrl+Enter is not Enter: the field keeps the focus and sees the key.
+  // Ctrl+Enter and Alt+Enter are not Enter: the field keeps the focus and sees the key.
   first->setFocus();
   QTRY_VERIFY(first->hasFocus());
   QTest::keyClick(first, Qt::Key_Return, Qt::ControlModifier);
   QVERIFY(first->hasFocus());
   QCOMPARE(firstReturn.count(), 1);
+  QTest::keyClick(first, Qt::Key_Return, Qt::AltModifier);
+  QVERIFY(first->hasFocus());
+  QCOMPARE(firstReturn.count(), 2);
 
   // Enter moves on, past the disabled field, and is swallowed.
   QTest::keyClick(first, Qt::Key_Return);
   QTRY_VERIFY(third->hasFocus());
-  QCOMPARE(firstReturn.count(), 1);
+  QCOMPARE(firstReturn.count(), 2);
 
   // The keypad's Enter too, and the last field wraps round to the first.
   QTest::keyClick(third, Qt::Key_Enter, Qt::KeypadModifier);
+  QTRY_VERIFY(first->hasFocus());
+
+  // Shift+Enter is Enter as well, forwards, and swallowed.
+  QTest::keyClick(first, Qt::Key_Return, Qt::ShiftModifier);
+  QTRY_VERIFY(third->hasFocus());
+  QCOMPARE(firstReturn.count(), 2);
+  QTest::keyClick(third, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
   QTRY_VERIFY(first->hasFocus());
 
   // Other keys pass unchanged.

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <csignal>
 #include <memory>
 
 class tst_startup : public QObject {
@@ -20,9 +21,13 @@ private slots:
   void missingDataSetPickedOrCreated();
   void missingDataSetCancelled();
   void unreadableDataSet();
+  void unreadableDefaultDataSet();
 
+  void noDisplay_data();
   void noDisplay();
   void realProgramStartsOnceAndQuits();
+  void signalUnloadsLikeExit_data();
+  void signalUnloadsLikeExit();
 
 private:
   QString Path(const QString& name) const { return env_->dir.filePath(name); }
@@ -108,6 +113,46 @@ void tst_startup::unreadableDataSet() {
   QVERIFY(QFileInfo(text).size() > 0);  // and the file is left as it was
 }
 
+void tst_startup::unreadableDefaultDataSet() {
+  // With the default data set broken, stopping would stop every start the same way: the user
+  // picks another data set or names a new one instead, and the bad file is left alone.
+  const QString bad = Path(QStringLiteral("Almanor/Almanor.kvt"));
+  QVERIFY(QDir().mkpath(QFileInfo(bad).absolutePath()));
+  QFile file(bad);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray(4096, 'x'));
+  file.close();
+
+  env_->ui.fileAnswers.push_back(Path(QStringLiteral("fresh")));
+  QCOMPARE(modStart::OpenDataSetAtStart(bad), modStart::DataSetResult::Opened);
+  QCOMPARE(env_->ui.shown.size(), size_t(2));
+  QCOMPARE(env_->ui.shown[0].icon, platform::MsgIcon::Critical);  // the data store says why first
+  QCOMPARE(env_->ui.shown[1].kind, platform::ShownMessage::FileDialog);
+  QCOMPARE(env_->ui.shown[1].file.filter, QStringLiteral("数据账套(*.kvt)|*.kvt"));
+  QVERIFY(!env_->ui.shown[1].file.mustExist);
+  QCOMPARE(platform::GetSetting("Option", "DataBase"), Path(QStringLiteral("fresh.kvt")));
+  QCOMPARE(modStart::objDate().Notes_GetRecordSet()->RecordCount(), 0);
+  QCOMPARE(QFileInfo(bad).size(), 4096);
+  modStart::objDate().CloseDataBase();
+
+  // Choosing nothing ends the program; the next start asks again.
+  platform::SaveSetting("Option", "DataBase", QString());
+  env_->ui.Clear();
+  QCOMPARE(modStart::OpenDataSetAtStart(bad), modStart::DataSetResult::Cancelled);
+  QCOMPARE(env_->ui.shown.size(), size_t(2));
+  QCOMPARE(modStart::objDate().objConn.State(), 0);
+  QCOMPARE(platform::GetSetting("Option", "DataBase"), QString());
+  QCOMPARE(QFileInfo(bad).size(), 4096);
+
+  // Picking the bad file itself fails as a named data set does, and leaves it unchanged.
+  env_->ui.Clear();
+  env_->ui.fileAnswers.push_back(bad);
+  QCOMPARE(modStart::OpenDataSetAtStart(bad), modStart::DataSetResult::Failed);
+  QCOMPARE(env_->ui.Messages().size(), size_t(2));
+  QCOMPARE(platform::GetSetting("Option", "DataBase"), QString());
+  QCOMPARE(QFileInfo(bad).size(), 4096);
+}
+
 namespace {
 
 // The real program against folders of its own.
@@ -136,9 +181,25 @@ QProcessEnvironment ProgramEnvironment(const QString& root, int quitAfterMs) {
 
 } // namespace
 
+void tst_startup::noDisplay_data() {
+  QTest::addColumn<QString>("platform");
+  QTest::addColumn<QString>("waylandDisplay");
+  QTest::newRow("none") << QString() << QString();
+  QTest::newRow("X11 without DISPLAY") << QStringLiteral("xcb") << QStringLiteral("wayland-9");
+  QTest::newRow("X11 with options") << QStringLiteral("xcb:nograb") << QString();
+  QTest::newRow("Wayland without WAYLAND_DISPLAY") << QStringLiteral("wayland") << QString();
+  QTest::newRow("fallbacks, none reachable") << QStringLiteral("wayland;xcb") << QString();
+}
+
 void tst_startup::noDisplay() {
+  // Where Qt would abort for want of a display, the program says how to start it instead.
+  QFETCH(QString, platform);
+  QFETCH(QString, waylandDisplay);
   QProcessEnvironment env = ProgramEnvironment(env_->dir.path(), 0);
   env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  if (!platform.isEmpty()) env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+  if (!waylandDisplay.isEmpty()) env.insert(QStringLiteral("WAYLAND_DISPLAY"), waylandDisplay);
+  env.remove(QStringLiteral("XDG_SESSION_TYPE"));
   Program program(env);
   program.process.start();
   QVERIFY(program.process.waitForFinished(60000));
@@ -182,6 +243,37 @@ void tst_startup::realProgramStartsOnceAndQuits() {
   again.process.start();
   QVERIFY(again.process.waitForFinished(60000));
   QCOMPARE(again.process.exitCode(), 0);
+}
+
+void tst_startup::signalUnloadsLikeExit_data() {
+  QTest::addColumn<int>("sig");
+  QTest::newRow("SIGTERM") << int(SIGTERM);
+  QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void tst_startup::signalUnloadsLikeExit() {
+  // A session end or `kill` must not skip the unload: the window's place is saved and the data
+  // set closed back into one file, as File > Exit does.
+  QFETCH(int, sig);
+  const QString root = env_->dir.path();
+  const QString dataSet = root + QStringLiteral("/XDG_DATA_HOME/Almanor/Almanor.kvt");
+  QProcessEnvironment env = ProgramEnvironment(root, 0);
+  env.remove(QStringLiteral("ALMANOR_TEST_QUIT_AFTER_MS"));  // only the signal ends it
+  Program program(env);
+  program.process.start();
+  QVERIFY(program.process.waitForStarted());
+  QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(dataSet).isFile(), 30000);
+  QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(dataSet + QStringLiteral("-wal")), 30000);  // open
+
+  QCOMPARE(::kill(program.process.processId(), sig), 0);
+  QVERIFY(program.process.waitForFinished(60000));
+  QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+  QVERIFY2(program.process.exitCode() == 0, program.process.readAllStandardError().constData());
+
+  platform::SetSettingsFile(root + QStringLiteral("/XDG_CONFIG_HOME/Almanor/Almanor.ini"));
+  for (const char* key : {"Left", "Top", "Width", "Height"})
+    QVERIFY2(!platform::GetSetting("Option", key).isEmpty(), key);
+  QVERIFY(!QFileInfo::exists(dataSet + QStringLiteral("-wal")));
 }
 
 QTEST_MAIN(tst_startup)

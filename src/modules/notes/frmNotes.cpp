@@ -115,8 +115,8 @@ QString frmNotes::RecordNodeText(datastore::RowSet& rs) {
   *out++ = u'（';
   QChar* const excerpt = out;
   out = utf8.appendToBuffer(out, content);
-  if (out - excerpt > kExcerptUnits) {
-    out = excerpt + kExcerptUnits;
+  if (const qsizetype cut = modStart::ShortenedLength(QStringView(excerpt, out)); cut >= 0) {
+    out = excerpt + cut;
     for (const QChar c : QStringView(u" ...")) *out++ = c;
   }
   *out++ = u'）';

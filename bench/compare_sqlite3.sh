@@ -2,7 +2,7 @@
 # The sqlite3 tool doing the same SQL on the same generated files as datastore_bench, so the
 # figures can be put side by side. Usage: compare_sqlite3.sh [build dir] (a Release build).
 set -euo pipefail
-build=${1:-/work/main/build-h2-rel}
+build=${1:-build-rel}
 data=${ALMANOR_BENCH_DATA:-/tmp/almanor-bench}
 export ALMANOR_BENCH_DATA=$data
 

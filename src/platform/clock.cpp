@@ -9,6 +9,12 @@ namespace platform {
 namespace {
 std::mutex clockMutex;
 QDateTime frozen; // invalid: the clock runs
+
+// A wall-clock date-time to the whole second.
+QDateTime ToSecond(const QDateTime& value) {
+  const QTime t = value.time();
+  return vb::MakeDateTime(value.date(), QTime(t.hour(), t.minute(), t.second()));
+}
 } // namespace
 
 QDateTime Now() {
@@ -17,21 +23,14 @@ QDateTime Now() {
     if (frozen.isValid())
       return frozen;
   }
-  const QDateTime local = QDateTime::currentDateTime();
-  const QTime t = local.time();
-  return vb::MakeDateTime(local.date(), QTime(t.hour(), t.minute(), t.second()));
+  return ToSecond(QDateTime::currentDateTime());
 }
 
 QDate Today() { return Now().date(); }
 
 void SetNow(const QDateTime& fixed) {
   std::lock_guard lock(clockMutex);
-  if (!fixed.isValid()) {
-    frozen = QDateTime();
-    return;
-  }
-  const QTime t = fixed.time();
-  frozen = vb::MakeDateTime(fixed.date(), QTime(t.hour(), t.minute(), t.second()));
+  frozen = fixed.isValid() ? ToSecond(fixed) : QDateTime();
 }
 
 } // namespace platform

@@ -9,6 +9,7 @@
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
 #include "shell/modStart.h"
+#include "testenv.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -16,7 +17,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -96,8 +96,7 @@ void Search(frmNotes& w, const QString& text) {
 class TestListWindowNotes : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<platform::TestUi> ui_;
+  std::unique_ptr<TestEnv> env_;
 
   std::unique_ptr<frmNotes> Open() {
     auto w = std::make_unique<frmNotes>();
@@ -112,20 +111,13 @@ class TestListWindowNotes : public QObject {
 
 private slots:
   void init() {
-    dir_ = std::make_unique<QTemporaryDir>();
-    platform::SetSettingsFile(dir_->filePath("Almanor.ini"));
-    const QString path = dir_->filePath("test.kvt");
-    QVERIFY(db().CreateDataBase(path));
-    QVERIFY(db().OpenDataBase(path));
-    ui_ = std::make_unique<platform::TestUi>();
+    env_ = std::make_unique<TestEnv>();
     platform::SetNow(vb::MakeDateTime(QDate(2024, 5, 1), QTime(9, 30)));
   }
 
   void cleanup() {
     platform::SetNow(QDateTime());
-    ui_.reset();
-    if (db().objConn.State() == 1) db().CloseDataBase();
-    dir_.reset();
+    env_.reset();
   }
 
   void emptyDataSetShowsOnlyTheRoot() {
@@ -146,7 +138,7 @@ private slots:
     QCOMPARE(w->LabRefresh->Caption(), QString("&R.刷新"));
     QVERIFY(w->ListView1->isHidden());
     QCOMPARE(w->Combo1->currentText(), QString("请在这里输入查找的关键字..."));
-    QVERIFY(ui_->Messages().empty());
+    QVERIFY(env_->ui.Messages().empty());
   }
 
   void firstLoadSelectsFirstCategoryAndBuildsNodeTexts() {
@@ -287,16 +279,16 @@ private slots:
     SetCurrent(*w, w->Node("cA"));
 
     // Cancel and an unchanged name do nothing.
-    ui_->inputAnswers = {"", "A"};
+    env_->ui.inputAnswers = {"", "A"};
     w->LabModify_Click();
     w->LabModify_Click();
     QCOMPARE(Children(w->Root()), QStringList({"A", "B", "C"}));
-    QCOMPARE(ui_->shown[0].text, QString("请您输入新的分类名称："));
-    QCOMPARE(ui_->shown[0].title, QString("修改分类"));
-    QCOMPARE(ui_->shown[0].defaultText, QString("A"));
+    QCOMPARE(env_->ui.shown[0].text, QString("请您输入新的分类名称："));
+    QCOMPARE(env_->ui.shown[0].title, QString("修改分类"));
+    QCOMPARE(env_->ui.shown[0].defaultText, QString("A"));
 
     // A new name changes the node in place; a later add to it reloads that node.
-    ui_->inputAnswers = {"Z"};
+    env_->ui.inputAnswers = {"Z"};
     QTest::keyClick(w->TreeView1, Qt::Key_M, Qt::ControlModifier);
     QCOMPARE(Children(w->Root()), QStringList({"Z", "B", "C"}));
     QVERIFY(w->Node("cZ") && !w->Node("cA"));
@@ -309,7 +301,7 @@ private slots:
 
     // The name of another category merges both and reloads the whole tree.
     SetCurrent(*w, w->Node("cZ"));
-    ui_->inputAnswers = {"C"};
+    env_->ui.inputAnswers = {"C"};
     w->LabModify_Click();
     QCOMPARE(Children(w->Root()), QStringList({"B", "C"}));
     QCOMPARE(Children(w->Node("cC")).size(), 3);
@@ -328,17 +320,17 @@ private slots:
 
     // No keeps everything.
     SetCurrent(*w, w->Node("_" + QString::number(a1)));
-    ui_->msgAnswers = {MsgResult::No};
+    env_->ui.msgAnswers = {MsgResult::No};
     QTest::keyClick(w->TreeView1, Qt::Key_D, Qt::ControlModifier);
     QVERIFY(w->Node("_" + QString::number(a1)));
-    const platform::ShownMessage question = ui_->Messages().back();
+    const platform::ShownMessage question = env_->ui.Messages().back();
     QCOMPARE(question.text, "确定要删除 " + w->Node("_" + QString::number(a1))->Text() + " 的常用资料笔记吗？");
     QCOMPARE(question.title, QString("确认删除"));
     QCOMPARE(question.buttons, platform::MsgButtons::YesNo);
     QCOMPARE(question.icon, platform::MsgIcon::Question);
 
     // A note: its result item goes, the category stays, the count drops by one.
-    ui_->msgAnswers = {MsgResult::Yes};
+    env_->ui.msgAnswers = {MsgResult::Yes};
     w->LabDelete_Click();
     QVERIFY(!w->Node("_" + QString::number(a1)));
     QCOMPARE(ResultKeys(*w), QStringList({"_" + QString::number(a2), "_" + QString::number(b1)}));
@@ -347,9 +339,9 @@ private slots:
 
     // A category: all its notes leave the data set, the tree and the result list.
     SetCurrent(*w, w->Node("c水果"));
-    ui_->msgAnswers = {MsgResult::Yes};
+    env_->ui.msgAnswers = {MsgResult::Yes};
     w->LabDelete_Click();
-    QCOMPARE(ui_->Messages().back().text, QString("确定要删除 水果 分类下的常用资料笔记吗？"));
+    QCOMPARE(env_->ui.Messages().back().text, QString("确定要删除 水果 分类下的常用资料笔记吗？"));
     QVERIFY(!w->Node("c水果") && !w->Node("_" + QString::number(a2)));
     QCOMPARE(ResultKeys(*w), QStringList({"_" + QString::number(b1)}));
     QCOMPARE(w->RecordCount(), 2);
@@ -358,13 +350,13 @@ private slots:
 
     // The only note of a category takes the category with it.
     SetCurrent(*w, w->Node("_" + QString::number(b1)));
-    ui_->msgAnswers = {MsgResult::Yes};
+    env_->ui.msgAnswers = {MsgResult::Yes};
     w->LabDelete_Click();
     QVERIFY(!w->Node("c植物"));
     QCOMPARE(Children(w->Root()), QStringList({"家具"}));
     QCOMPARE(w->RecordCount(), 1);
     QVERIFY(ResultKeys(*w).isEmpty());
-    for (const auto& m : ui_->Messages()) QVERIFY(m.title != "发生错误");
+    for (const auto& m : env_->ui.Messages()) QVERIFY(m.title != "发生错误");
   }
 
   void keywordSearchAndHistory() {
@@ -427,7 +419,7 @@ private slots:
 
     // Mark 乙 green; a failed or cancelled dialog changes nothing.
     SetCurrent(*w, w->Node("_" + QString::number(b)));
-    ui_->colorAnswers = {std::nullopt, QColor(0, 255, 0)};
+    env_->ui.colorAnswers = {std::nullopt, QColor(0, 255, 0)};
     w->labHas_Click();
     QCOMPARE(w->NodeBackColor(w->Node("_" + QString::number(b))), w->NodeBackColor(w->Root()));
     QTest::keyClick(w->TreeView1, Qt::Key_H, Qt::ControlModifier);
@@ -437,7 +429,7 @@ private slots:
     rs.reset();
 
     // Colour search for green finds 乙; white finds the unmarked; the box shows the colour.
-    ui_->colorAnswers = {QColor(0, 255, 0), QColor(255, 255, 255)};
+    env_->ui.colorAnswers = {QColor(0, 255, 0), QColor(255, 255, 255)};
     Search(*w, "标识颜色");
     QCOMPARE(ResultKeys(*w), QStringList({"_" + QString::number(b)}));
     QCOMPARE(w->Combo1BackColor(), QColor(0, 255, 0));
@@ -447,7 +439,7 @@ private slots:
     QCOMPARE(platform::ColorToVb(w->Combo1BackColor()), 16777215);
 
     // Cancel keeps the box's colour and shows an empty list.
-    ui_->colorAnswers = {QColor(0, 255, 0), std::nullopt};
+    env_->ui.colorAnswers = {QColor(0, 255, 0), std::nullopt};
     Search(*w, "标识颜色");
     Search(*w, "标识颜色");
     QVERIFY(!w->ListView1->isHidden());
@@ -459,7 +451,7 @@ private slots:
 
     // Unmarking with white stores Null and shows the root's colour again.
     SetCurrent(*w, w->Node("_" + QString::number(b)));
-    ui_->colorAnswers = {QColor(255, 255, 255)};
+    env_->ui.colorAnswers = {QColor(255, 255, 255)};
     w->labHas_Click();
     QCOMPARE(w->NodeBackColor(w->Node("_" + QString::number(b))), w->NodeBackColor(w->Root()));
     rs = db().Notes_GetModify(b);
@@ -483,7 +475,7 @@ private slots:
     QCOMPARE(Children(w->Root()), QStringList({"A", "B", "C"}));
     QTest::keyClick(w->Combo1, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
     QTest::keyClick(w->Combo1, Qt::Key_D, Qt::ControlModifier);  // category A selected: asks, answer No
-    QCOMPARE(ui_->Messages().size(), size_t(1));
+    QCOMPARE(env_->ui.Messages().size(), size_t(1));
     QCOMPARE(w->Combo1->currentText(), QString("abc"));
   }
 
@@ -511,20 +503,20 @@ private slots:
     AddNote("一", "", "A");
     auto w = Open();
     db().CloseDataBase();
-    ui_->Clear();
+    env_->ui.Clear();
     w->ReloadTree();
     QCOMPARE(w->TreeView1->model()->rowCount(), 1);
     QCOMPARE(w->Root()->ChildCount(), 0);
     QVERIFY(!Expanded(*w, w->Root()));
-    QCOMPARE(ui_->Messages().size(), size_t(1));
-    QCOMPARE(ui_->Messages()[0].title, QString("发生错误"));
-    QVERIFY(ui_->Messages()[0].text.startsWith("获得资料笔记分类时发生错误，"));
+    QCOMPARE(env_->ui.Messages().size(), size_t(1));
+    QCOMPARE(env_->ui.Messages()[0].title, QString("发生错误"));
+    QVERIFY(env_->ui.Messages()[0].text.startsWith("获得资料笔记分类时发生错误，"));
     // The count is not refreshed, and the commands on the root do nothing.
     QCOMPARE(w->RecordCount(), 1);
     w->LabDelete_Click();
     w->LabModify_Click();
     w->labHas_Click();
-    QCOMPARE(ui_->Messages().size(), size_t(1));
+    QCOMPARE(env_->ui.Messages().size(), size_t(1));
   }
 
   void typedTextIsNeverCompletedOrReplaced() {

@@ -6,6 +6,7 @@
 #include "platform/ui.h"
 #include "platform/vbcolor.h"
 #include "shell/modStart.h"
+#include "testenv.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
 #include <memory>
@@ -36,8 +36,7 @@ class TestNotesEdit : public QObject {
   Q_OBJECT
 
 private:
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<platform::TestUi> ui_;
+  std::unique_ptr<TestEnv> env_;
 
   std::unique_ptr<frmNotesEdit> Open() {
     auto frm = std::make_unique<frmNotesEdit>();
@@ -85,26 +84,13 @@ private:
   }
 
   QString LastMessage() const {
-    const auto messages = ui_->Messages();
+    const auto messages = env_->ui.Messages();
     return messages.empty() ? QString() : messages.back().text;
   }
 
 private slots:
-  void init() {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    platform::SetSettingsFile(dir_->filePath("Almanor.ini"));
-    ui_ = std::make_unique<platform::TestUi>();
-    const QString path = dir_->filePath("test.kvt");
-    QVERIFY(modStart::objDate().CreateDataBase(path));
-    QVERIFY(modStart::objDate().OpenDataBase(path));
-  }
-
-  void cleanup() {
-    modStart::objDate().CloseDataBase();
-    ui_.reset();
-    dir_.reset();
-  }
+  void init() { env_ = std::make_unique<TestEnv>(); }
+  void cleanup() { env_.reset(); }
 
   void savesNewNoteWithCrLfAndRemembersCategory() {
     auto frm = Open();
@@ -114,7 +100,7 @@ private slots:
     QCOMPARE(frm->txtContent->toPlainText(), QString("第一行\n第二行"));
     QTest::mouseClick(frm->cmdOk, Qt::LeftButton);
 
-    QVERIFY(ui_->Messages().empty());
+    QVERIFY(env_->ui.Messages().empty());
     QVERIFY(!frm->isVisible());
     QCOMPARE(frm->result(), int(QDialog::Accepted));
     QCOMPARE(frm->SavedClass, QString("工作"));
@@ -164,10 +150,10 @@ private slots:
     QVERIFY(Notes().empty());
 
     // A quote in the category is the editor's to accept.
-    ui_->Clear();
+    env_->ui.Clear();
     frm->cobClass->setCurrentText("it's");
     QTest::mouseClick(frm->cmdOk, Qt::LeftButton);
-    QVERIFY(ui_->Messages().empty());
+    QVERIFY(env_->ui.Messages().empty());
     QCOMPARE(frm->SavedClass, QString("it's"));
     QCOMPARE(Notes().at(0).cls, QString("it's"));
   }
@@ -186,7 +172,7 @@ private slots:
     QCOMPARE(add->SavedClass, QString());
     QCOMPARE(Notes().size(), size_t(2));
 
-    ui_->Clear();
+    env_->ui.Clear();
     auto rename = OpenModify(idB, {"B乙", "B乙的内容", "类"});
     rename->txtTitle->setText("A甲");
     QTest::mouseClick(rename->cmdOk, Qt::LeftButton);
@@ -195,12 +181,12 @@ private slots:
     QCOMPARE(Notes().at(1).title, QString("B乙"));
 
     // Its own title is no duplicate.
-    ui_->Clear();
+    env_->ui.Clear();
     auto keep = OpenModify(idB, {"B乙", "B乙的内容", "类"});
     keep->SetContent("改过\r\n两行");
     keep->cobClass->setCurrentText("新类");
     QTest::mouseClick(keep->cmdOk, Qt::LeftButton);
-    QVERIFY(ui_->Messages().empty());
+    QVERIFY(env_->ui.Messages().empty());
     QCOMPARE(keep->SavedClass, QString("新类"));
     const auto notes = Notes();
     QCOMPARE(notes.size(), size_t(2));
@@ -213,18 +199,18 @@ private slots:
     auto frm = Open();
     frm->SetContent("xyz abcXYZ abc");
     SelectContent(*frm, 1, 1);
-    ui_->inputAnswers.push_back("XyZ");
+    env_->ui.inputAnswers.push_back("XyZ");
     QTest::mouseClick(frm->cmdFind, Qt::LeftButton);
-    QCOMPARE(ui_->shown.at(0).text, QString("请您输入要查找的关键字："));
-    QCOMPARE(ui_->shown.at(0).title, QString("查找：按 Ctrl+F 查找下一个"));
+    QCOMPARE(env_->ui.shown.at(0).text, QString("请您输入要查找的关键字："));
+    QCOMPARE(env_->ui.shown.at(0).title, QString("查找：按 Ctrl+F 查找下一个"));
     QCOMPARE(platform::GetSetting("Temp", "NotesFind"), QString("XyZ"));
     QCOMPARE(frm->txtContent->textCursor().selectionStart(), 7);
     QCOMPARE(frm->txtContent->textCursor().selectedText(), QString("XYZ"));
 
     // Nothing further down: Yes starts over and finds the match at the very start.
-    ui_->msgAnswers.push_back(MsgResult::Yes);
+    env_->ui.msgAnswers.push_back(MsgResult::Yes);
     QTest::keyClick(frm->txtContent, Qt::Key_F, Qt::ControlModifier);
-    const auto question = ui_->Messages().at(0);
+    const auto question = env_->ui.Messages().at(0);
     QCOMPARE(question.text, QString("在当前位置以下没有找到匹配的字符串,是否从头开始吗?"));
     QCOMPARE(question.title, QString("查找"));
     QCOMPARE(frm->txtContent->textCursor().selectionStart(), 0);
@@ -233,34 +219,34 @@ private slots:
     // The last search text is the next input box's default.
     auto next = Open();
     QTest::mouseClick(next->cmdFind, Qt::LeftButton);
-    QCOMPARE(ui_->shown.back().defaultText, QString("XyZ"));
+    QCOMPARE(env_->ui.shown.back().defaultText, QString("XyZ"));
   }
 
   void asksAgainUntilNoWhenTheTextOccursNowhere() {
     auto frm = Open();
     frm->SetContent("没有这个词");
     frm->FindTag = "缺失";
-    ui_->msgAnswers = {MsgResult::Yes, MsgResult::Yes};  // then the default answer No
+    env_->ui.msgAnswers = {MsgResult::Yes, MsgResult::Yes};  // then the default answer No
     frm->FindNext();
-    QCOMPARE(ui_->Messages().size(), size_t(3));
+    QCOMPARE(env_->ui.Messages().size(), size_t(3));
     QVERIFY(frm->isVisible());
   }
 
   void exportAndImportRoundTripAChineseText() {
     auto frm = Open();
     Fill(*frm, "导出 测试", "第一行\r\n第二行", "类");
-    const QString path = dir_->filePath("out.txt");
-    ui_->fileAnswers.push_back(path);
-    ui_->msgAnswers.push_back(MsgResult::Yes);
+    const QString path = env_->dir.filePath("out.txt");
+    env_->ui.fileAnswers.push_back(path);
+    env_->ui.msgAnswers.push_back(MsgResult::Yes);
     QTest::mouseClick(frm->cmdExp, Qt::LeftButton);
 
-    const platform::ShownMessage dialog = ui_->shown.at(0);
+    const platform::ShownMessage dialog = env_->ui.shown.at(0);
     QCOMPARE(dialog.kind, platform::ShownMessage::FileDialog);
     QCOMPARE(dialog.file.title, QString("导出内容"));
     QCOMPARE(dialog.file.fileName, QString("导出 测试"));
     QVERIFY(dialog.file.save && dialog.file.overwritePrompt);
     QCOMPARE(LastMessage(), "已将内容导出到 " + path + " 文件中，是否打开？");
-    QCOMPARE(ui_->Opened(), QStringList{path});
+    QCOMPARE(env_->ui.Opened(), QStringList{path});
 
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -268,14 +254,14 @@ private slots:
     QCOMPARE(file.readAll(), QByteArray("\xB5\xDA\xD2\xBB\xD0\xD0\r\n\xB5\xDA\xB6\xFE\xD0\xD0"));
 
     // Importing replaces the selection with the whole file.
-    ui_->Clear();
+    env_->ui.Clear();
     auto target = Open();
     target->SetContent("头XX尾");
     SelectContent(*target, 1, 3);
-    ui_->fileAnswers.push_back(path);
+    env_->ui.fileAnswers.push_back(path);
     QTest::mouseClick(target->cmdImp, Qt::LeftButton);
-    QVERIFY(ui_->shown.at(0).file.mustExist);
-    QVERIFY(ui_->Messages().empty());
+    QVERIFY(env_->ui.shown.at(0).file.mustExist);
+    QVERIFY(env_->ui.Messages().empty());
     QCOMPARE(target->Content(), QString("头第一行\r\n第二行尾"));
   }
 
@@ -284,24 +270,24 @@ private slots:
     Fill(*frm, "标题", "内容", "类");
     QTest::mouseClick(frm->cmdExp, Qt::LeftButton);  // no answer queued: Cancel
     QTest::mouseClick(frm->cmdImp, Qt::LeftButton);
-    QVERIFY(ui_->Messages().empty());
-    QCOMPARE(QDir(dir_->path()).entryList({"*.txt"}, QDir::Files), QStringList());
+    QVERIFY(env_->ui.Messages().empty());
+    QCOMPARE(QDir(env_->dir.path()).entryList({"*.txt"}, QDir::Files), QStringList());
     QCOMPARE(frm->Content(), QString("内容"));
 
     // A file that cannot be read is reported and the text stays as it was.
-    ui_->fileAnswers.push_back(dir_->filePath("missing.txt"));
+    env_->ui.fileAnswers.push_back(env_->dir.filePath("missing.txt"));
     QTest::mouseClick(frm->cmdImp, Qt::LeftButton);
-    QCOMPARE(ui_->Messages().size(), size_t(1));
+    QCOMPARE(env_->ui.Messages().size(), size_t(1));
     QVERIFY(LastMessage().startsWith("导入文本文件时发生错误，"));
-    QCOMPARE(ui_->Messages().back().icon, MsgIcon::Critical);
+    QCOMPARE(env_->ui.Messages().back().icon, MsgIcon::Critical);
     QCOMPARE(frm->Content(), QString("内容"));
 
     // A folder that does not exist: the error box, no "open it?" question.
-    ui_->fileAnswers.push_back(dir_->filePath("no/such/folder/out.txt"));
+    env_->ui.fileAnswers.push_back(env_->dir.filePath("no/such/folder/out.txt"));
     QTest::mouseClick(frm->cmdExp, Qt::LeftButton);
-    QCOMPARE(ui_->Messages().size(), size_t(2));
+    QCOMPARE(env_->ui.Messages().size(), size_t(2));
     QVERIFY(LastMessage().startsWith("将内容导出过程中发生错误，"));
-    QCOMPARE(ui_->Messages().back().title, QString("发生错误"));
+    QCOMPARE(env_->ui.Messages().back().title, QString("发生错误"));
   }
 
   void narrowingHidesButtonsOneByOne() {

@@ -2,7 +2,7 @@
 
 #include "shell/frmMain.h"
 #include "platform/vbcolor.h"
-#include "shelltestenv.h"
+#include "testenv.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
+#include <QtTest>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -53,7 +54,7 @@ class tst_frmMain : public QObject {
   Q_OBJECT
 private slots:
   void init() {
-    env_ = std::make_unique<ShellTestEnv>();
+    env_ = std::make_unique<TestEnv>();
     DummyModule::created = 0;
     DummyModule::connectionStateAtClose.clear();
   }
@@ -73,7 +74,7 @@ private slots:
   void hideMainRoundTrip();
 
 private:
-  std::unique_ptr<ShellTestEnv> env_;
+  std::unique_ptr<TestEnv> env_;
 };
 
 void tst_frmMain::noModuleNoEntries() {

@@ -1,17 +1,18 @@
 // The shared helpers every module window relies on.
 
 #include "datastore/clsSystem.h"
-#include "shelltestenv.h"
+#include "testenv.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QVBoxLayout>
+#include <QtTest>
 #include <memory>
 
 class tst_modStart : public QObject {
   Q_OBJECT
 private slots:
-  void init() { env_ = std::make_unique<ShellTestEnv>(false); }
+  void init() { env_ = std::make_unique<TestEnv>(false); }
   void cleanup() {
     modStart::SetMainForm(nullptr);
     env_.reset();
@@ -28,7 +29,7 @@ private slots:
   void openWebPage();
 
 private:
-  std::unique_ptr<ShellTestEnv> env_;
+  std::unique_ptr<TestEnv> env_;
 };
 
 void tst_modStart::shortenText_data() {

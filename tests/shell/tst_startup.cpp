@@ -1,19 +1,20 @@
 // Start-up: choosing and opening the data set, and the real program started twice.
 
 #include "shell/startup.h"
-#include "shelltestenv.h"
+#include "testenv.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QtTest>
 #include <csignal>
 #include <memory>
 
 class tst_startup : public QObject {
   Q_OBJECT
 private slots:
-  void init() { env_ = std::make_unique<ShellTestEnv>(false); }
+  void init() { env_ = std::make_unique<TestEnv>(false); }
   void cleanup() { env_.reset(); }
 
   void defaultDataSetCreated();
@@ -31,7 +32,7 @@ private slots:
 
 private:
   QString Path(const QString& name) const { return env_->dir.filePath(name); }
-  std::unique_ptr<ShellTestEnv> env_;
+  std::unique_ptr<TestEnv> env_;
 };
 
 void tst_startup::defaultDataSetCreated() {

@@ -19,8 +19,6 @@ public:
   void SetFixedTextWidth(int pixels);
   // False for a label that only looks like a button (no pressed border, no click).
   void SetPressable(bool pressable) { pressable_ = pressable; }
-  // True while the pressed border shows.
-  bool BorderShown() const { return pressed_; }
 
   QSize sizeHint() const override;
 

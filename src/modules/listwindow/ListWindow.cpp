@@ -37,6 +37,14 @@ QString ResultText(const TreeNode* node) {
   return (node->Parent() ? node->Parent()->Text() : QString()) + " > " + node->Text();
 }
 
+// The selected row stays highlighted when the view loses the focus.
+void KeepHighlightWhenInactive(QWidget* view) {
+  QPalette pal = view->palette();
+  pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+  pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
+  view->setPalette(pal);
+}
+
 QFrame* MakeBar(QWidget* parent, const QString& name) {
   auto* bar = new QFrame(parent);
   bar->setObjectName(name);
@@ -212,11 +220,7 @@ void ListWindow::Form_Load() {
 void ListWindow::InitTreeView() {
   TreeView1->setIndentation(TwipsToPixels(200));
   TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  // The selected node stays highlighted when the tree loses the focus.
-  QPalette pal = TreeView1->palette();
-  pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
-  pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
-  TreeView1->setPalette(pal);
+  KeepHighlightWhenInactive(TreeView1);
 }
 
 void ListWindow::InitResultList() {
@@ -231,10 +235,7 @@ void ListWindow::InitResultList() {
   ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
   ListView1->setStyleSheet("QTreeWidget::item { border-right: 1px solid #d4d4d4; border-bottom: 1px solid #d4d4d4; }");
-  QPalette pal = ListView1->palette();
-  pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
-  pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
-  ListView1->setPalette(pal);
+  KeepHighlightWhenInactive(ListView1);
 }
 
 // ---- the tree ---------------------------------------------------------------------------------
@@ -273,6 +274,11 @@ void ListWindow::RemoveNode(TreeNode* node) {
   Forget(node);
   model_->Remove(node);
   CompactIndex();
+}
+
+void ListWindow::RemoveRecordNode(TreeNode* node) {
+  TreeNode* group = node->Parent();
+  RemoveNode(group && group->ChildCount() == 1 && KindOf(group) == NodeKind::Group ? group : node);
 }
 
 void ListWindow::CompactIndex() {
@@ -684,10 +690,7 @@ void ListWindow::LabModify_Click() {
   const QString saved = ShowModifyDialog(RecordId(node));
   if (saved.isEmpty()) return;
   // The dialog may have moved the record to another group: drop it here, reload its new group.
-  if (TreeNode* current = Node(key)) {
-    TreeNode* group = current->Parent();
-    RemoveNode(group && group->ChildCount() == 1 && KindOf(group) == NodeKind::Group ? group : current);
-  }
+  if (TreeNode* current = Node(key)) RemoveRecordNode(current);
   LoadTree(saved);
   if (TreeNode* again = Node(key)) SelectNode(again);
 }
@@ -731,8 +734,7 @@ void ListWindow::LabDelete_Click() {
           break;
         }
     }
-    TreeNode* group = node->Parent();
-    RemoveNode(group && group->ChildCount() == 1 && KindOf(group) == NodeKind::Group ? group : node);
+    RemoveRecordNode(node);
     SetTitleCount(recordCountTag_ - 1);
   } catch (const std::exception& e) {
     platform::MsgBox("执行该操作时发生错误，" + QString::fromUtf8(e.what()), platform::MsgButtons::OK,

@@ -88,8 +88,6 @@ public:
   ListWindow(ListWindowParams params, QWidget* parent = nullptr);
   ~ListWindow() override;
 
-  const ListWindowParams& Params() const { return params_; }
-
   // Controls, named as the users' manual and the module windows know them.
   QFrame* picTop = nullptr;
   QLabel* Image1 = nullptr;
@@ -204,6 +202,8 @@ private:
   void Register(TreeNode* node);
   void Forget(TreeNode* node);
   void RemoveNode(TreeNode* node);
+  // Removes a record node, and its group with it when that was the group's last record.
+  void RemoveRecordNode(TreeNode* node);
   void ClearTree(NodePtr root);
   void CompactIndex();
   void PlaceTree();

@@ -56,10 +56,12 @@ void frmNotes::LabRefresh_Click() { LoadTree(QString()); }
 namespace {
 
 // The data set keeps dates as "yyyy-mm-dd hh:nn:ss": their first ten characters are the day.
-bool IsIsoDay(const QVariant& date, const QString& text) {
-  return date.typeId() == QMetaType::QString && text.size() >= 10 && text[4] == '-' && text[7] == '-' &&
-         (text.size() == 10 || text[10] == ' ') && text[0].isDigit() && text[5].isDigit() && text[6].isDigit() &&
-         text[8].isDigit() && text[9].isDigit();
+// The same test on a QString and on the bytes of a stored date.
+template <class Text>
+bool IsIsoDay(const Text& text) {
+  const auto digit = [&](qsizetype i) { return QChar(text[i]).isDigit(); };
+  return text.size() >= 10 && text[4] == '-' && text[7] == '-' && (text.size() == 10 || text[10] == ' ') &&
+         digit(0) && digit(5) && digit(6) && digit(8) && digit(9);
 }
 
 } // namespace
@@ -67,7 +69,7 @@ bool IsIsoDay(const QVariant& date, const QString& text) {
 QString frmNotes::NoteNodeText(const QVariant& title, const QVariant& date, const QVariant& content) {
   const QString head = title.toString();
   const QString dateText = date.toString();
-  const bool iso = IsIsoDay(date, dateText);
+  const bool iso = date.typeId() == QMetaType::QString && IsIsoDay(dateText);
   const QString formatted = iso ? QString() : vb::Format(date, "yyyy-mm-dd");
   const QStringView day = iso ? QStringView(dateText).left(10) : QStringView(formatted);
   const QString excerpt = modStart::ShortenText(content.toString());
@@ -79,13 +81,6 @@ QString frmNotes::NoteNodeText(const QVariant& title, const QVariant& date, cons
 }
 
 namespace {
-
-// The same test on the bytes of a stored date.
-bool IsIsoDay(QByteArrayView text) {
-  const auto digit = [&](qsizetype i) { return text[i] >= '0' && text[i] <= '9'; };
-  return text.size() >= 10 && text[4] == '-' && text[7] == '-' && (text.size() == 10 || text[10] == ' ') &&
-         digit(0) && digit(5) && digit(6) && digit(8) && digit(9);
-}
 
 QByteArrayView TrimBlanks(QByteArrayView text) {
   while (!text.isEmpty() && text.front() == ' ') text = text.sliced(1);

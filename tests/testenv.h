@@ -1,18 +1,19 @@
 #pragma once
-// A fresh settings file, a fresh open data set and a scripted message service for one test.
+// A fresh settings file, a fresh open data set and a scripted message service for one window test.
 
 #include "platform/settings.h"
 #include "platform/ui.h"
 #include "shell/modStart.h"
 
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QtGlobal>
 
-struct ShellTestEnv {
+struct TestEnv {
   QTemporaryDir dir;
   platform::TestUi ui;
 
-  explicit ShellTestEnv(bool openDataSet = true) {
+  explicit TestEnv(bool openDataSet = true) {
+    if (!dir.isValid()) qFatal("cannot make the test folder");
     platform::SetSettingsFile(dir.filePath(QStringLiteral("Almanor.ini")));
     if (openDataSet) {
       const QString path = dir.filePath(QStringLiteral("test.kvt"));
@@ -20,7 +21,7 @@ struct ShellTestEnv {
         qFatal("cannot make the test data set");
     }
   }
-  ~ShellTestEnv() {
+  ~TestEnv() {
     if (modStart::objDate().objConn.State() == 1) modStart::objDate().CloseDataBase();
   }
 };

@@ -7,7 +7,7 @@
 #include "platform/textfile.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 #include "testenv.h"
 
 #include <QClipboard>

@@ -78,6 +78,7 @@ private slots:
     auto w = Open();
     QCOMPARE(w->txtContent->toPlainText(), QString("第一行\n第二行"));
     QCOMPARE(w->LabAd->Caption(), datastore::clsSystem::AppUrl());
+    QCOMPARE(w->focusWidget(), w->txtContent);  // opens ready for typing
 
     // Unchanged: closing writes nothing.
     Mark();

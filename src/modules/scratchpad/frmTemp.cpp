@@ -122,6 +122,8 @@ frmTemp::frmTemp(QWidget* parent) : QWidget(parent) {
   // Key preview: the window sees the keys of all its controls first.
   qApp->installEventFilter(this);
   Form_Load();
+  // The window opens ready for typing into the text, not into the find box.
+  txtContent->setFocus();
 }
 
 frmTemp::~frmTemp() {

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTextDocument>
 #include <QTimer>
@@ -105,7 +104,6 @@ frmUrlEdit::frmUrlEdit(QWidget* parent) : EditDialog(UrlDesign(), parent) {
   connect(cmdGoto, &QPushButton::clicked, this, &frmUrlEdit::cmdGoto_Click);
 
   FillClasses(cobClass, modStart::objDate().Url_GetClass(), QStringLiteral("urlclass"));
-  SavedClass = QString();
 }
 
 frmUrlEdit::~frmUrlEdit() = default;
@@ -144,9 +142,8 @@ void frmUrlEdit::txtAddress_GotFocus() {
 bool frmUrlEdit::eventFilter(QObject* watched, QEvent* event) {
   if (watched == txtAddress && event->type() == QEvent::FocusIn) {
     // After the focus event the line edit places the caret itself; the rule applies once it is done.
-    QPointer<frmUrlEdit> self(this);
-    QTimer::singleShot(0, this, [self] {
-      if (self && self->txtAddress->hasFocus()) self->txtAddress_GotFocus();
+    QTimer::singleShot(0, this, [this] {
+      if (txtAddress->hasFocus()) txtAddress_GotFocus();
     });
   }
   return EditDialog::eventFilter(watched, event);

@@ -23,6 +23,7 @@ private slots:
   void missingDataSetCancelled();
   void unreadableDataSet();
   void unreadableDefaultDataSet();
+  void failedOpenAsksAtNextStart();
 
   void noDisplay_data();
   void noDisplay();
@@ -136,13 +137,13 @@ void tst_startup::unreadableDefaultDataSet() {
   QCOMPARE(QFileInfo(bad).size(), 4096);
   modStart::objDate().CloseDataBase();
 
-  // Choosing nothing ends the program; the next start asks again.
-  platform::SaveSetting("Option", "DataBase", QString());
+  // Choosing nothing ends the program; the next first start asks again.
+  platform::DeleteSetting("Option", "DataBase");
   env_->ui.Clear();
   QCOMPARE(modStart::OpenDataSetAtStart(bad), modStart::DataSetResult::Cancelled);
   QCOMPARE(env_->ui.shown.size(), size_t(2));
   QCOMPARE(modStart::objDate().objConn.State(), 0);
-  QCOMPARE(platform::GetSetting("Option", "DataBase"), QString());
+  QVERIFY(!platform::HasSetting("Option", "DataBase"));
   QCOMPARE(QFileInfo(bad).size(), 4096);
 
   // Picking the bad file itself fails as a named data set does, and leaves it unchanged.
@@ -152,6 +153,33 @@ void tst_startup::unreadableDefaultDataSet() {
   QCOMPARE(env_->ui.Messages().size(), size_t(2));
   QCOMPARE(platform::GetSetting("Option", "DataBase"), QString());
   QCOMPARE(QFileInfo(bad).size(), 4096);
+}
+
+void tst_startup::failedOpenAsksAtNextStart() {
+  // A data set that failed to open once must not be replaced unasked by a new, empty default one:
+  // the user's notes would seem gone. The next start offers the default data set in the dialog.
+  const QString bad = Path(QStringLiteral("notes.kvt"));
+  QFile file(bad);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write("not a data set\n");
+  file.close();
+  platform::SaveSetting("Option", "DataBase", bad);
+  const QString fallback = Path(QStringLiteral("data/Almanor/Almanor.kvt"));
+  QCOMPARE(modStart::OpenDataSetAtStart(fallback), modStart::DataSetResult::Failed);
+
+  env_->ui.Clear();
+  QCOMPARE(modStart::OpenDataSetAtStart(fallback), modStart::DataSetResult::Cancelled);
+  QCOMPARE(env_->ui.shown.size(), size_t(1));
+  QCOMPARE(env_->ui.shown[0].kind, platform::ShownMessage::FileDialog);
+  QCOMPARE(env_->ui.shown[0].file.fileName, fallback);
+  QVERIFY(!QFileInfo::exists(fallback));
+  QCOMPARE(platform::GetSetting("Option", "DataBase", QStringLiteral("missing")), QString());
+
+  // Taking the offer makes the default data set.
+  env_->ui.fileAnswers.push_back(fallback);
+  QCOMPARE(modStart::OpenDataSetAtStart(fallback), modStart::DataSetResult::Opened);
+  QCOMPARE(platform::GetSetting("Option", "DataBase"), fallback);
+  QCOMPARE(modStart::objDate().objConn.State(), 1);
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "platform/widgets/widgetui.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -43,10 +44,19 @@ QMessageBox::StandardButtons ToQtButtons(MsgButtons buttons) {
   return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
 }
 
+// A box belongs to the window the user works in: the modal dialog on top, else the active
+// window, else the main window. Owned by the main window, a box over a modal editor raises the
+// main window (kept on top) above the editor until the box is closed.
+QWidget* BoxOwner() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  return DialogParent();
+}
+
 } // namespace
 
 MsgResult WidgetUi::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) {
-  QMessageBox box(ToQtIcon(icon), title, text, ToQtButtons(buttons), DialogParent());
+  QMessageBox box(ToQtIcon(icon), title, text, ToQtButtons(buttons), BoxOwner());
   // Esc answers the last button: Cancel, or No on a Yes/No box.
   if (buttons == MsgButtons::YesNo)
     box.setEscapeButton(QMessageBox::No);
@@ -66,12 +76,12 @@ MsgResult WidgetUi::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon
 QString WidgetUi::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
   bool ok = false;
   const QString answer =
-      QInputDialog::getText(DialogParent(), title, prompt, QLineEdit::Normal, defaultText, &ok);
+      QInputDialog::getText(BoxOwner(), title, prompt, QLineEdit::Normal, defaultText, &ok);
   return ok ? answer : QString();
 }
 
 std::optional<QString> WidgetUi::FileDialog(const FileDialogRequest& request) {
-  QFileDialog dialog(DialogParent(), request.title);
+  QFileDialog dialog(BoxOwner(), request.title);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   if (!request.filter.isEmpty())
     dialog.setNameFilter(QtFilterFromVb(request.filter));
@@ -95,7 +105,7 @@ std::optional<QString> WidgetUi::FileDialog(const FileDialogRequest& request) {
 }
 
 std::optional<QColor> WidgetUi::ColorDialog(const QColor& initial) {
-  const QColor chosen = QColorDialog::getColor(initial, DialogParent(), QString(), QColorDialog::DontUseNativeDialog);
+  const QColor chosen = QColorDialog::getColor(initial, BoxOwner(), QString(), QColorDialog::DontUseNativeDialog);
   if (!chosen.isValid())
     return std::nullopt;
   return chosen;
@@ -105,7 +115,7 @@ std::optional<FontChoice> WidgetUi::FontDialog(const FontChoice& initial) {
   QFont font;
   initial.ApplyTo(font);
   bool ok = false;
-  const QFont chosen = QFontDialog::getFont(&ok, font, DialogParent(), QString(), QFontDialog::DontUseNativeDialog);
+  const QFont chosen = QFontDialog::getFont(&ok, font, BoxOwner(), QString(), QFontDialog::DontUseNativeDialog);
   if (!ok)
     return std::nullopt;
   return FontChoice::FromFont(chosen);

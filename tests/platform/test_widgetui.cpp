@@ -1,0 +1,78 @@
+// The Qt-widget backend of the message and dialog services: which window a box belongs to.
+
+#include "platform/widgets/widgetui.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+namespace {
+
+// Runs `inspect` on the first modal window of type Box that opens, then closes it.
+template <class Box>
+class WhenShown : public QObject {
+public:
+  explicit WhenShown(std::function<void(Box&)> inspect) : inspect_(std::move(inspect)) {
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      auto* box = qobject_cast<Box*>(QApplication::activeModalWidget());
+      if (!box) return;
+      timer_.stop();
+      seen = true;
+      inspect_(*box);
+      if (box->isVisible()) box->reject();
+    });
+    timer_.start(10);
+  }
+  bool seen = false;
+
+private:
+  std::function<void(Box&)> inspect_;
+  QTimer timer_;
+};
+
+} // namespace
+
+class TestWidgetUi : public QObject {
+  Q_OBJECT
+
+  platform::WidgetUi ui_;
+
+private slots:
+  void init() { platform::SetUiBackend(&ui_); }
+  void cleanup() {
+    platform::SetUiBackend(nullptr);
+    platform::SetDialogParent(nullptr);
+  }
+
+  void boxBelongsToTheModalDialog() {
+    // With the main window kept on top, a box it owned would lift it above the modal editor.
+    QWidget main;
+    main.setWindowFlag(Qt::WindowStaysOnTopHint);
+    main.show();
+    platform::SetDialogParent(&main);
+    QDialog editor;
+    editor.setWindowModality(Qt::ApplicationModal);
+    editor.show();
+
+    QPointer<QWidget> owner;
+    WhenShown<QMessageBox> box([&](QMessageBox& b) { owner = b.parentWidget(); });
+    platform::MsgBox("条件不足：[资料标题] 不允许为空，请您输入！", platform::MsgButtons::OK,
+                     platform::MsgIcon::Exclamation, "条件不足");
+    QVERIFY(box.seen);
+    QCOMPARE(owner.data(), static_cast<QWidget*>(&editor));
+
+    // Once the editor is closed, boxes belong to the main window again.
+    editor.close();
+    WhenShown<QMessageBox> next([&](QMessageBox& b) { owner = b.parentWidget(); });
+    platform::MsgBox("text");
+    QVERIFY(next.seen);
+    QCOMPARE(owner.data(), &main);
+  }
+};
+
+QTEST_MAIN(TestWidgetUi)
+#include "test_widgetui.moc"

@@ -1,4 +1,5 @@
-// The Qt-widget backend of the message and dialog services: which window a box belongs to.
+// The Qt-widget backend of the message and dialog services: which window a box belongs to, and
+// what a box with no window of ours shows above.
 
 #include "platform/widgets/widgetui.h"
 
@@ -71,6 +72,16 @@ private slots:
     platform::MsgBox("text");
     QVERIFY(next.seen);
     QCOMPARE(owner.data(), &main);
+  }
+
+  void boxWithoutWindowStaysOnTop() {
+    // A second copy has no window of its own: the running copy's main window, kept on top, must
+    // not hide its box.
+    bool onTop = false;
+    WhenShown<QMessageBox> box([&](QMessageBox& b) { onTop = b.windowFlags().testFlag(Qt::WindowStaysOnTopHint); });
+    platform::MsgBox("程序 Almanor 已经运行。", platform::MsgButtons::OK, platform::MsgIcon::Information, "程序已运行");
+    QVERIFY(box.seen);
+    QVERIFY(onTop);
   }
 };
 

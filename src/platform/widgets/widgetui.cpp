@@ -56,7 +56,11 @@ QWidget* BoxOwner() {
 } // namespace
 
 MsgResult WidgetUi::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) {
-  QMessageBox box(ToQtIcon(icon), title, text, ToQtButtons(buttons), BoxOwner());
+  QWidget* const owner = BoxOwner();
+  QMessageBox box(ToQtIcon(icon), title, text, ToQtButtons(buttons), owner);
+  // With no window of ours under it (a second copy's notice, a failure before the main window)
+  // nothing would lift the box: a running copy's main window, kept on top, would hide it.
+  if (!owner) box.setWindowFlag(Qt::WindowStaysOnTopHint);
   // Esc answers the last button: Cancel, or No on a Yes/No box.
   if (buttons == MsgButtons::YesNo)
     box.setEscapeButton(QMessageBox::No);

@@ -1,10 +1,12 @@
 // The Qt-widget backend of the message and dialog services: which window a box belongs to, and
-// what a box with no window of ours shows above.
+// what a box with no window of ours shows above, and what the font dialog offers.
 
 #include "platform/widgets/widgetui.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
@@ -82,6 +84,26 @@ private slots:
     platform::MsgBox("程序 Almanor 已经运行。", platform::MsgButtons::OK, platform::MsgIcon::Information, "程序已运行");
     QVERIFY(box.seen);
     QVERIFY(onTop);
+  }
+
+  void fontDialogOffersNoEffects() {
+    // The dialog offers name, style and size; the effects are not offered and stay as they were.
+    platform::FontChoice initial;
+    initial.name = QApplication::font().family();
+    initial.size = 12;
+    initial.underline = true;
+    int effectsShown = -1;
+    WhenShown<QFontDialog> dialog([&](QFontDialog& d) {
+      effectsShown = 0;
+      for (const QCheckBox* box : d.findChildren<QCheckBox*>()) effectsShown += box->isVisible();
+      d.accept();
+    });
+    const std::optional<platform::FontChoice> chosen = platform::FontDialog(initial);
+    QVERIFY(dialog.seen);
+    QCOMPARE(effectsShown, 0);
+    QVERIFY(chosen);
+    QCOMPARE(chosen->size, 12.0);
+    QVERIFY(chosen->underline && !chosen->strikethrough);
   }
 };
 

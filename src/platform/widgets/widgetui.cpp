@@ -1,11 +1,13 @@
 #include "platform/widgets/widgetui.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGroupBox>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QUrl>
@@ -118,11 +120,18 @@ std::optional<QColor> WidgetUi::ColorDialog(const QColor& initial) {
 std::optional<FontChoice> WidgetUi::FontDialog(const FontChoice& initial) {
   QFont font;
   initial.ApplyTo(font);
-  bool ok = false;
-  const QFont chosen = QFontDialog::getFont(&ok, font, BoxOwner(), QString(), QFontDialog::DontUseNativeDialog);
-  if (!ok)
-    return std::nullopt;
-  return FontChoice::FromFont(chosen);
+  QFontDialog dialog(font, BoxOwner());
+  dialog.setOption(QFontDialog::DontUseNativeDialog);
+  // Only name, style and size are offered: the effects (strike-out, underline) are not.
+  for (QCheckBox* effect : dialog.findChildren<QCheckBox*>()) {
+    effect->hide();
+    if (auto* group = qobject_cast<QGroupBox*>(effect->parentWidget())) group->hide();
+  }
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  FontChoice chosen = FontChoice::FromFont(dialog.selectedFont());
+  chosen.strikethrough = initial.strikethrough;
+  chosen.underline = initial.underline;
+  return chosen;
 }
 
 bool WidgetUi::ShellOpen(const QString& target) {

@@ -1,5 +1,6 @@
 #include "modules/listwindow/ListWindow.h"
 
+#include "modules/listwindow/OneLine.h"
 #include "platform/settings.h"
 #include "platform/ui.h"
 #include "platform/vbcolor.h"
@@ -234,7 +235,7 @@ void ListWindow::InitResultList() {
   ListView1->setUniformRowHeights(true);
   ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ListView1->setStyleSheet("QTreeWidget::item { border-right: 1px solid #d4d4d4; border-bottom: 1px solid #d4d4d4; }");
+  ListView1->setItemDelegate(new OneLineGridDelegate(ListView1));
   KeepHighlightWhenInactive(ListView1);
 }
 

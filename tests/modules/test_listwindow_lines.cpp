@@ -74,6 +74,20 @@ private slots:
     QVERIFY(Share(image, textArea, pal.color(QPalette::Highlight), 0) > 0.5);
     QVERIFY(Share(image, textArea, pal.color(QPalette::HighlightedText), 64) > 0.02);
   }
+
+  void deleteQuestionShowsTheNodeAsTheTreeDoes() {
+    const qint64 id = AddNote("笔记一", kLines);
+    auto w = Open();
+    const listwindow::TreeNode* node = w->Node("_" + QString::number(id));
+    const QString shown = w->TreeView1->model()->data(w->IndexOf(node)).toString();
+    QCOMPARE(shown, QString::fromUtf16(u"笔记一 ") + node->Text().mid(4, 10) +
+                        QString::fromUtf16(u"（第一行 第二行  第四行 第五行 第六行）"));
+
+    w->TreeView1->setCurrentIndex(w->IndexOf(node));
+    env_->ui.msgAnswers = {platform::MsgResult::No};
+    w->LabDelete_Click();
+    QCOMPARE(env_->ui.Messages().back().text, "确定要删除 " + shown + " 的常用资料笔记吗？");
+  }
 };
 
 QTEST_MAIN(TestListWindowLines)

@@ -708,7 +708,7 @@ void ListWindow::LabDelete_Click() {
   if (kind != NodeKind::Group && kind != NodeKind::Record) return;
   try {
     const auto ask = [&](const QString& tail) {
-      return platform::MsgBox("确定要删除 " + node->Text() + tail, platform::MsgButtons::YesNo,
+      return platform::MsgBox("确定要删除 " + OneLine(node->Text()) + tail, platform::MsgButtons::YesNo,
                               platform::MsgIcon::Question, "确认删除") == platform::MsgResult::Yes;
     };
     if (kind == NodeKind::Group) {

@@ -5,6 +5,7 @@
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
+#include "platform/widgets/exacttext.h"
 #include "shell/modStart.h"
 
 #include <QComboBox>
@@ -179,9 +180,9 @@ frmNotesEdit::frmNotesEdit(QWidget* parent) : QDialog(parent) {
 
 frmNotesEdit::~frmNotesEdit() = default;
 
-void frmNotesEdit::SetContent(const QString& text) { txtContent->setPlainText(ToDisplay(text)); }
+void frmNotesEdit::SetContent(const QString& text) { platform::SetExactText(txtContent, ToDisplay(text)); }
 
-QString frmNotesEdit::Content() const { return txtContent->toPlainText().replace("\n", "\r\n"); }
+QString frmNotesEdit::Content() const { return platform::ExactText(txtContent).replace("\n", "\r\n"); }
 
 void frmNotesEdit::PlaceControls() {
   Place(Picture1, 0, 0, 7605, kPanelHeight);
@@ -351,7 +352,7 @@ void frmNotesEdit::cmdImp_Click() {
     return;
   }
   // Replaces the selection, or inserts at the caret when nothing is selected.
-  txtContent->insertPlainText(ToDisplay(result.text));
+  platform::InsertExactText(txtContent, ToDisplay(result.text));
 }
 
 void frmNotesEdit::labFont_Click() {

@@ -7,6 +7,7 @@
 #include "testenv.h"
 
 #include <QComboBox>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -65,6 +66,10 @@ private slots:
     const QRect second = list->visualItemRect(list->topLevelItem(1));
     QVERIFY(first.height() < 2 * list->fontMetrics().lineSpacing());
     QVERIFY(list->viewport()->rect().contains(second));
+    const auto* node = w->Node(static_cast<listwindow::ResultItem*>(list->topLevelItem(0))->Key);
+    const QString treeShows = w->TreeView1->model()->data(w->IndexOf(node)).toString();
+    const auto* delegate = qobject_cast<QStyledItemDelegate*>(list->itemDelegate());
+    QCOMPARE(delegate->displayText(list->topLevelItem(0)->text(0), QLocale()), "工作 > " + treeShows);
 
     // The selected hit is drawn on the selection colour, so its (selection-coloured) text shows.
     QVERIFY(list->topLevelItem(0)->isSelected());

@@ -29,7 +29,10 @@ QString OneLine(const QString& text) {
 }
 
 QString OneLineGridDelegate::displayText(const QVariant& value, const QLocale& locale) const {
-  return OneLine(QStyledItemDelegate::displayText(value, locale));
+  // Folded before the base class makes each "\n" a line separator: CR LF stays one blank.
+  if (value.typeId() == QMetaType::QString)
+    return QStyledItemDelegate::displayText(OneLine(value.toString()), locale);
+  return QStyledItemDelegate::displayText(value, locale);
 }
 
 void OneLineGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

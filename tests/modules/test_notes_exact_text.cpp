@@ -65,7 +65,12 @@ private slots:
     out.write("\xEF\xBB\xBF" + QString::fromUtf16(u"导入\u00A0\u2029").toUtf8());  // UTF-8 with its mark
     out.close();
     env_->ui.fileAnswers.push_back(file);
-    WhenEditorShown([](frmNotesEdit& editor) {
+    const qsizetype afterLineSeparator = text.indexOf(QChar::LineSeparator) + 1;
+    WhenEditorShown([afterLineSeparator](frmNotesEdit& editor) {
+      QTextCursor afterSeparator = editor.txtContent->textCursor();
+      afterSeparator.setPosition(int(afterLineSeparator));
+      editor.txtContent->setTextCursor(afterSeparator);
+      QTest::keyClick(editor.txtContent, Qt::Key_Return, Qt::ShiftModifier);
       editor.txtContent->moveCursor(QTextCursor::End);
       QTest::keyClicks(editor.txtContent, "ab");
       QTest::keyClick(editor.txtContent, Qt::Key_Return, Qt::ShiftModifier);
@@ -73,7 +78,9 @@ private slots:
       editor.cmdOk->click();
     });
     w.LabModify_Click();
-    QCOMPARE(StoredContent(id), text + QString::fromUtf16(u"ab\r\n导入\u00A0\u2029"));
+    QString typed = text + QString::fromUtf16(u"ab\r\n导入\u00A0\u2029");
+    typed.insert(afterLineSeparator, "\r\n");
+    QCOMPARE(StoredContent(id), typed);
   }
 };
 

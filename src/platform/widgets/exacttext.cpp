@@ -37,9 +37,24 @@ void Insert(QTextCursor& cursor, const QString& text) {
   cursor.endEditBlock();
 }
 
+// Text typed next to a stand-in would take its format, and a line separator typed there
+// (Shift+Enter) would come back as the character the stand-in holds: the caret drops it.
+void TypeWithoutStandIns(QPlainTextEdit* box) {
+  if (box->property("exactText").toBool()) return;
+  box->setProperty("exactText", true);
+  QObject::connect(box, &QPlainTextEdit::cursorPositionChanged, box, [box] {
+    QTextCharFormat format = box->currentCharFormat();
+    // With a selection the format would be applied to the selected text.
+    if (!format.hasProperty(kStandsFor) || box->textCursor().hasSelection()) return;
+    format.clearProperty(kStandsFor);
+    box->setCurrentCharFormat(format);
+  });
+}
+
 } // namespace
 
 void SetExactText(QPlainTextEdit* box, const QString& text) {
+  TypeWithoutStandIns(box);
   box->clear();
   QTextDocument* document = box->document();
   document->setUndoRedoEnabled(false);
@@ -51,6 +66,7 @@ void SetExactText(QPlainTextEdit* box, const QString& text) {
 }
 
 void InsertExactText(QPlainTextEdit* box, const QString& text) {
+  TypeWithoutStandIns(box);
   QTextCursor cursor = box->textCursor();
   Insert(cursor, text);
   box->setTextCursor(cursor);

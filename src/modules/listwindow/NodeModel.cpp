@@ -1,6 +1,7 @@
 #include "modules/listwindow/NodeModel.h"
 
 #include "modules/listwindow/OneLine.h"
+
 #include <QBrush>
 
 namespace listwindow {

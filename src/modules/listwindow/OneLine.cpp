@@ -1,6 +1,7 @@
 #include "modules/listwindow/OneLine.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace listwindow {
 

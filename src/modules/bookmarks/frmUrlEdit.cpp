@@ -3,6 +3,7 @@
 #include "modules/listwindow/modStart.h"
 #include "platform/ui.h"
 #include "platform/vbcolor.h"
+#include "platform/widgets/exacttext.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -10,7 +11,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -109,14 +109,11 @@ frmUrlEdit::frmUrlEdit(QWidget* parent) : EditDialog(UrlDesign(), parent) {
 frmUrlEdit::~frmUrlEdit() = default;
 
 void frmUrlEdit::SetContent(const QString& text) {
-  txtContent->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  platform::SetExactText(txtContent, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 QString frmUrlEdit::Content() const {
-  // The raw text: no-break spaces and the like stay as typed.
-  QString text = txtContent->document()->toRawText();
-  text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
-  return text.replace(u'\n', QStringLiteral("\r\n"));
+  return platform::ExactText(txtContent).replace(u'\n', QStringLiteral("\r\n"));
 }
 
 void frmUrlEdit::LoadRecord(datastore::RowSet& row) {

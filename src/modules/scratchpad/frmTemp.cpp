@@ -6,6 +6,7 @@
 #include "platform/textfile.h"
 #include "platform/ui.h"
 #include "platform/vbcolor.h"
+#include "platform/widgets/exacttext.h"
 #include "modules/listwindow/modStart.h"
 
 #include <QApplication>
@@ -20,7 +21,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
-#include <QTextDocument>
 
 using platform::PixelsToTwips;
 using platform::TwipsToPixels;
@@ -34,11 +34,6 @@ constexpr int kBarHeight = 360;
 constexpr int kFootButtonWidth = 540;
 
 datastore::clsDate& db() { return modStart::objDate(); }
-
-// The document keeps its breaks as paragraph separators; the user and the data set see line breaks.
-QString PlainBreaks(QString text) {
-  return text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
-}
 
 QString FromStored(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 QString ToStored(QString text) { return text.replace(u'\n', QStringLiteral("\r\n")); }
@@ -131,13 +126,13 @@ frmTemp::~frmTemp() {
   Combo1->disconnect(this);
 }
 
-QString frmTemp::Text() const { return PlainBreaks(txtContent->document()->toRawText()); }
+QString frmTemp::Text() const { return platform::ExactText(txtContent); }
 
 QString frmTemp::Content() const { return ToStored(Text()); }
 
 void frmTemp::Form_Load() {
   LabAd->SetCaption(datastore::clsSystem::AppUrl());
-  txtContent->setPlainText(FromStored(db().GetUserNote()));
+  platform::SetExactText(txtContent, FromStored(db().GetUserNote()));
   Tag = Text();
   LoadSearchHistory();
 }
@@ -252,16 +247,20 @@ void frmTemp::LabAdd_Click() {
   txtContent->setFocus();
 }
 
-void frmTemp::LabModify_Click() {
+QString frmTemp::SelectedText() const {
   const QTextCursor cursor = txtContent->textCursor();
-  if (!cursor.hasSelection()) return;
-  QGuiApplication::clipboard()->setText(PlainBreaks(cursor.selectedText()));
+  return Text().mid(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart());
+}
+
+void frmTemp::LabModify_Click() {
+  if (!txtContent->textCursor().hasSelection()) return;
+  QGuiApplication::clipboard()->setText(SelectedText());
 }
 
 void frmTemp::LabDelete_Click() {
   QTextCursor cursor = txtContent->textCursor();
   if (!cursor.hasSelection()) return;
-  QGuiApplication::clipboard()->setText(PlainBreaks(cursor.selectedText()));
+  QGuiApplication::clipboard()->setText(SelectedText());
   cursor.removeSelectedText();
   txtContent->setTextCursor(cursor);
   txtContent->setFocus();
@@ -269,7 +268,12 @@ void frmTemp::LabDelete_Click() {
 
 void frmTemp::LabGoto_Click() {
   // No text on the clipboard pastes nothing, which still replaces the selection.
-  txtContent->textCursor().insertText(FromStored(QGuiApplication::clipboard()->text()));
+  QTextCursor cursor = txtContent->textCursor();
+  cursor.beginEditBlock();
+  cursor.removeSelectedText();
+  txtContent->setTextCursor(cursor);
+  platform::InsertExactText(txtContent, FromStored(QGuiApplication::clipboard()->text()));
+  cursor.endEditBlock();
 }
 
 void frmTemp::labHas_Click() {

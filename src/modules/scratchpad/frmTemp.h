@@ -39,6 +39,7 @@ public:
   // The box's text as the user sees it (plain line breaks) and as the data set keeps it (CR LF).
   QString Text() const;
   QString Content() const;
+  QString SelectedText() const;
   bool IsChanged() const { return Text() != Tag; }
 
   void Form_Load();

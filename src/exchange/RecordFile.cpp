@@ -111,32 +111,60 @@ QString DefaultDateText(const QVariant& v) {
   return date ? vb::CStr(*date) : text;
 }
 
-QString LongText(QString text) {
-  // A lone CR or LF would end the record's line early, so every kind of break becomes "{br}".
-  text.replace(kCrLf, kBr);
-  text.replace(u'\r', kBr);
-  text.replace(u'\n', kBr);
-  return text;
+// A lone CR or LF would end the record's line early, so every kind of break becomes "{br}".
+void AppendLongText(QString& out, const QString& text) {
+  qsizetype from = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c != u'\r' && c != u'\n') continue;
+    out += QStringView(text).sliced(from, i - from);
+    out += kBr;
+    if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    from = i + 1;
+  }
+  out += QStringView(text).sliced(from);
 }
 
-QString FieldText(const FieldSpec& field, datastore::RowSet& rs) {
-  const QVariant v = rs.Fields(field.column);
+// The data set stores dates as "yyyy-mm-dd hh:mm:ss"; such a text needs no date conversion.
+bool IsStoredStamp(QByteArrayView t) {
+  if (t.size() != 19) return false;
+  for (qsizetype i = 0; i < 19; ++i) {
+    const char c = t[i];
+    const char separator = i == 4 || i == 7 ? '-' : i == 10 ? ' ' : i == 13 || i == 16 ? ':' : 0;
+    if (separator ? c != separator : (c < '0' || c > '9')) return false;
+  }
+  return true;
+}
+
+QString DateText(QByteArrayView stored, FieldForm form) {
+  const bool day = form == F::Day;
+  if (IsStoredStamp(stored)) return QString::fromLatin1(stored.first(day ? 10 : 19));
+  return vb::Format(QVariant(QString::fromUtf8(stored)),
+                    day ? QStringLiteral("yyyy-mm-dd") : QStringLiteral("yyyy-mm-dd hh:mm:ss"));
+}
+
+void AppendField(QString& out, const FieldSpec& field, datastore::RowSet& rs) {
   switch (field.form) {
   case F::Text:
   case F::Mark:
-    return TextOf(v);
+    out += QString::fromUtf8(rs.Utf8(field.column));
+    break;
   case F::LongText:
-    return LongText(TextOf(v));
+    AppendLongText(out, QString::fromUtf8(rs.Utf8(field.column)));
+    break;
   case F::Day:
-    return vb::Format(v, QStringLiteral("yyyy-mm-dd"));
   case F::Stamp:
-    return vb::Format(v, QStringLiteral("yyyy-mm-dd hh:mm:ss"));
+    out += DateText(rs.Utf8(field.column), field.form);
+    break;
   case F::DefaultDate:
-    return DefaultDateText(v);
-  case F::Number:
-    return v.isNull() ? QString() : NumberText(v.toDouble());
+    out += DefaultDateText(rs.Fields(field.column));
+    break;
+  case F::Number: {
+    const QVariant v = rs.Fields(field.column);
+    if (!v.isNull()) out += NumberText(v.toDouble());
+    break;
   }
-  return QString();
+  }
 }
 
 } // namespace
@@ -159,26 +187,24 @@ const Family* FindFamily(const QString& formName) {
   return nullptr;
 }
 
-QString RecordLine(const Family& family, datastore::RowSet& rs) {
-  QString line;
-  for (const FieldSpec& field : family.fields) {
-    if (&field != &family.fields.front()) line += u'|';
-    line += FieldText(field, rs);
-  }
-  return line;
-}
-
 QString ExportText(const Family& family, datastore::RowSet& rs) {
   QString text;
   for (; !rs.Eof(); rs.MoveNext()) {
-    text += RecordLine(family, rs);
+    for (const FieldSpec& field : family.fields) {
+      if (&field != &family.fields.front()) text += u'|';
+      AppendField(text, field, rs);
+    }
     text += kCrLf;
   }
   return text;
 }
 
 QString ItemText(const Family& family, datastore::RowSet& rs) {
-  return FieldText(family.itemFirst, rs) + QStringLiteral("：") + FieldText(family.itemSecond, rs);
+  QString text;
+  AppendField(text, family.itemFirst, rs);
+  text += QStringLiteral("：");
+  AppendField(text, family.itemSecond, rs);
+  return text;
 }
 
 QStringList SplitLines(const QString& text) {

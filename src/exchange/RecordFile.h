@@ -61,8 +61,6 @@ const std::vector<Family>& Families();
 // The text of every row of rs as record lines, each followed by CR LF. Throws what reading the
 // rows throws.
 QString ExportText(const Family& family, datastore::RowSet& rs);
-// The current row's record line, without its CR LF.
-QString RecordLine(const Family& family, datastore::RowSet& rs);
 // The export list's text of the current row.
 QString ItemText(const Family& family, datastore::RowSet& rs);
 

@@ -33,6 +33,7 @@ frmExp::frmExp(const QString& name, QWidget* parent)
   cobClass->setObjectName(QStringLiteral("cobClass"));
   cobClass->setGeometry(Px(180), Px(510), Px(7575), Px(300));
   setTabOrder(cobClass, ListView1);
+  cobClass->setFocus();
   connect(cobClass, &QComboBox::currentIndexChanged, this, &frmExp::cobClass_Click);
   connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &frmExp::ListView1_DblClick);
 

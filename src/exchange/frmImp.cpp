@@ -38,6 +38,7 @@ frmImp::frmImp(const QString& name, QWidget* parent)
   connect(cmdOpen, &QPushButton::clicked, this, &frmImp::cmdOpen_Click);
   setTabOrder(txtFile, cmdOpen);
   setTabOrder(cmdOpen, ListView1);
+  cmdOpen->setFocus();
 }
 
 void frmImp::cmdOpen_Click() {

@@ -176,13 +176,9 @@ int Family::NeededFields() const {
   return needed;
 }
 
-const std::vector<Family>& Families() {
-  static const std::vector<Family> families = MakeFamilies();
-  return families;
-}
-
 const Family* FindFamily(const QString& formName) {
-  for (const Family& f : Families())
+  static const std::vector<Family> families = MakeFamilies();
+  for (const Family& f : families)
     if (f.formName == formName) return &f;
   return nullptr;
 }

@@ -56,7 +56,6 @@ struct Family {
 
 // The family of a module window; null for a window whose records are not exchanged.
 const Family* FindFamily(const QString& formName);
-const std::vector<Family>& Families();
 
 // The text of every row of rs as record lines, each followed by CR LF. Throws what reading the
 // rows throws.

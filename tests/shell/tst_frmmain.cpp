@@ -355,7 +355,8 @@ void tst_frmMain::hideMainRoundTrip() {
 
 void tst_frmMain::exportImportCommands() {
   frmMain main;
-  main.AddModule(modules::Registry().front());
+  for (const modules::ModuleEntry& entry : modules::Registry())
+    if (entry.objectName == QLatin1String("frmNotes")) main.AddModule(entry);
   main.AddModule({QStringLiteral("frmTemp"), QStringLiteral("便条(&T)"), Factory()});
   main.Form_Load();
   const QList<QAction*> file = main.mnuFile->actions();

@@ -143,7 +143,7 @@ QString DateText(QByteArrayView stored, FieldForm form) {
                     day ? QStringLiteral("yyyy-mm-dd") : QStringLiteral("yyyy-mm-dd hh:mm:ss"));
 }
 
-void AppendField(QString& out, const FieldSpec& field, datastore::RowSet& rs) {
+void AppendField(QString& out, const RecordField& field, datastore::RowSet& rs) {
   switch (field.form) {
   case F::Text:
   case F::Mark:
@@ -186,7 +186,7 @@ const Family* FindFamily(const QString& formName) {
 QString ExportText(const Family& family, datastore::RowSet& rs) {
   QString text;
   for (; !rs.Eof(); rs.MoveNext()) {
-    for (const FieldSpec& field : family.fields) {
+    for (const RecordField& field : family.fields) {
       if (&field != &family.fields.front()) text += u'|';
       AppendField(text, field, rs);
     }
@@ -222,7 +222,7 @@ AddArguments ParseLine(const Family& family, const QString& line, qint64 lineNum
   AddArguments args(family.fields.size());
   int argCount = 0;
   for (int i = 0; i < needed; ++i) {
-    const FieldSpec& field = family.fields[size_t(i)];
+    const RecordField& field = family.fields[size_t(i)];
     if (field.arg < 0) continue;
     argCount = std::max(argCount, field.arg + 1);
     QString value = parts[i];

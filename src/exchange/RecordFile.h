@@ -24,7 +24,7 @@ enum class FieldForm {
   Number,       // the run time's default number text, read back as a double
 };
 
-struct FieldSpec {
+struct RecordField {
   const char* column;
   FieldForm form;
   int arg;  // the Add argument it becomes on import (from 0), -1 when an import ignores it
@@ -38,15 +38,15 @@ struct Family {
   QString impCaption;    // "导入资料"
   QString mismatch;      // the first line has another field count
   QString importError;   // prefix of an import failure
-  std::vector<FieldSpec> fields;
+  std::vector<RecordField> fields;
   const char* idColumn;
   datastore::RowSetPtr (datastore::clsDate::*GetClass)();
   const char* classColumn;
   datastore::RowSetPtr (datastore::clsDate::*GetRecordSet)(const QString& strClass);
   datastore::RowSetPtr (datastore::clsDate::*ExpRecordSet)(const QString& strID);
   // The export list shows first & "：" & second.
-  FieldSpec itemFirst;
-  FieldSpec itemSecond;
+  RecordField itemFirst;
+  RecordField itemSecond;
   qint64 (*Add)(datastore::clsDate& db, const AddArguments& args);
 
   int FieldCount() const { return int(fields.size()); }

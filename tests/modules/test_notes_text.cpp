@@ -110,9 +110,12 @@ private slots:
 
   void openAndSaveKeepsTheText() {
     const QString text = QChar(0xFEFF) + QString::fromUtf16(u"网页\u00A0文字\u2028换行\u2029段落\r回车\r\n下一行\r\n");
-    const qint64 id = AddNote("网页", text);
+    const qint64 id = AddNote(QChar(0xFEFF) + QString("网页"), text);
     QCOMPARE(StoredContent(id), text);
     frmNotes w;
+    // The tree shows the leading U+FEFF of the title and of the excerpt as stored.
+    QVERIFY(w.Node("_" + QString::number(id))->Text().startsWith(QChar(0xFEFF) + QString("网页 ")));
+    QVERIFY(w.Node("_" + QString::number(id))->Text().contains(QString(u'（') + QChar(0xFEFF)));
     w.TreeView1->setCurrentIndex(w.IndexOf(w.Node("_" + QString::number(id))));
     WhenEditorShown([](frmNotesEdit& editor) { editor.cmdOk->click(); });
     w.LabModify_Click();

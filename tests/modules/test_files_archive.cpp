@@ -3,7 +3,7 @@
 
 #include "modules/files/FileArchive.h"
 #include "platform/ui.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 #include "testenv.h"
 
 #include <QDir>

@@ -1,5 +1,6 @@
 #include "modules/registry.h"
 
+#include "modules/files/frmFiles.h"
 #include "modules/notes/frmNotes.h"
 
 namespace modules {
@@ -8,6 +9,8 @@ const std::vector<ModuleEntry>& Registry() {
   static const std::vector<ModuleEntry> entries = {
       {QStringLiteral("frmNotes"), QStringLiteral("常用资料笔记(&N)"), [] { return static_cast<QWidget*>(new frmNotes); },
        true},
+      {QStringLiteral("frmFiles"), QStringLiteral("重要文件备案(&F)"), [] { return static_cast<QWidget*>(new frmFiles); },
+       false},
   };
   return entries;
 }

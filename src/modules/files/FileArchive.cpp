@@ -77,7 +77,9 @@ QString AskExtractPath(const QString& strType, const QString& strName) {
 QString WriteExtractedFile(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  if (file.write(bytes) != bytes.size()) {
+  // Flushed here: QSaveFile's commit does not notice a failure of the final flush of a small
+  // buffered write, and would put a cut-off file in place of the old one.
+  if (file.write(bytes) != bytes.size() || !file.flush()) {
     const QString reason = file.errorString();
     file.cancelWriting();
     return reason;

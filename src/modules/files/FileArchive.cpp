@@ -1,6 +1,7 @@
 #include "modules/files/FileArchive.h"
 
 #include "datastore/clsDate.h"
+#include "platform/ui.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -14,6 +15,18 @@ QString FilePart(const QString& path) { return path.mid(path.lastIndexOf(u'/') +
 void ExtractionError(const QString& description) {
   platform::MsgBox(QStringLiteral("从数据文件中提取文件出现错误：") + description, platform::MsgButtons::OK,
                    platform::MsgIcon::Exclamation, QStringLiteral("发生错误"));
+}
+
+platform::FileDialogRequest ExtractRequest(const QString& strType, const QString& strName) {
+  platform::FileDialogRequest request;
+  request.title = QStringLiteral("提取重要文件备案");
+  request.filter = strType.toUpper() + QStringLiteral(" 文件(*.") + strType + QStringLiteral(")|*.") + strType +
+                   QStringLiteral("|所有文件(*.*)|*.*");
+  request.fileName = strName;
+  request.save = true;
+  request.overwritePrompt = true;
+  request.mustExist = false;
+  return request;
 }
 
 } // namespace
@@ -56,18 +69,6 @@ bool ConfirmUploadSize(double size) {
                             platform::MsgButtons::YesNo, platform::MsgIcon::Question,
                             QStringLiteral("文件较大")) == platform::MsgResult::Yes;
   return true;
-}
-
-platform::FileDialogRequest ExtractRequest(const QString& strType, const QString& strName) {
-  platform::FileDialogRequest request;
-  request.title = QStringLiteral("提取重要文件备案");
-  request.filter = strType.toUpper() + QStringLiteral(" 文件(*.") + strType + QStringLiteral(")|*.") + strType +
-                   QStringLiteral("|所有文件(*.*)|*.*");
-  request.fileName = strName;
-  request.save = true;
-  request.overwritePrompt = true;
-  request.mustExist = false;
-  return request;
 }
 
 QString AskExtractPath(const QString& strType, const QString& strName) {

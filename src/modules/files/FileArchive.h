@@ -2,8 +2,6 @@
 // What the file archive's list window and upload dialog share below the windows: the source
 // path's name and type, the size limits of an upload, and the extraction of a stored file.
 
-#include "platform/ui.h"
-
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -39,10 +37,9 @@ bool AcceptSourcePath(const QString& path);
 // save goes on.
 bool ConfirmUploadSize(double size);
 
-// The save dialog that asks where an extracted file goes: titled "提取重要文件备案", the type's
-// own pattern first and all files second, the archived name proposed.
-platform::FileDialogRequest ExtractRequest(const QString& strType, const QString& strName);
-// The chosen full path, or "" on cancel.
+// Asks where an extracted file goes: a save dialog titled "提取重要文件备案", the type's own
+// pattern first and all files second, the archived name proposed. The chosen full path, or "" on
+// cancel.
 QString AskExtractPath(const QString& strType, const QString& strName);
 
 // Writes bytes to path through QSaveFile: a file already there is replaced whole, and a failed

@@ -5,6 +5,7 @@
 #include "modules/files/frmFiles.h"
 #include "modules/files/frmFilesEdit.h"
 #include "modules/listwindow/modStart.h"
+#include "modules/registry.h"
 #include "platform/ui.h"
 #include "testenv.h"
 
@@ -272,6 +273,18 @@ private slots:
     w->ListView1_DblClick();
     QCOMPARE(env_->ui.Messages().at(0).text, "上传来源文件已不存在，是否需要提取？");
     QCOMPARE(ReadFile(Path("back.txt")), QByteArray("plan"));
+  }
+
+  // The main window's command makes this window; export and import stay refused for it.
+  void registered() {
+    for (const modules::ModuleEntry& entry : modules::Registry()) {
+      if (entry.objectName != "frmFiles") continue;
+      QVERIFY(!entry.canExport);
+      const std::unique_ptr<QWidget> window(entry.create());
+      QVERIFY(qobject_cast<frmFiles*>(window.get()));
+      return;
+    }
+    QFAIL("no entry for frmFiles");
   }
 };
 

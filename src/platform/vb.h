@@ -39,6 +39,7 @@ QString Format(const QDateTime& value, const QString& pattern);
 // Format with a number pattern such as "#0.00", "0", "#,##0.00", "0%", with optional ';' sections
 // (positive;negative;zero). Rounds half away from zero on the shortest decimal form of the double.
 // Under a date pattern the number is a date serial (days since 1899-12-30; 45413 is 2024-05-01).
+// Infinities and NaN give "Infinity", "-Infinity" and "NaN" under any pattern.
 QString Format(double value, const QString& pattern);
 // Format of a field value: a date, a date text, a number or a numeric text; Null gives "".
 // A number pattern has 0/# placeholders and no date letters; anything else is a date pattern.

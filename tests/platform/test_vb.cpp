@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 using namespace vb;
 
@@ -152,6 +153,29 @@ TEST(VbFormat, NumberPatterns) {
     SCOPED_TRACE(std::string(c.pattern) + " " + std::to_string(c.value));
     EXPECT_EQ(Format(c.value, QString::fromUtf8(c.pattern)), QString::fromUtf8(c.expected));
   }
+}
+
+// No value and no pattern may read past a buffer: a percent of a finite number beyond the double
+// range is still written out, and infinities and NaN have their own text under every pattern.
+TEST(VbFormat, ExtremeValuesUnderEveryPattern) {
+  const QString huge = QStringLiteral("1") + QString(309, u'0');
+  EXPECT_EQ(Format(1e307, QStringLiteral("0%")), huge + "%");
+  EXPECT_EQ(Format(QVariant(QStringLiteral("1e307")), QStringLiteral("0.00%")), huge + ".00%");
+  EXPECT_EQ(Format(-1e307, QStringLiteral("0%;(0%)")), "(" + huge + "%)");
+  EXPECT_EQ(Format(0.07, QStringLiteral("0%")), "7%");
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+  const double values[] = {1e307, -1.7976931348623157e308, 5e-324, 0.0, -0.0, inf, -inf, nan};
+  const char* patterns[] = {"0%", "#,##0.00%", "%0", "0.0%%", "\\%0", "\"%\"0", "0;0%;%", "yyyy-mm-dd %",
+                            "0.00E+00", "", ";", "%", ".%", ",0%", "\\"};
+  for (const double v : values)
+    for (const char* p : patterns) {
+      SCOPED_TRACE(std::string(p) + " " + std::to_string(v));
+      const QString text = Format(v, QString::fromUtf8(p));
+      if (std::isnan(v)) EXPECT_EQ(text, "NaN");
+      else if (std::isinf(v)) EXPECT_EQ(text, v > 0 ? "Infinity" : "-Infinity");
+      else EXPECT_FALSE(text.isEmpty());
+      EXPECT_EQ(Format(QVariant(v), QString::fromUtf8(p)), text);
+    }
 }
 
 TEST(VbFormat, FieldValues) {

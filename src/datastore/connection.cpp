@@ -206,6 +206,21 @@ void ExecRaw(sqlite3* db, const char* sql) {
   }
 }
 
+// Whether a read of the schema finds a row (name, when given, bound to the one placeholder). A
+// file that cannot be read this far is not a data set.
+bool SchemaHas(sqlite3* db, const char* sql, const char* name = nullptr) {
+  sqlite3_stmt* stmt = nullptr;
+  int step = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+  if (step == SQLITE_OK) {
+    if (name) sqlite3_bind_text(stmt, 1, name, -1, SQLITE_STATIC);
+    step = sqlite3_step(stmt);
+  }
+  sqlite3_finalize(stmt);
+  if (step == SQLITE_ROW || step == SQLITE_DONE) return step == SQLITE_ROW;
+  if ((sqlite3_errcode(db) & 0xff) == SQLITE_NOTADB) throw DbError("不是有效的数据账套文件");
+  Fail(db);
+}
+
 } // namespace
 
 QString Quote(const QString& text) {
@@ -349,26 +364,23 @@ void Connection::Open(const QString& path) {
     if (rc != SQLITE_OK) Fail(db);
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 5000);
-    // A text file or any other non-database fails on its first read.
-    auto failOpen = [db]() {
-      if ((sqlite3_errcode(db) & 0xff) == SQLITE_NOTADB) throw DbError("不是有效的数据账套文件");
+    // A data set is a file users receive: nothing stored in it may run code of ours. The schema
+    // may call no function of ours (trusted schema off, format() direct only), and no statement
+    // of ours may rewrite the schema by hand.
+    if (sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr) != SQLITE_OK ||
+        sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr) != SQLITE_OK)
       Fail(db);
-    };
-    for (const char* table : kTables) {
-      sqlite3_stmt* stmt = nullptr;
-      if (sqlite3_prepare_v2(db, "select 1 from sqlite_master where type='table' and name=?", -1, &stmt,
-                             nullptr) != SQLITE_OK)
-        failOpen();
-      sqlite3_bind_text(stmt, 1, table, -1, SQLITE_STATIC);
-      const int step = sqlite3_step(stmt);
-      sqlite3_finalize(stmt);
-      if (step != SQLITE_ROW && step != SQLITE_DONE) failOpen();
-      if (step != SQLITE_ROW)
+    // A text file or any other non-database fails on its first read.
+    for (const char* table : kTables)
+      if (!SchemaHas(db, "select 1 from sqlite_master where type='table' and name=?", table))
         throw DbError(QStringLiteral("不是有效的数据账套，缺少数据表 %1").arg(QLatin1String(table)).toStdString());
-    }
+    // A data set we made has no triggers and no views: one that has them was made or changed by
+    // someone else, and a trigger would run on our own updates (the stamp at every open).
+    if (SchemaHas(db, "select 1 from sqlite_master where type in ('trigger','view')"))
+      throw DbError("数据账套中含有本程序不会创建的触发器或视图，可能被他人改动过，为安全起见不予打开");
     ExecRaw(db, kJournal);
-    if (sqlite3_create_function_v2(db, "format", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, SqlFormat,
-                                   nullptr, nullptr, nullptr) != SQLITE_OK)
+    if (sqlite3_create_function_v2(db, "format", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, nullptr,
+                                   SqlFormat, nullptr, nullptr, nullptr) != SQLITE_OK)
       Fail(db);
   } catch (...) {
     sqlite3_close_v2(db);

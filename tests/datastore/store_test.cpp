@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <sqlite3.h>
 
 namespace datastore_test {
 namespace {
@@ -68,6 +69,43 @@ TEST_F(DataStore, OpeningRefusesWhatIsNotADataSet) {
   EXPECT_GT(boxes[0].text.size(), QString("打开数据账套时发生错误，").size());
   EXPECT_EQ(boxes[0].title, "发生错误");
   EXPECT_EQ(boxes[0].icon, MsgIcon::Critical);
+}
+
+QByteArray Bytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Changes a data set's schema as another tool would, with no function of ours registered.
+void Craft(const QString& path, const char* sql) {
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &raw), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
+  sqlite3_close(raw);
+}
+
+// A data set is a file users receive: what is stored in it runs no code of ours.
+TEST_F(DataStore, NothingInADataSetRunsOurCode) {
+  db.CloseDataBase();
+  // A trigger that the stamp at every open would fire, calling our format().
+  Craft(path, "create trigger boom after update on configs begin "
+              "update notes set notestitle=format(1e307,'0%'); end");
+  const QByteArray before = Bytes(path);
+  EXPECT_FALSE(db.OpenDataBase(path));
+  EXPECT_EQ(OnlyBox().text, "打开数据账套时发生错误，数据账套中含有本程序不会创建的触发器或视图，可能被他人改动过，为安全起见不予打开");
+  EXPECT_EQ(Bytes(path), before);
+
+  // Views are refused alike; an index or a constraint of the schema cannot call format().
+  Craft(path, "drop trigger boom; create view v as select format(notesdate,'yyyy') as y from notes");
+  EXPECT_FALSE(db.OpenDataBase(path));
+  Craft(path, "drop view v; create index notes_year on notes(format(notestitle,'0%'));"
+              "create table extra (x text check (format(x,'0%') <> ''))");
+  ASSERT_TRUE(db.OpenDataBase(path));
+  ui.Clear();
+  EXPECT_EQ(db.Notes_Add("1e307", "", "c", ""), 0);
+  EXPECT_TRUE(OnlyBox().text.startsWith("增加常用资料笔记时发生错误，"));
+  EXPECT_THROW(db.objConn.Execute("insert into extra values ('1e307')"), datastore::DbError);
+  EXPECT_EQ(Value("select format('2024-05-01','yyyy') as v").toString(), "2024");  // our own statements may
 }
 
 TEST_F(DataStore, CreatingRefusesToReplaceAFile) {

@@ -66,7 +66,10 @@ public:
   bool Moneys_Delete(qint64 intID);
   bool Moneys_DeleteClass(const QString& strDate);
   RowSetPtr Moneys_GetModify(qint64 intID);
-  RowSetPtr Moneys_QueryRecordSet(const QString& strWhere, const QString& strOrder);
+  // strWhere and strOrder are SQL as the query window composes them; the values the condition
+  // compares are ? placeholders, bound in order from binds.
+  RowSetPtr Moneys_QueryRecordSet(const QString& strWhere, const QString& strOrder,
+                                  const QVector<QVariant>& binds = {});
 
   // Reminders.
   RowSetPtr Reminds_GetClass();

@@ -223,11 +223,6 @@ bool SchemaHas(sqlite3* db, const char* sql, const char* name = nullptr) {
 
 } // namespace
 
-QString Quote(const QString& text) {
-  QString quoted = text;
-  return quoted.replace(u'\'', QStringLiteral("''"));
-}
-
 // --- RowSet ----------------------------------------------------------------------------------
 
 RowSet::RowSet(std::shared_ptr<ConnectionLink> link, sqlite3_stmt* stmt, QString sql, QVector<QVariant> binds)

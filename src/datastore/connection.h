@@ -31,9 +31,6 @@ struct ConnectionLink {
   std::vector<RowSet*> open;
 };
 
-// Doubles the single quotes of a text spliced between single quotes.
-QString Quote(const QString& text);
-
 // A forward row set over one statement, open on its first row. Fields are read by name; an
 // empty field reads as a null QVariant. Rows are stepped one at a time, so reading a large table
 // never holds more than the current row.

@@ -361,6 +361,44 @@ TEST_F(DataStore, QuotesAreStoredAndFoundAsTyped) {
   EXPECT_EQ(db.Moneys_GetRecordSet()->RecordCount(), 1);  // the text never changed the statement
 }
 
+// Every value is bound: a NUL inside a text (an imported title) neither cuts a statement nor
+// makes two texts that differ after it the same.
+TEST_F(DataStore, TextsWithANulAreStoredAndFound) {
+  const QString title = QString("a") + QChar(0) + "b", cls = QString("c") + QChar(0) + "d";
+  const QString otherTitle = QString("a") + QChar(0) + "x", otherCls = QString("c") + QChar(0) + "x";
+  const qint64 id = db.Notes_Add(title, "", cls, "");
+  ASSERT_GT(id, 0);
+  db.Notes_Add(otherTitle, "", otherCls, "");
+  EXPECT_EQ(db.Notes_GetModify(id)->Fields("notestitle").toString(), title);
+  EXPECT_EQ(Column(db.Notes_GetClass(), "notesclass"), QStringList({cls, otherCls}));
+  EXPECT_EQ(Column(db.Notes_GetRecordSet(cls), "notestitle"), QStringList({title}));
+  EXPECT_TRUE(db.Notes_CheckTitle(title));
+  ui.Clear();
+  EXPECT_FALSE(db.Notes_CheckTitle("a"));
+  EXPECT_FALSE(db.Notes_CheckTitle(QString("a") + QChar(0) + "c"));
+  EXPECT_TRUE(ui.Messages().empty());
+  const QString renamed = QString("e") + QChar(0) + "f";
+  EXPECT_TRUE(db.Notes_ModifyClass(renamed, cls));
+  EXPECT_EQ(Column(db.Notes_GetRecordSet(renamed), "notestitle"), QStringList({title}));
+  EXPECT_TRUE(db.Notes_DeleteClass(renamed));
+  EXPECT_EQ(Column(db.Notes_GetRecordSet(), "notestitle"), QStringList({otherTitle}));
+
+  db.Url_Add(title, "", "", cls, "");
+  db.objConn.Execute("insert into files (filesname) values (?)", {title});
+  db.Card_Add(cls, title, "", "", "", "", "", "", "", "", "", "", "", "");
+  ui.Clear();
+  ui.msgAnswers = {MsgResult::No};
+  EXPECT_TRUE(db.Url_CheckUrlText(title));
+  EXPECT_TRUE(db.Files_CheckFilesName(title));
+  EXPECT_TRUE(db.Card_CheckCard(title));
+  EXPECT_EQ(ui.Messages().size(), 3u);
+  ui.Clear();
+  EXPECT_FALSE(db.Url_CheckUrlText(otherTitle));
+  EXPECT_FALSE(db.Files_CheckFilesName(otherTitle));
+  EXPECT_FALSE(db.Card_CheckCard(otherTitle));
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
 TEST_F(DataStore, IdsBeyondSixteenBitsWork) {
   db.objConn.Execute("insert into notes (notesid, notestitle, notesclass) values (40000, 'seed', 'c')");
   const qint64 id = db.Notes_Add("next", "", "c", "");

@@ -256,6 +256,11 @@ TEST_F(DataStore, LedgerQueryConditionsRunAsWritten) {
   EXPECT_EQ(rs->RecordCount(), 2);
   EXPECT_EQ(Column(rs, "moneystitle"), QStringList({"工资 x", "x 书"}));
   EXPECT_EQ(Column(db.Moneys_QueryRecordSet("", "moneysdate"), "moneystitle"), QStringList({"午饭", "工资 x", "x 书"}));
+  // Typed values go to the condition bound, so a quote in them is only a character.
+  EXPECT_EQ(Column(db.Moneys_QueryRecordSet("moneystitle<>? and instr(moneystitle,?)<>0", "moneysdate", {"x 书", "x"}),
+                   "moneystitle"),
+            QStringList({"工资 x"}));
+  EXPECT_TRUE(db.Moneys_QueryRecordSet("moneystitle=?", "moneysdate", {"x' or '1'='1"})->Eof());
   // SQLite's own printf format keeps its one- and three-argument forms.
   EXPECT_EQ(Value("select format('%s-%05d', 'n', 42) as v").toString(), "n-00042");
   EXPECT_EQ(Value("select format('100%%') as v").toString(), "100%");

@@ -63,10 +63,11 @@ insert into configs (configsusername, configspassword, configsnologin, configsus
   values ('', '', 1, 0, 'Almanor', '', '', null);
 )SQL";
 
-// Write-ahead log: each add is its own transaction, and with the log a commit needs no full sync
-// while an application crash still loses nothing committed. Closing checkpoints the log back into
-// the file, so a closed data set is one self-contained file.
-const char* const kJournal = "pragma journal_mode=wal; pragma synchronous=normal;";
+// Users copy and send the .kvt file alone, so it must hold everything committed at every moment:
+// a rollback journal (deleted at each commit, no file left beside the data set) with full syncs,
+// never a write-ahead log, which keeps recent commits in a second file. Data sets of earlier
+// versions are in write-ahead-log mode; setting the mode folds their log in and converts them.
+const char* const kJournalMode = "delete";
 
 QString ErrorText(sqlite3* db) {
   return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("数据账套没有打开");
@@ -221,6 +222,17 @@ bool SchemaHas(sqlite3* db, const char* sql, const char* name = nullptr) {
   Fail(db);
 }
 
+// The one-row, one-column answer of a pragma.
+QByteArray PragmaText(sqlite3* db, const QByteArray& sql) {
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) Fail(db);
+  const int step = sqlite3_step(stmt);
+  const QByteArray text = step == SQLITE_ROW ? QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) : QByteArray();
+  sqlite3_finalize(stmt);
+  if (step != SQLITE_ROW && step != SQLITE_DONE) Fail(db);
+  return text;
+}
+
 } // namespace
 
 // --- RowSet ----------------------------------------------------------------------------------
@@ -349,7 +361,17 @@ Connection::~Connection() { Close(); }
 
 void Connection::Open(const QString& path) {
   Close();
-  if (!QFileInfo(path).isFile()) throw DbError(QStringLiteral("数据账套文件不存在：%1").arg(path).toStdString());
+  const QFileInfo info(path);
+  if (!info.isFile()) throw DbError(QStringLiteral("数据账套文件不存在：%1").arg(path).toStdString());
+  // Refused before SQLite touches the file, which may otherwise leave files beside it: a data set
+  // is written at every open, and its journal is made in its folder.
+  if (!info.isWritable()) throw DbError("数据账套文件是只读的，请去掉它的只读属性后再打开");
+  if (!QFileInfo(info.absolutePath()).isWritable()) throw DbError("数据账套所在的文件夹是只读的，无法在其中保存修改");
+  {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) throw DbError(file.errorString().toStdString());
+    if (!file.read(16).startsWith(QByteArrayView("SQLite format 3\0", 16))) throw DbError("不是有效的数据账套文件");
+  }
   sqlite3* db = nullptr;
   // Never creates a file: opening is for existing data sets only. A connection and its row sets
   // are used by one thread at a time, so SQLite need not lock around every column read.
@@ -373,7 +395,11 @@ void Connection::Open(const QString& path) {
     // someone else, and a trigger would run on our own updates (the stamp at every open).
     if (SchemaHas(db, "select 1 from sqlite_master where type in ('trigger','view')"))
       throw DbError("数据账套中含有本程序不会创建的触发器或视图，可能被他人改动过，为安全起见不予打开");
-    ExecRaw(db, kJournal);
+    if (!SchemaHas(db, "select 1 from configs")) throw DbError("数据账套中没有配置记录");
+    // Only now that the file is known good may its journal mode change (which rewrites its header).
+    if (PragmaText(db, QByteArray("pragma journal_mode=") + kJournalMode) != kJournalMode)
+      throw DbError("无法把数据账套转换为单一文件，可能另一个程序正在使用它");
+    ExecRaw(db, "pragma synchronous=full");
     if (sqlite3_create_function_v2(db, "format", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, nullptr,
                                    SqlFormat, nullptr, nullptr, nullptr) != SQLITE_OK)
       Fail(db);
@@ -389,8 +415,8 @@ void Connection::Open(const QString& path) {
 
 void Connection::Close() {
   if (!db_) return;
-  // An unfinalized statement would keep the handle open past this call (close_v2 defers), and
-  // the log unfolded until the caller's row set closes, if it ever does.
+  // An unfinalized statement would keep the handle and its lock on the file past this call
+  // (close_v2 defers) until the caller's row set closes, if it ever does.
   while (!link_->open.empty()) link_->open.back()->Close();
   sqlite3_close_v2(db_);
   link_->db = nullptr;

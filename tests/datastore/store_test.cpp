@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
+#include <QSet>
 #include <sqlite3.h>
 
 namespace datastore_test {
@@ -106,6 +108,95 @@ TEST_F(DataStore, NothingInADataSetRunsOurCode) {
   EXPECT_TRUE(OnlyBox().text.startsWith("增加常用资料笔记时发生错误，"));
   EXPECT_THROW(db.objConn.Execute("insert into extra values ('1e307')"), datastore::DbError);
   EXPECT_EQ(Value("select format('2024-05-01','yyyy') as v").toString(), "2024");  // our own statements may
+}
+
+// Users copy and send the .kvt file alone: after every operation it holds everything saved.
+TEST_F(DataStore, TheDataSetIsOneFile) {
+  ASSERT_GT(db.Notes_Add("a", "", "c", ""), 0);
+  ASSERT_GT(db.Notes_Add("b", "", "c", ""), 0);
+  RowSetPtr held = db.Notes_GetRecordSet();  // a window still reading does not hold a save back
+  ASSERT_GT(db.Notes_Add("c", "", "c", ""), 0);
+  EXPECT_TRUE(db.UserNote_Modify("便条"));
+  EXPECT_EQ(SideFiles(), QStringList());
+  const QString copy = dir.filePath("copy.kvt");
+  ASSERT_TRUE(QFile::copy(path, copy));
+  held.reset();
+  clsDate other;
+  ASSERT_TRUE(other.OpenDataBase(copy));
+  EXPECT_EQ(Column(other.Notes_GetRecordSet(), "notestitle"), QStringList({"a", "b", "c"}));
+  EXPECT_EQ(other.GetUserNote(), "便条");
+  other.CloseDataBase();
+  db.CloseDataBase();
+  EXPECT_EQ(SideFiles(), QStringList());
+}
+
+// A data set of the earlier version is in write-ahead-log mode, maybe with commits still in its
+// log: it opens, and from then on the .kvt alone holds everything.
+TEST_F(DataStore, AWriteAheadLogDataSetIsConverted) {
+  db.CloseDataBase();
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &raw), SQLITE_OK);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  EXPECT_EQ(sqlite3_exec(raw, "pragma journal_mode=wal; insert into notes (notestitle) values ('in the log')",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(raw);
+  ASSERT_TRUE(QFile::exists(path + "-wal"));
+  EXPECT_EQ(Bytes(path).at(18), 2);  // write-ahead log
+
+  ASSERT_TRUE(db.OpenDataBase(path));
+  EXPECT_EQ(Bytes(path).at(18), 1);  // rollback journal
+  EXPECT_EQ(SideFiles(), QStringList());
+  ASSERT_GT(db.Notes_Add("new", "", "c", ""), 0);
+  const QString copy = dir.filePath("copy.kvt");
+  ASSERT_TRUE(QFile::copy(path, copy));
+  clsDate other;
+  ASSERT_TRUE(other.OpenDataBase(copy));
+  EXPECT_EQ(Column(other.Notes_GetRecordSet(), "notestitle"), QStringList({"in the log", "new"}));
+}
+
+// An open that fails leaves the file as it was, whatever its journal mode.
+TEST_F(DataStore, AFailedOpenLeavesTheFileUntouched) {
+  db.objConn.Execute("delete from configs");
+  db.CloseDataBase();
+  for (const char* mode : {"delete", "wal"}) {
+    SCOPED_TRACE(mode);
+    Craft(path, QByteArray("pragma journal_mode=").append(mode).constData());
+    const QByteArray before = Bytes(path);
+    ui.Clear();
+    EXPECT_FALSE(db.OpenDataBase(path));
+    EXPECT_EQ(OnlyBox().text, "打开数据账套时发生错误，数据账套中没有配置记录");
+    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(SideFiles(), QStringList());
+  }
+}
+
+// A copy of the .kvt alone, taken right after the program was killed while saving, holds every
+// note it had reported saved.
+TEST_F(DataStore, AKilledProgramLosesNoReportedSave) {
+  db.CloseDataBase();
+  QStringList saved;
+  for (int round = 0; round < 3; ++round) {
+    QProcess child;
+    child.start(SAVE_NOTES_EXE, {path, QString("r%1-").arg(round)});
+    ASSERT_TRUE(child.waitForStarted());
+    QByteArray out;
+    while (out.count('\n') < 30 && child.waitForReadyRead(60000)) out += child.readAllStandardOutput();
+    child.kill();
+    child.waitForFinished();
+    out += child.readAllStandardOutput();
+    ASSERT_GE(out.count('\n'), 30) << child.readAllStandardError().toStdString();
+    out.truncate(out.lastIndexOf('\n'));
+    saved += QString::fromLocal8Bit(out).split('\n');
+
+    const QString copy = dir.filePath(QString("copy%1.kvt").arg(round));
+    ASSERT_TRUE(QFile::copy(path, copy));
+    clsDate other;
+    ASSERT_TRUE(other.OpenDataBase(copy));
+    const QStringList stored = Column(other.objConn.OpenRowSet("select notestitle from notes"), "notestitle");
+    const QSet<QString> found(stored.begin(), stored.end());
+    for (const QString& title : saved) ASSERT_TRUE(found.contains(title)) << title.toStdString();
+  }
 }
 
 TEST_F(DataStore, CreatingRefusesToReplaceAFile) {
@@ -285,18 +376,16 @@ TEST_F(DataStore, RowSetsWalkTheirRows) {
   EXPECT_EQ(rs->RecordCount(), 4);
 }
 
-// Closing the data set closes the row sets a window still holds, so the file is whole on its own.
+// Closing the data set closes the row sets a window still holds, so nothing keeps the file.
 TEST_F(DataStore, ClosingTheDataSetClosesItsOpenRowSets) {
   for (const char* title : {"a", "b", "c"}) ASSERT_GT(db.Notes_Add(title, "", "类", ""), 0);
-  const QString log = path + "-wal";
-  ASSERT_TRUE(QFile::exists(log));
   RowSetPtr uncounted = db.Notes_GetRecordSet();
   RowSetPtr walking = db.Notes_GetRecordSet();
   ASSERT_TRUE(uncounted && walking);
   walking->MoveNext();
 
   db.CloseDataBase();
-  EXPECT_FALSE(QFile::exists(log));
+  EXPECT_EQ(SideFiles(), QStringList());
   EXPECT_EQ(uncounted->State(), 0);
   EXPECT_TRUE(uncounted->Eof());
   try {
@@ -317,7 +406,7 @@ TEST_F(DataStore, ClosingTheDataSetClosesItsOpenRowSets) {
     ASSERT_NE(walking, nullptr);
   }
   EXPECT_THROW(walking->RecordCount(), datastore::DbError);
-  EXPECT_FALSE(QFile::exists(log));
+  EXPECT_EQ(SideFiles(), QStringList());
 
   ASSERT_TRUE(db.OpenDataBase(path));
   EXPECT_EQ(Column(db.Notes_GetRecordSet(), "notestitle"), QStringList({"a", "b", "c"}));

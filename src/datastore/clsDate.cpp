@@ -54,6 +54,13 @@ QString DateValue(const QString& text) {
 // No mark is stored as Null.
 QVariant ColorValue(const QString& strColor) { return strColor.isEmpty() ? QVariant() : QVariant(strColor); }
 
+// Titles and categories compare without regard to ASCII letter case: the statements compare
+// lower(field) with the value's vb::TextKey (the same fold), and sort by the folded text, the text
+// itself breaking ties.
+QString NoCase(const QString& field) { return QStringLiteral("lower(%1)").arg(field); }
+QString Folded(const QString& text) { return vb::TextKey(text); }
+QString TitleOrder(const QString& field) { return QStringLiteral("lower(%1), %1").arg(field); }
+
 QString FormatExpr(const QString& field, const QString& pattern) {
   return QStringLiteral("format(%1,'%2')").arg(field, pattern);
 }
@@ -91,8 +98,11 @@ RowSetPtr ByGroup(Connection& conn, const QString& select, const QString& groupE
   return conn.OpenRowSet(QStringLiteral("%1 where %2=? order by %3").arg(select, groupExpr, order), {group});
 }
 
+// One row per category, whatever the letter case of its records ("Work", "work"): the first
+// spelling in binary order stands for it.
 RowSetPtr Categories(Connection& conn, const QString& table, const QString& field) {
-  return conn.OpenRowSet(QStringLiteral("select %2 from %1 group by %2 order by %2").arg(table, field));
+  return conn.OpenRowSet(
+      QStringLiteral("select min(%2) as %2 from %1 group by lower(%2) order by lower(%2)").arg(table, field));
 }
 
 RowSetPtr DateGroups(Connection& conn, const QString& table, const QString& field, const QString& pattern,
@@ -149,7 +159,7 @@ bool SetColor(Connection& conn, const QString& table, qint64 id, const QString& 
 
 bool SetCategory(Connection& conn, const QString& table, const QString& field, const QString& newClass,
                  const QString& oldClass) {
-  conn.Execute(QStringLiteral("update %1 set %2=? where %2=?").arg(table, field), {newClass, oldClass});
+  conn.Execute(QStringLiteral("update %1 set %2=? where lower(%2)=?").arg(table, field), {newClass, Folded(oldClass)});
   return true;
 }
 
@@ -159,10 +169,12 @@ bool DeleteWhere(Connection& conn, const QString& table, const QString& expr, co
   return true;
 }
 
-// A duplicate (a row of table whose expr equals value) shows its box and answers true (stop).
-bool IsDuplicate(Connection& conn, const QString& table, const QString& expr, const QString& value,
+// A duplicate (a row of table other than exceptId whose expr equals value) shows its box and
+// answers true (stop).
+bool IsDuplicate(Connection& conn, const QString& table, const QString& expr, const QString& value, qint64 exceptId,
                  const QString& message, const QString& title) {
-  if (conn.OpenRowSet(QStringLiteral("select %1id from %1 where %2=?").arg(table, expr), {value})->Eof()) return false;
+  const QString sql = QStringLiteral("select %1id from %1 where %2=? and %1id<>?").arg(table, expr);
+  if (conn.OpenRowSet(sql, {value, exceptId})->Eof()) return false;
   MsgBox(message, MsgButtons::OK, MsgIcon::Critical, title);
   return true;
 }
@@ -264,14 +276,14 @@ RowSetPtr clsDate::Notes_GetClass() {
 
 RowSetPtr clsDate::Notes_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得资料笔记列表时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from notes"), QStringLiteral("notesclass"), strClass,
-                   QStringLiteral("notestitle"));
+    return ByGroup(objConn, QStringLiteral("select * from notes"), NoCase(QStringLiteral("notesclass")),
+                   Folded(strClass), TitleOrder(QStringLiteral("notestitle")));
   });
 }
 
-bool clsDate::Notes_CheckTitle(const QString& strTitle) {
+bool clsDate::Notes_CheckTitle(const QString& strTitle, qint64 exceptId) {
   return Guard(QStringLiteral("检查资料主题是否重复时发生错误，"), true, [&] {
-    return IsDuplicate(objConn, QStringLiteral("notes"), QStringLiteral("notestitle"), strTitle,
+    return IsDuplicate(objConn, QStringLiteral("notes"), NoCase(QStringLiteral("notestitle")), Folded(strTitle), exceptId,
                        QStringLiteral("资料主题 %1 已经存在，请您重新输入。").arg(strTitle), QStringLiteral("资料主题重复"));
   });
 }
@@ -317,7 +329,7 @@ bool clsDate::Notes_ModifyColor(qint64 id, const QString& strColor) {
 
 bool clsDate::Notes_DeleteClass(const QString& strClass) {
   return Guard(QStringLiteral("删除常用资料笔记分类时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("notes"), QStringLiteral("notesclass"), strClass);
+    return DeleteWhere(objConn, QStringLiteral("notes"), NoCase(QStringLiteral("notesclass")), Folded(strClass));
   });
 }
 
@@ -487,14 +499,14 @@ RowSetPtr clsDate::Files_GetClass() {
 
 RowSetPtr clsDate::Files_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得重要文件备案时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select %1 from files").arg(kFileListColumns), QStringLiteral("filesclass"),
-                   strClass, QStringLiteral("filesid"));
+    return ByGroup(objConn, QStringLiteral("select %1 from files").arg(kFileListColumns),
+                   NoCase(QStringLiteral("filesclass")), Folded(strClass), QStringLiteral("filesid"));
   });
 }
 
-bool clsDate::Files_CheckFilesName(const QString& strTitle) {
+bool clsDate::Files_CheckFilesName(const QString& strTitle, qint64 exceptId) {
   return Guard(QStringLiteral("检查文件名称是否重复时发生错误，"), true, [&] {
-    return IsDuplicate(objConn, QStringLiteral("files"), QStringLiteral("filesname"), strTitle,
+    return IsDuplicate(objConn, QStringLiteral("files"), NoCase(QStringLiteral("filesname")), Folded(strTitle), exceptId,
                        QStringLiteral("文件名称 %1 已经存在，请您重新输入。").arg(strTitle), QStringLiteral("文件名称重复"));
   });
 }
@@ -561,7 +573,7 @@ bool clsDate::Files_Delete(qint64 intID) {
 
 bool clsDate::Files_DeleteClass(const QString& strClass) {
   return Guard(QStringLiteral("删除重要文件备案分类时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("files"), QStringLiteral("filesclass"), strClass);
+    return DeleteWhere(objConn, QStringLiteral("files"), NoCase(QStringLiteral("filesclass")), Folded(strClass));
   });
 }
 
@@ -574,19 +586,19 @@ RowSetPtr clsDate::Url_GetClass() {
 
 RowSetPtr clsDate::Url_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得网址收藏管理时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from url"), QStringLiteral("urlclass"), strClass,
-                   QStringLiteral("urltext"));
+    return ByGroup(objConn, QStringLiteral("select * from url"), NoCase(QStringLiteral("urlclass")), Folded(strClass),
+                   TitleOrder(QStringLiteral("urltext")));
   });
 }
 
 RowSetPtr clsDate::Url_ExpRecordSet(const QString& strID) {
   return Guard(QStringLiteral("获得导出网址列表时发生错误，"), RowSetPtr(),
-               [&] { return ByIds(objConn, QStringLiteral("url"), strID, QStringLiteral("urltext")); });
+               [&] { return ByIds(objConn, QStringLiteral("url"), strID, TitleOrder(QStringLiteral("urltext"))); });
 }
 
-bool clsDate::Url_CheckUrlText(const QString& strTitle) {
+bool clsDate::Url_CheckUrlText(const QString& strTitle, qint64 exceptId) {
   return Guard(QStringLiteral("检查收藏标题是否重复时发生错误，"), true, [&] {
-    return IsDuplicate(objConn, QStringLiteral("url"), QStringLiteral("urltext"), strTitle,
+    return IsDuplicate(objConn, QStringLiteral("url"), NoCase(QStringLiteral("urltext")), Folded(strTitle), exceptId,
                        QStringLiteral("收藏标题 %1 已经存在，请您重新输入。").arg(strTitle), QStringLiteral("收藏标题重复"));
   });
 }
@@ -637,7 +649,7 @@ bool clsDate::Url_Delete(qint64 intID) {
 
 bool clsDate::Url_DeleteClass(const QString& strClass) {
   return Guard(QStringLiteral("删除收藏网址资料分类时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("url"), QStringLiteral("urlclass"), strClass);
+    return DeleteWhere(objConn, QStringLiteral("url"), NoCase(QStringLiteral("urlclass")), Folded(strClass));
   });
 }
 
@@ -650,14 +662,14 @@ RowSetPtr clsDate::Card_GetClass() {
 
 RowSetPtr clsDate::Card_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得名片记录列表时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from card"), QStringLiteral("cardclass"), strClass,
-                   QStringLiteral("cardname"));
+    return ByGroup(objConn, QStringLiteral("select * from card"), NoCase(QStringLiteral("cardclass")), Folded(strClass),
+                   TitleOrder(QStringLiteral("cardname")));
   });
 }
 
 RowSetPtr clsDate::Card_ExpRecordSet(const QString& strID) {
   return Guard(QStringLiteral("获得导出名片列表时发生错误，"), RowSetPtr(),
-               [&] { return ByIds(objConn, QStringLiteral("card"), strID, QStringLiteral("cardname")); });
+               [&] { return ByIds(objConn, QStringLiteral("card"), strID, TitleOrder(QStringLiteral("cardname"))); });
 }
 
 qint64 clsDate::Card_Add(const QString& cardclass, const QString& cardname, const QString& cardcompany,
@@ -686,7 +698,7 @@ qint64 clsDate::Card_Add(const QString& cardclass, const QString& cardname, cons
 
 bool clsDate::Card_CheckCard(const QString& strTitle) {
   return Guard(QStringLiteral("检查名片的姓名是否重复时发生错误，"), false, [&] {
-    const RowSetPtr rs = objConn.OpenRowSet(QStringLiteral("select * from card where cardname=?"), {strTitle});
+    const RowSetPtr rs = objConn.OpenRowSet(QStringLiteral("select * from card where lower(cardname)=?"), {Folded(strTitle)});
     if (rs->Eof()) return false;
     const QString rule = QStringLiteral("=====================================");
     const QStringList lines = {
@@ -739,7 +751,7 @@ qint64 clsDate::Diary_Add(const QString& diarydate, const QString& diarytitle, c
 bool clsDate::Diary_CheckDate(const QString& strDate) {
   return Guard(QStringLiteral("检查日记日期是否重复时发生错误，"), true, [&] {
     return IsDuplicate(objConn, QStringLiteral("diary"), FormatExpr(QStringLiteral("diarydate"), QStringLiteral("yyyy-mm-dd")),
-                       strDate,
+                       strDate, 0,
                        QStringLiteral("日记日期 %1 已经存在，请您重新输入。").arg(strDate), QStringLiteral("日记日期重复"));
   });
 }

@@ -47,20 +47,33 @@ create table reminds (
 create table url (
   urlid integer primary key autoincrement,
   urlclass text, urltext text, urladdress text, urlmemo text, urlstring1 text);
-create index card_class on card(cardclass, cardname);
-create index card_name on card(cardname);
 create index diary_date on diary(diarydate);
-create index notes_class on notes(notesclass, notestitle);
-create index notes_title on notes(notestitle);
 create index moneys_date on moneys(moneysdate);
-create index files_class on files(filesclass, filesid);
-create index files_name on files(filesname);
 create index reminds_time on reminds(remindstime);
-create index url_class on url(urlclass, urltext);
-create index url_text on url(urltext);
 insert into configs (configsusername, configspassword, configsnologin, configsusecount,
   configstitle, configsurl, configsemail, usernote)
   values ('', '', 1, 0, 'Almanor', '', '', null);
+)SQL";
+
+// Titles and categories compare, group and sort without regard to ASCII letter case, as Access
+// does: the statements compare lower() of them (SQLite's lower() folds ASCII only, and unlike the
+// NOCASE collation it does not stop at a NUL), and these indexes serve them. Schema version 1.
+const char* const kTextIndexes = R"SQL(
+create index card_class on card(lower(cardclass), lower(cardname), cardname, cardclass);
+create index card_name on card(lower(cardname), cardname);
+create index notes_class on notes(lower(notesclass), lower(notestitle), notestitle, notesclass);
+create index notes_title on notes(lower(notestitle), notestitle);
+create index files_class on files(lower(filesclass), filesid, filesclass);
+create index files_name on files(lower(filesname));
+create index url_class on url(lower(urlclass), lower(urltext), urltext, urlclass);
+create index url_text on url(lower(urltext), urltext);
+pragma user_version=1;
+)SQL";
+// Data sets of schema version 0 index the same fields as the texts are.
+const char* const kDropVersion0Indexes = R"SQL(
+drop index if exists card_class; drop index if exists card_name; drop index if exists notes_class;
+drop index if exists notes_title; drop index if exists files_class; drop index if exists files_name;
+drop index if exists url_class; drop index if exists url_text;
 )SQL";
 
 // Users copy and send the .kvt file alone, so it must hold everything committed at every moment:
@@ -400,6 +413,17 @@ void Connection::Open(const QString& path) {
     if (PragmaText(db, QByteArray("pragma journal_mode=") + kJournalMode) != kJournalMode)
       throw DbError("无法把数据账套转换为单一文件，可能另一个程序正在使用它");
     ExecRaw(db, "pragma synchronous=full");
+    if (PragmaText(db, "pragma user_version").toInt() < 1) {
+      ExecRaw(db, "begin immediate;");
+      try {
+        ExecRaw(db, kDropVersion0Indexes);
+        ExecRaw(db, kTextIndexes);
+        ExecRaw(db, "commit;");
+      } catch (...) {
+        sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
+        throw;
+      }
+    }
     if (sqlite3_create_function_v2(db, "format", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, nullptr,
                                    SqlFormat, nullptr, nullptr, nullptr) != SQLITE_OK)
       Fail(db);
@@ -464,6 +488,7 @@ void Connection::CreateDataSet(const QString& path) {
     if (rc != SQLITE_OK) Fail(db);
     ExecRaw(db, "begin;");
     ExecRaw(db, kSchema);
+    ExecRaw(db, kTextIndexes);
     ExecRaw(db, "commit;");
   } catch (...) {
     sqlite3_close_v2(db);

@@ -682,4 +682,12 @@ QString Trim(const QString& text) {
   return text.mid(from, to - from);
 }
 
+QString TextKey(const QString& text) {
+  QString key = text;
+  for (QChar& c : key)
+    if (c >= u'A' && c <= u'Z')
+      c = QChar(c.unicode() - u'A' + u'a');
+  return key;
+}
+
 } // namespace vb

@@ -58,4 +58,9 @@ QString CStr(const QDateTime& value);
 // Trim removes leading and trailing blanks (spaces only, as the run time does).
 QString Trim(const QString& text);
 
+// Titles and categories compare as the data set (Access) and the tree's keys compare them: ASCII
+// letters without regard to case, every other character exactly. Two texts compare equal when
+// their keys are equal; the key is the text with A-Z lowered, as SQLite's lower() lowers it.
+QString TextKey(const QString& text);
+
 } // namespace vb

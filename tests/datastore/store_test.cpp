@@ -155,6 +155,22 @@ TEST_F(DataStore, AWriteAheadLogDataSetIsConverted) {
   EXPECT_EQ(Column(other.Notes_GetRecordSet(), "notestitle"), QStringList({"in the log", "new"}));
 }
 
+// Data sets of the earlier version index titles and categories as they are written; they open
+// and compare without regard to letter case as new ones do, their indexes rebuilt once.
+TEST_F(DataStore, AnEarlierSchemaComparesWithoutLetterCase) {
+  db.CloseDataBase();
+  Craft(path, "drop index notes_class; drop index notes_title; drop index url_text;"
+              "create index notes_class on notes(notesclass, notestitle); create index notes_title on notes(notestitle);"
+              "create index url_text on url(urltext); pragma user_version=0;"
+              "insert into notes (notestitle, notesclass) values ('b', 'Work'), ('A', 'work');");
+  ASSERT_TRUE(db.OpenDataBase(path));
+  EXPECT_EQ(Column(db.Notes_GetClass(), "notesclass"), QStringList({"Work"}));
+  EXPECT_EQ(Column(db.Notes_GetRecordSet("WORK"), "notestitle"), QStringList({"A", "b"}));
+  EXPECT_EQ(Value("select user_version as v from pragma_user_version").toInt(), 1);
+  EXPECT_EQ(Value("select count(*) as v from sqlite_master where type='index' and sql like '%lower(%'").toInt(), 8);
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
 // An open that fails leaves the file as it was, whatever its journal mode.
 TEST_F(DataStore, AFailedOpenLeavesTheFileUntouched) {
   db.objConn.Execute("delete from configs");

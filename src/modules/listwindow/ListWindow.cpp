@@ -2,6 +2,7 @@
 
 #include "platform/settings.h"
 #include "platform/ui.h"
+#include "platform/vb.h"
 #include "platform/vbcolor.h"
 #include "shell/modStart.h"
 
@@ -166,7 +167,7 @@ TreeNode* ListWindow::Node(const QString& key) const {
   TreeNode* node = nullptr;
   switch (KindOf(key)) {
   case NodeKind::Root: node = Root(); break;
-  case NodeKind::Group: node = GroupNode(key.mid(1)); break;
+  case NodeKind::Group: return GroupNode(key.mid(1));  // whatever the letter case, as the data set compares
   case NodeKind::Record: {
     bool ok = false;
     const qint64 id = QStringView(key).mid(1).toLongLong(&ok);
@@ -180,7 +181,7 @@ TreeNode* ListWindow::Node(const QString& key) const {
 }
 
 TreeNode* ListWindow::GroupNode(const QString& group) const {
-  const auto it = groups_.find(group);
+  const auto it = groups_.find(vb::TextKey(group));
   return it == groups_.end() ? nullptr : it->second;
 }
 
@@ -242,7 +243,7 @@ void ListWindow::InitResultList() {
 
 void ListWindow::Register(TreeNode* node) {
   switch (KindOf(node)) {
-  case NodeKind::Group: groups_.insert_or_assign(node->Text(), node); break;
+  case NodeKind::Group: groups_.insert_or_assign(vb::TextKey(node->Text()), node); break;
   case NodeKind::Record:
     recordIds_.insert(node->Id(), node);
     node->Index = static_cast<qsizetype>(records_.size());
@@ -256,7 +257,7 @@ void ListWindow::Forget(TreeNode* node) {
   for (int i = 0; i < node->ChildCount(); ++i) Forget(node->Child(i));
   // A key may have been taken over by a newer node; only this node's own entry goes.
   if (KindOf(node) == NodeKind::Group) {
-    const auto it = groups_.find(node->Text());
+    const auto it = groups_.find(vb::TextKey(node->Text()));
     if (it != groups_.end() && it->second == node) groups_.erase(it);
   } else if (KindOf(node) == NodeKind::Record) {
     const auto it = recordIds_.find(node->Id());
@@ -334,7 +335,7 @@ void ListWindow::LoadTree(const QString& strClass) {
     std::vector<NodePtr> groups;
     for (; !rs->Eof(); rs->MoveNext()) {
       const QString group = rs->Fields(params_.classField).toString();
-      if (groups_.contains(group)) continue;  // one node per group, whatever the rows say
+      if (GroupNode(group)) continue;  // one node per group, whatever the rows say
       groups.push_back(std::make_unique<TreeNode>(NodeKind::Group, group));
       Register(groups.back().get());
     }
@@ -412,7 +413,7 @@ bool ListWindow::ClassNodeExists(const QString& strClass) const {
   const TreeNode* root = Root();
   if (!root || root->ChildCount() == 0) return false;
   const TreeNode* node = Node("c" + strClass);
-  return node && node->Parent() == root && node->Text() == strClass;
+  return node && node->Parent() == root;
 }
 
 void ListWindow::SetTitleCount(qint64 count) {
@@ -680,9 +681,9 @@ void ListWindow::LabModify_Click() {
       return;
     }
     // The key follows the text: "c" & the new name.
-    groups_.erase(oldName);
+    groups_.erase(vb::TextKey(oldName));
     model_->SetText(node, newName);
-    groups_.insert_or_assign(newName, node);
+    groups_.insert_or_assign(vb::TextKey(newName), node);
     return;
   }
   if (kind != NodeKind::Record) return;

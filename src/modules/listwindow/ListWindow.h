@@ -220,7 +220,7 @@ private:
     }
   };
   // Nodes by key, one index per kind: a record's key is "_" & id, so records are found by the id.
-  std::unordered_map<QString, TreeNode*, TextHash> groups_;  // group text -> group node
+  std::unordered_map<QString, TreeNode*, TextHash> groups_;  // vb::TextKey of the group text -> group node
   QHash<qint64, TreeNode*> recordIds_;  // record id -> record node
   NodeModel* model_ = nullptr;
   std::vector<TreeNode*> records_;    // record nodes in index order; null where removed

@@ -82,8 +82,31 @@ drop index if exists url_class; drop index if exists url_text;
 // versions are in write-ahead-log mode; setting the mode folds their log in and converts them.
 const char* const kJournalMode = "delete";
 
+// The last failure on db as the user reads it: SQLite's common failures in Chinese, followed by its
+// own English text in brackets; other failures (a statement's own faults) in SQLite's words.
 QString ErrorText(sqlite3* db) {
-  return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("数据账套没有打开");
+  if (!db) return QStringLiteral("数据账套没有打开");
+  const QString english = QString::fromUtf8(sqlite3_errmsg(db));
+  const int code = sqlite3_extended_errcode(db);
+  const char* chinese = nullptr;
+  switch (code & 0xff) {
+  case SQLITE_CORRUPT: chinese = "数据账套文件已损坏"; break;
+  case SQLITE_NOTADB: chinese = "不是有效的数据账套文件"; break;
+  case SQLITE_READONLY:
+    chinese = code == SQLITE_READONLY_DIRECTORY ? "数据账套所在的文件夹是只读的，无法保存修改"
+                                                : "数据账套文件是只读的，无法保存修改";
+    break;
+  case SQLITE_FULL: chinese = "磁盘已满，无法保存修改"; break;
+  case SQLITE_BUSY:
+  case SQLITE_LOCKED: chinese = "数据账套正被另一个程序使用（已锁定），请稍后再试"; break;
+  case SQLITE_CANTOPEN: chinese = "无法打开数据账套文件"; break;
+  case SQLITE_PERM:
+  case SQLITE_AUTH: chinese = "没有访问数据账套文件的权限"; break;
+  case SQLITE_IOERR: chinese = "读写数据账套文件时出错"; break;
+  case SQLITE_NOMEM: chinese = "内存不足"; break;
+  default: return english;
+  }
+  return QString::fromUtf8(chinese) + QStringLiteral("（") + english + QStringLiteral("）");
 }
 
 [[noreturn]] void Fail(sqlite3* db) { throw DbError(ErrorText(db).toStdString()); }
@@ -212,12 +235,7 @@ bool EqualsLower(const QByteArray& lower, QLatin1StringView name) {
 }
 
 void ExecRaw(sqlite3* db, const char* sql) {
-  char* err = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-    const std::string text = err ? err : sqlite3_errmsg(db);
-    sqlite3_free(err);
-    throw DbError(text);
-  }
+  if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail(db);
 }
 
 // Whether a read of the schema finds a row (name, when given, bound to the one placeholder). A
@@ -231,7 +249,6 @@ bool SchemaHas(sqlite3* db, const char* sql, const char* name = nullptr) {
   }
   sqlite3_finalize(stmt);
   if (step == SQLITE_ROW || step == SQLITE_DONE) return step == SQLITE_ROW;
-  if ((sqlite3_errcode(db) & 0xff) == SQLITE_NOTADB) throw DbError("不是有效的数据账套文件");
   Fail(db);
 }
 

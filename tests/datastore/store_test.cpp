@@ -215,6 +215,42 @@ TEST_F(DataStore, AKilledProgramLosesNoReportedSave) {
   }
 }
 
+// The data set's failures speak the user's language; SQLite's own text follows in brackets.
+TEST_F(DataStore, DataSetFailuresSpeakChinese) {
+  const QString note(3000, u'字');
+  ASSERT_GT(db.Notes_Add("a", note, "c", ""), 0);
+  db.objConn.Execute("pragma query_only=1");
+  EXPECT_EQ(db.Notes_Add("b", "", "c", ""), 0);
+  EXPECT_EQ(OnlyBox().text, "增加常用资料笔记时发生错误，数据账套文件是只读的，无法保存修改（attempt to write a readonly database）");
+  db.objConn.Execute("pragma query_only=0");
+
+  const qint64 pages = Value("select page_count as v from pragma_page_count").toLongLong();
+  db.objConn.Execute(QString("pragma max_page_count=%1").arg(pages));
+  ui.Clear();
+  EXPECT_EQ(db.Notes_Add("b", note.repeated(4), "c", ""), 0);
+  EXPECT_EQ(OnlyBox().text, "增加常用资料笔记时发生错误，磁盘已满，无法保存修改（database or disk is full）");
+
+  clsDate other;  // another program holding the data set
+  ASSERT_TRUE(other.OpenDataBase(path));
+  other.objConn.Begin();
+  db.objConn.Execute("pragma busy_timeout=50");
+  ui.Clear();
+  EXPECT_FALSE(db.UserNote_Modify("x"));
+  EXPECT_EQ(OnlyBox().text, "修改临时记事便条时发生错误，数据账套正被另一个程序使用（已锁定），请稍后再试（database is locked）");
+  other.objConn.Rollback();
+  other.CloseDataBase();
+  db.CloseDataBase();
+
+  QFile file(path);  // a damaged file
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  file.seek(100);
+  file.write(QByteArray(4000, '\xff'));
+  file.close();
+  ui.Clear();
+  EXPECT_FALSE(db.OpenDataBase(path));
+  EXPECT_EQ(OnlyBox().text, "打开数据账套时发生错误，数据账套文件已损坏（database disk image is malformed）");
+}
+
 TEST_F(DataStore, CreatingRefusesToReplaceAFile) {
   EXPECT_FALSE(db.CreateDataBase(path));
   EXPECT_TRUE(OnlyBox().text.startsWith("创建数据账套时发生错误，"));

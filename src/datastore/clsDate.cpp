@@ -58,7 +58,6 @@ QVariant ColorValue(const QString& strColor) { return strColor.isEmpty() ? QVari
 // lower(field) with the value's vb::TextKey (the same fold), and sort by the folded text, the text
 // itself breaking ties.
 QString NoCase(const QString& field) { return QStringLiteral("lower(%1)").arg(field); }
-QString Folded(const QString& text) { return vb::TextKey(text); }
 QString TitleOrder(const QString& field) { return QStringLiteral("lower(%1), %1").arg(field); }
 
 QString FormatExpr(const QString& field, const QString& pattern) {
@@ -159,7 +158,7 @@ bool SetColor(Connection& conn, const QString& table, qint64 id, const QString& 
 
 bool SetCategory(Connection& conn, const QString& table, const QString& field, const QString& newClass,
                  const QString& oldClass) {
-  conn.Execute(QStringLiteral("update %1 set %2=? where lower(%2)=?").arg(table, field), {newClass, Folded(oldClass)});
+  conn.Execute(QStringLiteral("update %1 set %2=? where lower(%2)=?").arg(table, field), {newClass, vb::TextKey(oldClass)});
   return true;
 }
 
@@ -277,13 +276,13 @@ RowSetPtr clsDate::Notes_GetClass() {
 RowSetPtr clsDate::Notes_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得资料笔记列表时发生错误，"), RowSetPtr(), [&] {
     return ByGroup(objConn, QStringLiteral("select * from notes"), NoCase(QStringLiteral("notesclass")),
-                   Folded(strClass), TitleOrder(QStringLiteral("notestitle")));
+                   vb::TextKey(strClass), TitleOrder(QStringLiteral("notestitle")));
   });
 }
 
 bool clsDate::Notes_CheckTitle(const QString& strTitle, qint64 exceptId) {
   return Guard(QStringLiteral("检查资料主题是否重复时发生错误，"), true, [&] {
-    return IsDuplicate(objConn, QStringLiteral("notes"), NoCase(QStringLiteral("notestitle")), Folded(strTitle), exceptId,
+    return IsDuplicate(objConn, QStringLiteral("notes"), NoCase(QStringLiteral("notestitle")), vb::TextKey(strTitle), exceptId,
                        QStringLiteral("资料主题 %1 已经存在，请您重新输入。").arg(strTitle), QStringLiteral("资料主题重复"));
   });
 }
@@ -329,7 +328,7 @@ bool clsDate::Notes_ModifyColor(qint64 id, const QString& strColor) {
 
 bool clsDate::Notes_DeleteClass(const QString& strClass) {
   return Guard(QStringLiteral("删除常用资料笔记分类时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("notes"), NoCase(QStringLiteral("notesclass")), Folded(strClass));
+    return DeleteWhere(objConn, QStringLiteral("notes"), NoCase(QStringLiteral("notesclass")), vb::TextKey(strClass));
   });
 }
 
@@ -500,13 +499,13 @@ RowSetPtr clsDate::Files_GetClass() {
 RowSetPtr clsDate::Files_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得重要文件备案时发生错误，"), RowSetPtr(), [&] {
     return ByGroup(objConn, QStringLiteral("select %1 from files").arg(kFileListColumns),
-                   NoCase(QStringLiteral("filesclass")), Folded(strClass), QStringLiteral("filesid"));
+                   NoCase(QStringLiteral("filesclass")), vb::TextKey(strClass), QStringLiteral("filesid"));
   });
 }
 
 bool clsDate::Files_CheckFilesName(const QString& strTitle, qint64 exceptId) {
   return Guard(QStringLiteral("检查文件名称是否重复时发生错误，"), true, [&] {
-    return IsDuplicate(objConn, QStringLiteral("files"), NoCase(QStringLiteral("filesname")), Folded(strTitle), exceptId,
+    return IsDuplicate(objConn, QStringLiteral("files"), NoCase(QStringLiteral("filesname")), vb::TextKey(strTitle), exceptId,
                        QStringLiteral("文件名称 %1 已经存在，请您重新输入。").arg(strTitle), QStringLiteral("文件名称重复"));
   });
 }
@@ -573,7 +572,7 @@ bool clsDate::Files_Delete(qint64 intID) {
 
 bool clsDate::Files_DeleteClass(const QString& strClass) {
   return Guard(QStringLiteral("删除重要文件备案分类时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("files"), NoCase(QStringLiteral("filesclass")), Folded(strClass));
+    return DeleteWhere(objConn, QStringLiteral("files"), NoCase(QStringLiteral("filesclass")), vb::TextKey(strClass));
   });
 }
 
@@ -586,7 +585,7 @@ RowSetPtr clsDate::Url_GetClass() {
 
 RowSetPtr clsDate::Url_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得网址收藏管理时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from url"), NoCase(QStringLiteral("urlclass")), Folded(strClass),
+    return ByGroup(objConn, QStringLiteral("select * from url"), NoCase(QStringLiteral("urlclass")), vb::TextKey(strClass),
                    TitleOrder(QStringLiteral("urltext")));
   });
 }
@@ -598,7 +597,7 @@ RowSetPtr clsDate::Url_ExpRecordSet(const QString& strID) {
 
 bool clsDate::Url_CheckUrlText(const QString& strTitle, qint64 exceptId) {
   return Guard(QStringLiteral("检查收藏标题是否重复时发生错误，"), true, [&] {
-    return IsDuplicate(objConn, QStringLiteral("url"), NoCase(QStringLiteral("urltext")), Folded(strTitle), exceptId,
+    return IsDuplicate(objConn, QStringLiteral("url"), NoCase(QStringLiteral("urltext")), vb::TextKey(strTitle), exceptId,
                        QStringLiteral("收藏标题 %1 已经存在，请您重新输入。").arg(strTitle), QStringLiteral("收藏标题重复"));
   });
 }
@@ -649,7 +648,7 @@ bool clsDate::Url_Delete(qint64 intID) {
 
 bool clsDate::Url_DeleteClass(const QString& strClass) {
   return Guard(QStringLiteral("删除收藏网址资料分类时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("url"), NoCase(QStringLiteral("urlclass")), Folded(strClass));
+    return DeleteWhere(objConn, QStringLiteral("url"), NoCase(QStringLiteral("urlclass")), vb::TextKey(strClass));
   });
 }
 
@@ -662,7 +661,7 @@ RowSetPtr clsDate::Card_GetClass() {
 
 RowSetPtr clsDate::Card_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得名片记录列表时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from card"), NoCase(QStringLiteral("cardclass")), Folded(strClass),
+    return ByGroup(objConn, QStringLiteral("select * from card"), NoCase(QStringLiteral("cardclass")), vb::TextKey(strClass),
                    TitleOrder(QStringLiteral("cardname")));
   });
 }
@@ -698,7 +697,7 @@ qint64 clsDate::Card_Add(const QString& cardclass, const QString& cardname, cons
 
 bool clsDate::Card_CheckCard(const QString& strTitle) {
   return Guard(QStringLiteral("检查名片的姓名是否重复时发生错误，"), false, [&] {
-    const RowSetPtr rs = objConn.OpenRowSet(QStringLiteral("select * from card where lower(cardname)=?"), {Folded(strTitle)});
+    const RowSetPtr rs = objConn.OpenRowSet(QStringLiteral("select * from card where lower(cardname)=?"), {vb::TextKey(strTitle)});
     if (rs->Eof()) return false;
     const QString rule = QStringLiteral("=====================================");
     const QStringList lines = {

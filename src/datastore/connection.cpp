@@ -257,7 +257,8 @@ QByteArray PragmaText(sqlite3* db, const QByteArray& sql) {
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) Fail(db);
   const int step = sqlite3_step(stmt);
-  const QByteArray text = step == SQLITE_ROW ? QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) : QByteArray();
+  const QByteArray text =
+      step == SQLITE_ROW ? QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) : QByteArray();
   sqlite3_finalize(stmt);
   if (step != SQLITE_ROW && step != SQLITE_DONE) Fail(db);
   return text;

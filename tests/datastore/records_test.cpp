@@ -423,19 +423,8 @@ TEST_F(DataStore, TextsWithANulAreStoredAndFound) {
   EXPECT_EQ(Column(db.Notes_GetRecordSet(), "notestitle"), QStringList({otherTitle}));
 
   db.Url_Add(title, "", "", cls, "");
-  db.objConn.Execute("insert into files (filesname) values (?)", {title});
-  db.Card_Add(cls, title, "", "", "", "", "", "", "", "", "", "", "", "");
-  ui.Clear();
-  ui.msgAnswers = {MsgResult::No};
   EXPECT_TRUE(db.Url_CheckUrlText(title));
-  EXPECT_TRUE(db.Files_CheckFilesName(title));
-  EXPECT_TRUE(db.Card_CheckCard(title));
-  EXPECT_EQ(ui.Messages().size(), 3u);
-  ui.Clear();
   EXPECT_FALSE(db.Url_CheckUrlText(otherTitle));
-  EXPECT_FALSE(db.Files_CheckFilesName(otherTitle));
-  EXPECT_FALSE(db.Card_CheckCard(otherTitle));
-  EXPECT_TRUE(ui.Messages().empty());
 }
 
 TEST_F(DataStore, IdsBeyondSixteenBitsWork) {

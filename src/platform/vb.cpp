@@ -1,5 +1,6 @@
 #include "platform/vb.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -683,10 +684,16 @@ QString Trim(const QString& text) {
 }
 
 QString TextKey(const QString& text) {
+  // The tree looks a group up by key for every loaded record: most texts (Chinese, lower case)
+  // have no capital to fold and are returned shared, without a copy.
+  const auto isUpper = [](QChar c) { return c >= u'A' && c <= u'Z'; };
+  qsizetype i = std::find_if(text.cbegin(), text.cend(), isUpper) - text.cbegin();
+  if (i == text.size())
+    return text;
   QString key = text;
-  for (QChar& c : key)
-    if (c >= u'A' && c <= u'Z')
-      c = QChar(c.unicode() - u'A' + u'a');
+  for (; i < key.size(); ++i)
+    if (isUpper(key[i]))
+      key[i] = QChar(key[i].unicode() - u'A' + u'a');
   return key;
 }
 

@@ -231,3 +231,8 @@ TEST(VbCStr, DatesAndTrim) {
   EXPECT_EQ(Trim(QStringLiteral("\ta \t")), "\ta \t");
   EXPECT_EQ(Trim(QStringLiteral("   ")), "");
 }
+
+TEST(VbText, KeysFoldOnlyAsciiLetters) {
+  EXPECT_EQ(TextKey(QString::fromUtf8("Work 工作 ÉA-Z")), QString::fromUtf8("work 工作 Éa-z"));
+  EXPECT_EQ(TextKey(QString::fromUtf8("工作 abc")), QString::fromUtf8("工作 abc"));
+}

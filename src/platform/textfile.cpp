@@ -118,7 +118,7 @@ QString DecodeGb18030(QByteArrayView bytes) {
     const qsizetype take = b < 0xFF && next >= '0' && next <= '9' ? qMin<qsizetype>(4, n - i) : 1;
     QStringDecoder gb(kGb18030, QStringConverter::Flag::Stateless);
     const QString piece = gb.decode(bytes.sliced(i, take));
-    if (length + piece.size() > text.size()) {  // never for GB18030, which has no character longer than its bytes
+    if (length + piece.size() > text.size()) {  // the converter gives one character per byte at most; still
       text.resize(length + piece.size() + (n - i));
       out = reinterpret_cast<char16_t*>(text.data());
     }

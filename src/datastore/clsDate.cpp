@@ -61,8 +61,6 @@ R Guard(const QString& failure, R failValue, F&& body) {
   return failValue;
 }
 
-QString Id(qint64 id) { return QString::number(id); }
-
 QString Timestamp(const QDateTime& value) { return value.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")); }
 
 // A date text as the data set stores it; a text that is not a date is a failure.
@@ -75,20 +73,26 @@ QString DateValue(const QString& text) {
 // No mark is stored as Null.
 QVariant ColorValue(const QString& strColor) { return strColor.isEmpty() ? QVariant() : QVariant(strColor); }
 
+// Titles and categories compare without regard to ASCII letter case: the statements compare
+// lower(field) with the value's vb::TextKey (the same fold), and sort by the folded text, the text
+// itself breaking ties.
+QString NoCase(const QString& field) { return QStringLiteral("lower(%1)").arg(field); }
+QString TitleOrder(const QString& field) { return QStringLiteral("lower(%1), %1").arg(field); }
+
 QString FormatExpr(const QString& field, const QString& pattern) {
   return QStringLiteral("format(%1,'%2')").arg(field, pattern);
 }
 
-// A list of ids for "in (...)"; anything but decimal ids joined by "," is refused.
-QString IdList(const QString& strID) {
-  QStringList ids;
+// The ids of a list of decimal ids joined by ","; anything else is refused.
+QVector<QVariant> IdList(const QString& strID) {
+  QVector<QVariant> ids;
   for (const QString& part : strID.split(u',', Qt::SkipEmptyParts)) {
     bool ok = false;
     const qint64 id = part.trimmed().toLongLong(&ok);
     if (!ok) throw DbError(QStringLiteral("记录编号列表无效：%1").arg(strID).toStdString());
-    ids << Id(id);
+    ids << id;
   }
-  return ids.join(u',');
+  return ids;
 }
 
 QByteArray ReadWholeFile(const QString& path) {
@@ -109,12 +113,14 @@ QByteArray ReadWholeFile(const QString& path) {
 RowSetPtr ByGroup(Connection& conn, const QString& select, const QString& groupExpr, const QString& group,
                   const QString& order) {
   if (group.isEmpty()) return conn.OpenRowSet(QStringLiteral("%1 order by %2").arg(select, order));
-  return conn.OpenRowSet(
-      QStringLiteral("%1 where %2='%3' order by %4").arg(select, groupExpr, Quote(group), order));
+  return conn.OpenRowSet(QStringLiteral("%1 where %2=? order by %3").arg(select, groupExpr, order), {group});
 }
 
+// One row per category, whatever the letter case of its records ("Work", "work"): the first
+// spelling in binary order stands for it.
 RowSetPtr Categories(Connection& conn, const QString& table, const QString& field) {
-  return conn.OpenRowSet(QStringLiteral("select %2 from %1 group by %2 order by %2").arg(table, field));
+  return conn.OpenRowSet(
+      QStringLiteral("select min(%2) as %2 from %1 group by lower(%2) order by lower(%2)").arg(table, field));
 }
 
 RowSetPtr DateGroups(Connection& conn, const QString& table, const QString& field, const QString& pattern,
@@ -124,12 +130,14 @@ RowSetPtr DateGroups(Connection& conn, const QString& table, const QString& fiel
 }
 
 RowSetPtr ByIds(Connection& conn, const QString& table, const QString& strID, const QString& order) {
+  const QVector<QVariant> ids = IdList(strID);
+  QStringList marks(ids.size(), QStringLiteral("?"));
   return conn.OpenRowSet(
-      QStringLiteral("select * from %1 where %1id in (%2) order by %3").arg(table, IdList(strID), order));
+      QStringLiteral("select * from %1 where %1id in (%2) order by %3").arg(table, marks.join(u','), order), ids);
 }
 
-RowSetPtr ById(Connection& conn, const QString& table, qint64 id, const QString& columns = QStringLiteral("*")) {
-  return conn.OpenRowSet(QStringLiteral("select %1 from %2 where %2id=%3").arg(columns, table, Id(id)));
+RowSetPtr ById(Connection& conn, const QString& table, qint64 id) {
+  return conn.OpenRowSet(QStringLiteral("select * from %1 where %1id=?").arg(table), {id});
 }
 
 // One statement: the row is stored whole or not at all.
@@ -154,8 +162,8 @@ qint64 UpdateRow(Connection& conn, const QString& table, qint64 id, const FieldL
     sets << name + QStringLiteral("=?");
     values << value;
   }
-  const qint64 changed =
-      conn.Execute(QStringLiteral("update %1 set %2 where %1id=%3").arg(table, sets.join(u','), Id(id)), values);
+  values << id;
+  const qint64 changed = conn.Execute(QStringLiteral("update %1 set %2 where %1id=?").arg(table, sets.join(u',')), values);
   if (changed == 0) throw DbError(QStringLiteral("没有找到编号为 %1 的记录").arg(id).toStdString());
   return id;
 }
@@ -163,25 +171,28 @@ qint64 UpdateRow(Connection& conn, const QString& table, qint64 id, const FieldL
 bool SetColor(Connection& conn, const QString& table, qint64 id, const QString& strColor) {
   // White is no mark.
   const QVariant color = strColor == QLatin1String("16777215") ? QVariant() : QVariant(strColor);
-  conn.Execute(QStringLiteral("update %1 set %1string1=? where %1id=%2").arg(table, Id(id)), {color});
+  conn.Execute(QStringLiteral("update %1 set %1string1=? where %1id=?").arg(table), {color, id});
   return true;
 }
 
 bool SetCategory(Connection& conn, const QString& table, const QString& field, const QString& newClass,
                  const QString& oldClass) {
-  conn.Execute(QStringLiteral("update %1 set %2=? where %2='%3'").arg(table, field, Quote(oldClass)), {newClass});
+  conn.Execute(QStringLiteral("update %1 set %2=? where lower(%2)=?").arg(table, field), {newClass, vb::TextKey(oldClass)});
   return true;
 }
 
-bool DeleteWhere(Connection& conn, const QString& table, const QString& condition) {
-  conn.Execute(QStringLiteral("Delete from %1 where %2").arg(table, condition));
+// Deletes the rows where expr equals value.
+bool DeleteWhere(Connection& conn, const QString& table, const QString& expr, const QVariant& value) {
+  conn.Execute(QStringLiteral("Delete from %1 where %2=?").arg(table, expr), {value});
   return true;
 }
 
-// A duplicate shows its box and answers true (stop).
-bool IsDuplicate(Connection& conn, const QString& sql, const QString& message, const QString& title,
-                 const QVector<QVariant>& binds = {}) {
-  if (conn.OpenRowSet(sql, binds)->Eof()) return false;
+// A duplicate (a row of table other than exceptId whose expr equals value) shows its box and
+// answers true (stop).
+bool IsDuplicate(Connection& conn, const QString& table, const QString& expr, const QString& value, qint64 exceptId,
+                 const QString& message, const QString& title) {
+  const QString sql = QStringLiteral("select %1id from %1 where %2=? and %1id<>?").arg(table, expr);
+  if (conn.OpenRowSet(sql, {value, exceptId})->Eof()) return false;
   MsgBox(message, MsgButtons::OK, MsgIcon::Critical, title);
   return true;
 }
@@ -300,14 +311,14 @@ RowSetPtr clsDate::Notes_GetClass() {
 
 RowSetPtr clsDate::Notes_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得资料笔记列表时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from notes"), QStringLiteral("notesclass"), strClass,
-                   QStringLiteral("notestitle"));
+    return ByGroup(objConn, QStringLiteral("select * from notes"), NoCase(QStringLiteral("notesclass")),
+                   vb::TextKey(strClass), TitleOrder(QStringLiteral("notestitle")));
   });
 }
 
-bool clsDate::Notes_CheckTitle(const QString& strTitle) {
+bool clsDate::Notes_CheckTitle(const QString& strTitle, qint64 exceptId) {
   return Guard(QStringLiteral("检查资料主题是否重复时发生错误，"), true, [&] {
-    return IsDuplicate(objConn, QStringLiteral("select notesid from notes where notestitle='%1'").arg(Quote(strTitle)),
+    return IsDuplicate(objConn, QStringLiteral("notes"), NoCase(QStringLiteral("notestitle")), vb::TextKey(strTitle), exceptId,
                        QStringLiteral("资料主题 %1 已经存在，请您重新输入。").arg(strTitle), QStringLiteral("资料主题重复"));
   });
 }
@@ -353,13 +364,13 @@ bool clsDate::Notes_ModifyColor(qint64 id, const QString& strColor) {
 
 bool clsDate::Notes_DeleteClass(const QString& strClass) {
   return Guard(QStringLiteral("删除常用资料笔记分类时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("notes"), QStringLiteral("notesclass='%1'").arg(Quote(strClass)));
+    return DeleteWhere(objConn, QStringLiteral("notes"), NoCase(QStringLiteral("notesclass")), vb::TextKey(strClass));
   });
 }
 
 bool clsDate::Notes_Delete(qint64 intID) {
   return Guard(QStringLiteral("删除常用资料笔记时发生错误，"), false,
-               [&] { return DeleteWhere(objConn, QStringLiteral("notes"), QStringLiteral("notesid=") + Id(intID)); });
+               [&] { return DeleteWhere(objConn, QStringLiteral("notes"), QStringLiteral("notesid"), intID); });
 }
 
 RowSetPtr clsDate::Notes_GetModify(qint64 intID) {
@@ -428,13 +439,12 @@ bool clsDate::Moneys_ModifyColor(qint64 id, const QString& strColor) {
 
 bool clsDate::Moneys_Delete(qint64 intID) {
   return Guard(QStringLiteral("删除日常收支帐目时发生错误，"), false,
-               [&] { return DeleteWhere(objConn, QStringLiteral("moneys"), QStringLiteral("moneysid=") + Id(intID)); });
+               [&] { return DeleteWhere(objConn, QStringLiteral("moneys"), QStringLiteral("moneysid"), intID); });
 }
 
 bool clsDate::Moneys_DeleteClass(const QString& strDate) {
   return Guard(QStringLiteral("删除日常收支帐日期时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("moneys"),
-                       QStringLiteral("%1='%2'").arg(FormatExpr(QStringLiteral("moneysdate"), kDayPattern), Quote(strDate)));
+    return DeleteWhere(objConn, QStringLiteral("moneys"), FormatExpr(QStringLiteral("moneysdate"), kDayPattern), strDate);
   });
 }
 
@@ -443,11 +453,12 @@ RowSetPtr clsDate::Moneys_GetModify(qint64 intID) {
                [&] { return ById(objConn, QStringLiteral("moneys"), intID); });
 }
 
-RowSetPtr clsDate::Moneys_QueryRecordSet(const QString& strWhere, const QString& strOrder) {
-  // The caller composes the condition and the ordering (quoting its texts with Quote()).
+RowSetPtr clsDate::Moneys_QueryRecordSet(const QString& strWhere, const QString& strOrder,
+                                         const QVector<QVariant>& binds) {
+  // The caller composes the condition and the ordering; the values it compares go in binds.
   return Guard(QStringLiteral("获得收支帐目记录时发生错误，"), RowSetPtr(), [&] {
-    if (strWhere.isEmpty()) return objConn.OpenRowSet(QStringLiteral("select * from moneys order by ") + strOrder);
-    return objConn.OpenRowSet(QStringLiteral("select * from moneys where %1 order by %2").arg(strWhere, strOrder));
+    if (strWhere.isEmpty()) return objConn.OpenRowSet(QStringLiteral("select * from moneys order by ") + strOrder, binds);
+    return objConn.OpenRowSet(QStringLiteral("select * from moneys where %1 order by %2").arg(strWhere, strOrder), binds);
   });
 }
 
@@ -503,15 +514,14 @@ RowSetPtr clsDate::Reminds_GetModify(qint64 intID) {
 
 bool clsDate::Reminds_Delete(qint64 intID) {
   return Guard(QStringLiteral("删除计划任务提醒时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("reminds"), QStringLiteral("remindsid=") + Id(intID));
+    return DeleteWhere(objConn, QStringLiteral("reminds"), QStringLiteral("remindsid"), intID);
   });
 }
 
 bool clsDate::Reminds_DeleteClass(const QString& strDate) {
   return Guard(QStringLiteral("删除计划任务提醒日期时发生错误，"), false, [&] {
-    return DeleteWhere(
-        objConn, QStringLiteral("reminds"),
-        QStringLiteral("%1='%2'").arg(FormatExpr(QStringLiteral("remindstime"), kDayPattern), Quote(strDate)));
+    return DeleteWhere(objConn, QStringLiteral("reminds"), FormatExpr(QStringLiteral("remindstime"), kDayPattern),
+                       strDate);
   });
 }
 
@@ -524,14 +534,14 @@ RowSetPtr clsDate::Files_GetClass() {
 
 RowSetPtr clsDate::Files_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得重要文件备案时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select %1 from files").arg(kFileListColumns), QStringLiteral("filesclass"),
-                   strClass, QStringLiteral("filesid"));
+    return ByGroup(objConn, QStringLiteral("select %1 from files").arg(kFileListColumns),
+                   NoCase(QStringLiteral("filesclass")), vb::TextKey(strClass), QStringLiteral("filesid"));
   });
 }
 
-bool clsDate::Files_CheckFilesName(const QString& strTitle) {
+bool clsDate::Files_CheckFilesName(const QString& strTitle, qint64 exceptId) {
   return Guard(QStringLiteral("检查文件名称是否重复时发生错误，"), true, [&] {
-    return IsDuplicate(objConn, QStringLiteral("select filesid from files where filesname='%1'").arg(Quote(strTitle)),
+    return IsDuplicate(objConn, QStringLiteral("files"), NoCase(QStringLiteral("filesname")), vb::TextKey(strTitle), exceptId,
                        QStringLiteral("文件名称 %1 已经存在，请您重新输入。").arg(strTitle), QStringLiteral("文件名称重复"));
   });
 }
@@ -593,12 +603,12 @@ RowSetPtr clsDate::Files_GetModify(qint64 intID) {
 
 bool clsDate::Files_Delete(qint64 intID) {
   return Guard(QStringLiteral("删除重要文件备案时发生错误，"), false,
-               [&] { return DeleteWhere(objConn, QStringLiteral("files"), QStringLiteral("filesid=") + Id(intID)); });
+               [&] { return DeleteWhere(objConn, QStringLiteral("files"), QStringLiteral("filesid"), intID); });
 }
 
 bool clsDate::Files_DeleteClass(const QString& strClass) {
   return Guard(QStringLiteral("删除重要文件备案分类时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("files"), QStringLiteral("filesclass='%1'").arg(Quote(strClass)));
+    return DeleteWhere(objConn, QStringLiteral("files"), NoCase(QStringLiteral("filesclass")), vb::TextKey(strClass));
   });
 }
 
@@ -611,22 +621,20 @@ RowSetPtr clsDate::Url_GetClass() {
 
 RowSetPtr clsDate::Url_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得网址收藏管理时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from url"), QStringLiteral("urlclass"), strClass,
-                   QStringLiteral("urltext"));
+    return ByGroup(objConn, QStringLiteral("select * from url"), NoCase(QStringLiteral("urlclass")), vb::TextKey(strClass),
+                   TitleOrder(QStringLiteral("urltext")));
   });
 }
 
 RowSetPtr clsDate::Url_ExpRecordSet(const QString& strID) {
   return Guard(QStringLiteral("获得导出网址列表时发生错误，"), RowSetPtr(),
-               [&] { return ByIds(objConn, QStringLiteral("url"), strID, QStringLiteral("urltext")); });
+               [&] { return ByIds(objConn, QStringLiteral("url"), strID, TitleOrder(QStringLiteral("urltext"))); });
 }
 
 bool clsDate::Url_CheckUrlText(const QString& strTitle, qint64 exceptId) {
   return Guard(QStringLiteral("检查收藏标题是否重复时发生错误，"), true, [&] {
-    // Titles compare without regard to ASCII letter case; the bookmark being modified is no namesake.
-    return IsDuplicate(objConn, QStringLiteral("select urlid from url where urltext=? collate nocase and urlid<>?"),
-                       QStringLiteral("收藏标题 %1 已经存在，请您重新输入。").arg(strTitle), QStringLiteral("收藏标题重复"),
-                       {strTitle, exceptId});
+    return IsDuplicate(objConn, QStringLiteral("url"), NoCase(QStringLiteral("urltext")), vb::TextKey(strTitle), exceptId,
+                       QStringLiteral("收藏标题 %1 已经存在，请您重新输入。").arg(strTitle), QStringLiteral("收藏标题重复"));
   });
 }
 
@@ -671,12 +679,12 @@ RowSetPtr clsDate::Url_GetModify(qint64 intID) {
 
 bool clsDate::Url_Delete(qint64 intID) {
   return Guard(QStringLiteral("删除收藏网址资料时发生错误，"), false,
-               [&] { return DeleteWhere(objConn, QStringLiteral("url"), QStringLiteral("urlid=") + Id(intID)); });
+               [&] { return DeleteWhere(objConn, QStringLiteral("url"), QStringLiteral("urlid"), intID); });
 }
 
 bool clsDate::Url_DeleteClass(const QString& strClass) {
   return Guard(QStringLiteral("删除收藏网址资料分类时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("url"), QStringLiteral("urlclass='%1'").arg(Quote(strClass)));
+    return DeleteWhere(objConn, QStringLiteral("url"), NoCase(QStringLiteral("urlclass")), vb::TextKey(strClass));
   });
 }
 
@@ -689,14 +697,14 @@ RowSetPtr clsDate::Card_GetClass() {
 
 RowSetPtr clsDate::Card_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得名片记录列表时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from card"), QStringLiteral("cardclass"), strClass,
-                   QStringLiteral("cardname"));
+    return ByGroup(objConn, QStringLiteral("select * from card"), NoCase(QStringLiteral("cardclass")), vb::TextKey(strClass),
+                   TitleOrder(QStringLiteral("cardname")));
   });
 }
 
 RowSetPtr clsDate::Card_ExpRecordSet(const QString& strID) {
   return Guard(QStringLiteral("获得导出名片列表时发生错误，"), RowSetPtr(),
-               [&] { return ByIds(objConn, QStringLiteral("card"), strID, QStringLiteral("cardname")); });
+               [&] { return ByIds(objConn, QStringLiteral("card"), strID, TitleOrder(QStringLiteral("cardname"))); });
 }
 
 qint64 clsDate::Card_Add(const QString& cardclass, const QString& cardname, const QString& cardcompany,
@@ -725,8 +733,7 @@ qint64 clsDate::Card_Add(const QString& cardclass, const QString& cardname, cons
 
 bool clsDate::Card_CheckCard(const QString& strTitle) {
   return Guard(QStringLiteral("检查名片的姓名是否重复时发生错误，"), false, [&] {
-    const RowSetPtr rs =
-        objConn.OpenRowSet(QStringLiteral("select * from card where cardname='%1'").arg(Quote(strTitle)));
+    const RowSetPtr rs = objConn.OpenRowSet(QStringLiteral("select * from card where lower(cardname)=?"), {vb::TextKey(strTitle)});
     if (rs->Eof()) return false;
     const QString rule = QStringLiteral("=====================================");
     const QStringList lines = {
@@ -778,9 +785,8 @@ qint64 clsDate::Diary_Add(const QString& diarydate, const QString& diarytitle, c
 
 bool clsDate::Diary_CheckDate(const QString& strDate) {
   return Guard(QStringLiteral("检查日记日期是否重复时发生错误，"), true, [&] {
-    return IsDuplicate(objConn,
-                       QStringLiteral("select diaryid from diary where %1='%2'")
-                           .arg(FormatExpr(QStringLiteral("diarydate"), QStringLiteral("yyyy-mm-dd")), Quote(strDate)),
+    return IsDuplicate(objConn, QStringLiteral("diary"), FormatExpr(QStringLiteral("diarydate"), QStringLiteral("yyyy-mm-dd")),
+                       strDate, 0,
                        QStringLiteral("日记日期 %1 已经存在，请您重新输入。").arg(strDate), QStringLiteral("日记日期重复"));
   });
 }

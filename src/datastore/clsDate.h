@@ -2,7 +2,8 @@
 // The data-store object: the one connection, the configuration record, the input check and every
 // table operation. Each operation reports its own failure in a critical box titled "发生错误" and
 // returns its failure value (no row set, 0, false, "", or true for the duplicate checks).
-// Record ids are 64-bit.
+// Record ids are 64-bit. Titles and categories compare, group and sort without regard to ASCII
+// letter case, as Access does.
 
 #include "datastore/clsSystem.h"
 #include "datastore/connection.h"
@@ -61,7 +62,9 @@ public:
   // Reference notes.
   RowSetPtr Notes_GetClass();
   RowSetPtr Notes_GetRecordSet(const QString& strClass = QString());
-  bool Notes_CheckTitle(const QString& strTitle);
+  // The duplicate checks of titles and names ignore ASCII letter case; a modify passes the
+  // record's own id as exceptId, so that the record is not its own duplicate.
+  bool Notes_CheckTitle(const QString& strTitle, qint64 exceptId = 0);
   RowSetPtr Notes_ExpRecordSet(const QString& strID);
   qint64 Notes_Add(const QString& strTitle, const QString& strContent, const QString& strClass, const QString& strColor);
   qint64 Notes_Modify(qint64 intID, const QString& strTitle, const QString& strContent, const QString& strClass);
@@ -85,7 +88,10 @@ public:
   bool Moneys_Delete(qint64 intID);
   bool Moneys_DeleteClass(const QString& strDate);
   RowSetPtr Moneys_GetModify(qint64 intID);
-  RowSetPtr Moneys_QueryRecordSet(const QString& strWhere, const QString& strOrder);
+  // strWhere and strOrder are SQL as the query window composes them; the values the condition
+  // compares are ? placeholders, bound in order from binds.
+  RowSetPtr Moneys_QueryRecordSet(const QString& strWhere, const QString& strOrder,
+                                  const QVector<QVariant>& binds = {});
 
   // Reminders.
   RowSetPtr Reminds_GetClass();
@@ -102,7 +108,7 @@ public:
   // File archive. Listings leave out the stored bytes; Files_GetModify reads them.
   RowSetPtr Files_GetClass();
   RowSetPtr Files_GetRecordSet(const QString& strClass = QString());
-  bool Files_CheckFilesName(const QString& strTitle);
+  bool Files_CheckFilesName(const QString& strTitle, qint64 exceptId = 0);
   qint64 Files_Add(const QString& filesclass, const QString& filesfrom, const QString& filesname,
                    const QString& filestype, double filessize, const QString& filesmemo);
   qint64 Files_Modify_Info(qint64 intID, const QString& filesclass, const QString& filesname,

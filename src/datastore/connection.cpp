@@ -48,29 +48,66 @@ create table reminds (
 create table url (
   urlid integer primary key autoincrement,
   urlclass text, urltext text, urladdress text, urlmemo text, urlstring1 text);
-create index card_class on card(cardclass, cardname);
-create index card_name on card(cardname);
 create index diary_date on diary(diarydate);
-create index notes_class on notes(notesclass, notestitle);
-create index notes_title on notes(notestitle);
 create index moneys_date on moneys(moneysdate);
-create index files_class on files(filesclass, filesid);
-create index files_name on files(filesname);
 create index reminds_time on reminds(remindstime);
-create index url_class on url(urlclass, urltext);
-create index url_text on url(urltext);
 insert into configs (configsusername, configspassword, configsnologin, configsusecount,
   configstitle, configsurl, configsemail, usernote)
   values ('', '', 1, 0, 'Almanor', '', '', null);
 )SQL";
 
-// Write-ahead log: each add is its own transaction, and with the log a commit needs no full sync
-// while an application crash still loses nothing committed. Closing checkpoints the log back into
-// the file, so a closed data set is one self-contained file.
-const char* const kJournal = "pragma journal_mode=wal; pragma synchronous=normal;";
+// Titles and categories compare, group and sort without regard to ASCII letter case, as Access
+// does: the statements compare lower() of them (SQLite's lower() folds ASCII only, and unlike the
+// NOCASE collation it does not stop at a NUL), and these indexes serve them. Schema version 1.
+const char* const kTextIndexes = R"SQL(
+create index card_class on card(lower(cardclass), lower(cardname), cardname, cardclass);
+create index card_name on card(lower(cardname), cardname);
+create index notes_class on notes(lower(notesclass), lower(notestitle), notestitle, notesclass);
+create index notes_title on notes(lower(notestitle), notestitle);
+create index files_class on files(lower(filesclass), filesid, filesclass);
+create index files_name on files(lower(filesname));
+create index url_class on url(lower(urlclass), lower(urltext), urltext, urlclass);
+create index url_text on url(lower(urltext), urltext);
+pragma user_version=1;
+)SQL";
+// Data sets of schema version 0 index the same fields as the texts are.
+const char* const kDropVersion0Indexes = R"SQL(
+drop index if exists card_class; drop index if exists card_name; drop index if exists notes_class;
+drop index if exists notes_title; drop index if exists files_class; drop index if exists files_name;
+drop index if exists url_class; drop index if exists url_text;
+)SQL";
 
+// Users copy and send the .kvt file alone, so it must hold everything committed at every moment:
+// a rollback journal (deleted at each commit, no file left beside the data set) with full syncs,
+// never a write-ahead log, which keeps recent commits in a second file. Data sets of earlier
+// versions are in write-ahead-log mode; setting the mode folds their log in and converts them.
+const char* const kJournalMode = "delete";
+
+// The last failure on db as the user reads it: SQLite's common failures in Chinese, followed by its
+// own English text in brackets; other failures (a statement's own faults) in SQLite's words.
 QString ErrorText(sqlite3* db) {
-  return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("数据账套没有打开");
+  if (!db) return QStringLiteral("数据账套没有打开");
+  const QString english = QString::fromUtf8(sqlite3_errmsg(db));
+  const int code = sqlite3_extended_errcode(db);
+  const char* chinese = nullptr;
+  switch (code & 0xff) {
+  case SQLITE_CORRUPT: chinese = "数据账套文件已损坏"; break;
+  case SQLITE_NOTADB: chinese = "不是有效的数据账套文件"; break;
+  case SQLITE_READONLY:
+    chinese = code == SQLITE_READONLY_DIRECTORY ? "数据账套所在的文件夹是只读的，无法保存修改"
+                                                : "数据账套文件是只读的，无法保存修改";
+    break;
+  case SQLITE_FULL: chinese = "磁盘已满，无法保存修改"; break;
+  case SQLITE_BUSY:
+  case SQLITE_LOCKED: chinese = "数据账套正被另一个程序使用（已锁定），请稍后再试"; break;
+  case SQLITE_CANTOPEN: chinese = "无法打开数据账套文件"; break;
+  case SQLITE_PERM:
+  case SQLITE_AUTH: chinese = "没有访问数据账套文件的权限"; break;
+  case SQLITE_IOERR: chinese = "读写数据账套文件时出错"; break;
+  case SQLITE_NOMEM: chinese = "内存不足"; break;
+  default: return english;
+  }
+  return QString::fromUtf8(chinese) + QStringLiteral("（") + english + QStringLiteral("）");
 }
 
 [[noreturn]] void Fail(sqlite3* db) { throw DbError(ErrorText(db).toStdString()); }
@@ -199,20 +236,36 @@ bool EqualsLower(const QByteArray& lower, QLatin1StringView name) {
 }
 
 void ExecRaw(sqlite3* db, const char* sql) {
-  char* err = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-    const std::string text = err ? err : sqlite3_errmsg(db);
-    sqlite3_free(err);
-    throw DbError(text);
+  if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail(db);
+}
+
+// Whether a read of the schema finds a row (name, when given, bound to the one placeholder). A
+// file that cannot be read this far is not a data set.
+bool SchemaHas(sqlite3* db, const char* sql, const char* name = nullptr) {
+  sqlite3_stmt* stmt = nullptr;
+  int step = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+  if (step == SQLITE_OK) {
+    if (name) sqlite3_bind_text(stmt, 1, name, -1, SQLITE_STATIC);
+    step = sqlite3_step(stmt);
   }
+  sqlite3_finalize(stmt);
+  if (step == SQLITE_ROW || step == SQLITE_DONE) return step == SQLITE_ROW;
+  Fail(db);
+}
+
+// The one-row, one-column answer of a pragma.
+QByteArray PragmaText(sqlite3* db, const QByteArray& sql) {
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) Fail(db);
+  const int step = sqlite3_step(stmt);
+  const QByteArray text =
+      step == SQLITE_ROW ? QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) : QByteArray();
+  sqlite3_finalize(stmt);
+  if (step != SQLITE_ROW && step != SQLITE_DONE) Fail(db);
+  return text;
 }
 
 } // namespace
-
-QString Quote(const QString& text) {
-  QString quoted = text;
-  return quoted.replace(u'\'', QStringLiteral("''"));
-}
 
 // --- RowSet ----------------------------------------------------------------------------------
 
@@ -344,7 +397,17 @@ Connection::~Connection() { Close(); }
 
 void Connection::Open(const QString& path) {
   Close();
-  if (!QFileInfo(path).isFile()) throw DbError(QStringLiteral("数据账套文件不存在：%1").arg(path).toStdString());
+  const QFileInfo info(path);
+  if (!info.isFile()) throw DbError(QStringLiteral("数据账套文件不存在：%1").arg(path).toStdString());
+  // Refused before SQLite touches the file, which may otherwise leave files beside it: a data set
+  // is written at every open, and its journal is made in its folder.
+  if (!info.isWritable()) throw DbError("数据账套文件是只读的，请去掉它的只读属性后再打开");
+  if (!QFileInfo(info.absolutePath()).isWritable()) throw DbError("数据账套所在的文件夹是只读的，无法在其中保存修改");
+  {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) throw DbError(file.errorString().toStdString());
+    if (!file.read(16).startsWith(QByteArrayView("SQLite format 3\0", 16))) throw DbError("不是有效的数据账套文件");
+  }
   sqlite3* db = nullptr;
   // Never creates a file: opening is for existing data sets only. A connection and its row sets
   // are used by one thread at a time, so SQLite need not lock around every column read.
@@ -354,26 +417,38 @@ void Connection::Open(const QString& path) {
     if (rc != SQLITE_OK) Fail(db);
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 5000);
-    // A text file or any other non-database fails on its first read.
-    auto failOpen = [db]() {
-      if ((sqlite3_errcode(db) & 0xff) == SQLITE_NOTADB) throw DbError("不是有效的数据账套文件");
+    // A data set is a file users receive: nothing stored in it may run code of ours. The schema
+    // may call no function of ours (trusted schema off, format() direct only), and no statement
+    // of ours may rewrite the schema by hand.
+    if (sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr) != SQLITE_OK ||
+        sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr) != SQLITE_OK)
       Fail(db);
-    };
-    for (const char* table : kTables) {
-      sqlite3_stmt* stmt = nullptr;
-      if (sqlite3_prepare_v2(db, "select 1 from sqlite_master where type='table' and name=?", -1, &stmt,
-                             nullptr) != SQLITE_OK)
-        failOpen();
-      sqlite3_bind_text(stmt, 1, table, -1, SQLITE_STATIC);
-      const int step = sqlite3_step(stmt);
-      sqlite3_finalize(stmt);
-      if (step != SQLITE_ROW && step != SQLITE_DONE) failOpen();
-      if (step != SQLITE_ROW)
+    // A text file or any other non-database fails on its first read.
+    for (const char* table : kTables)
+      if (!SchemaHas(db, "select 1 from sqlite_master where type='table' and name=?", table))
         throw DbError(QStringLiteral("不是有效的数据账套，缺少数据表 %1").arg(QLatin1String(table)).toStdString());
+    // A data set we made has no triggers and no views: one that has them was made or changed by
+    // someone else, and a trigger would run on our own updates (the stamp at every open).
+    if (SchemaHas(db, "select 1 from sqlite_master where type in ('trigger','view')"))
+      throw DbError("数据账套中含有本程序不会创建的触发器或视图，可能被他人改动过，为安全起见不予打开");
+    if (!SchemaHas(db, "select 1 from configs")) throw DbError("数据账套中没有配置记录");
+    // Only now that the file is known good may its journal mode change (which rewrites its header).
+    if (PragmaText(db, QByteArray("pragma journal_mode=") + kJournalMode) != kJournalMode)
+      throw DbError("无法把数据账套转换为单一文件，可能另一个程序正在使用它");
+    ExecRaw(db, "pragma synchronous=full");
+    if (PragmaText(db, "pragma user_version").toInt() < 1) {
+      ExecRaw(db, "begin immediate;");
+      try {
+        ExecRaw(db, kDropVersion0Indexes);
+        ExecRaw(db, kTextIndexes);
+        ExecRaw(db, "commit;");
+      } catch (...) {
+        sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
+        throw;
+      }
     }
-    ExecRaw(db, kJournal);
-    if (sqlite3_create_function_v2(db, "format", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, SqlFormat,
-                                   nullptr, nullptr, nullptr) != SQLITE_OK)
+    if (sqlite3_create_function_v2(db, "format", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, nullptr,
+                                   SqlFormat, nullptr, nullptr, nullptr) != SQLITE_OK)
       Fail(db);
   } catch (...) {
     sqlite3_close_v2(db);
@@ -387,8 +462,8 @@ void Connection::Open(const QString& path) {
 
 void Connection::Close() {
   if (!db_) return;
-  // An unfinalized statement would keep the handle open past this call (close_v2 defers), and
-  // the log unfolded until the caller's row set closes, if it ever does.
+  // An unfinalized statement would keep the handle and its lock on the file past this call
+  // (close_v2 defers) until the caller's row set closes, if it ever does.
   while (!link_->open.empty()) link_->open.back()->Close();
   sqlite3_close_v2(db_);
   link_->db = nullptr;
@@ -436,6 +511,7 @@ void Connection::CreateDataSet(const QString& path) {
     if (rc != SQLITE_OK) Fail(db);
     ExecRaw(db, "begin;");
     ExecRaw(db, kSchema);
+    ExecRaw(db, kTextIndexes);
     ExecRaw(db, "commit;");
   } catch (...) {
     sqlite3_close_v2(db);

@@ -31,9 +31,6 @@ struct ConnectionLink {
   std::vector<RowSet*> open;
 };
 
-// Doubles the single quotes of a text spliced between single quotes.
-QString Quote(const QString& text);
-
 // A forward row set over one statement, open on its first row. Fields are read by name; an
 // empty field reads as a null QVariant. Rows are stepped one at a time, so reading a large table
 // never holds more than the current row.
@@ -93,11 +90,13 @@ public:
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
-  // Opens an existing data set (never creates one); throws DbError when the file is missing or is
-  // not a data set. Registers format(value, pattern) with the run time's Format on the connection.
+  // Opens an existing data set (never creates one); throws DbError when the file is missing, read
+  // only or not a data set, leaving its bytes as they were. The file alone holds everything
+  // committed (no side file outlives an operation); a data set of an earlier version, kept in
+  // write-ahead-log mode, is converted once it has opened fine. Registers format(value, pattern)
+  // with the run time's Format on the connection.
   void Open(const QString& path);
-  // Closes the row sets still open on it, then the data set, so the write-ahead log is folded
-  // back into the file.
+  // Closes the row sets still open on it, then the data set.
   void Close();
   int State() const { return db_ ? 1 : 0; }  // 1 open, 0 closed
   QString Path() const { return path_; }

@@ -1,7 +1,8 @@
 #pragma once
 // Plain-text files as the program exchanges them: written in GB18030 (the lossless superset of the
-// Chinese Windows code page), read as UTF-8 when the bytes carry a UTF-8 byte-order mark or are
-// valid UTF-8, otherwise as GB18030. Line breaks are kept as they are (CR LF stays CR LF).
+// Chinese Windows code page) without a byte-order mark; read back exactly as written, and read as
+// UTF-8 when they carry its byte-order mark or hold UTF-8 text of other programs (the rule is at
+// DecodeText). Line breaks are kept as they are (CR LF stays CR LF).
 
 #include <QString>
 

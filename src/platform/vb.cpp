@@ -1,5 +1,6 @@
 #include "platform/vb.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -234,14 +235,16 @@ qsizetype ScanDecimal(const QString& s, qsizetype from, bool allowCommas, std::s
 
 // ---- number formatting ------------------------------------------------------------------------
 
-// A decimal fixed-point rendering of |value| rounded half away from zero at `decimals` places,
-// computed on the shortest decimal text that reads back as the double (so 2.675 rounds to 2.68).
+// A decimal fixed-point rendering of |value| times 10^shift rounded half away from zero at
+// `decimals` places, computed on the shortest decimal text that reads back as the double (so 2.675
+// rounds to 2.68). The shift is applied to the digits, so a percent of the largest double does not
+// overflow. The value must be finite.
 struct Fixed {
   std::string intPart;  // at least "0"
   std::string fracPart; // exactly `decimals` digits
 };
 
-Fixed ToFixed(double value, int decimals) {
+Fixed ToFixed(double value, int decimals, int shift = 0) {
   char buf[64];
   auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
   const std::string sci(buf, res.ptr);
@@ -250,7 +253,7 @@ Fixed ToFixed(double value, int decimals) {
   for (size_t k = 0; k < ePos; ++k)
     if (sci[k] != '.')
       digits += sci[k];
-  const int exponent = std::stoi(sci.substr(ePos + 1));
+  const int exponent = std::stoi(sci.substr(ePos + 1)) + shift;
   const int pointPos = exponent + 1; // digits before the decimal point
 
   Fixed f;
@@ -349,9 +352,6 @@ QString FormatSection(double magnitude, const QString& section, bool negative) {
       percent = true;
     TakeLiteral(section, i, suffix);
   }
-  if (percent)
-    magnitude *= 100;
-
   const qsizetype point = run.indexOf(u'.');
   const QString intSpec = point < 0 ? run : run.left(point);
   const QString fracSpec = point < 0 ? QString() : run.mid(point + 1).remove(u',');
@@ -360,7 +360,7 @@ QString FormatSection(double magnitude, const QString& section, bool negative) {
   const int minIntDigits = int(intSpec.count(u'0'));
   const bool grouping = intSpec.contains(u',');
 
-  Fixed f = ToFixed(magnitude, maxDecimals);
+  Fixed f = ToFixed(magnitude, maxDecimals, percent ? 2 : 0);
   while (int(f.fracPart.size()) > minDecimals && f.fracPart.back() == '0')
     f.fracPart.pop_back();
   std::string intDigits = f.intPart == "0" ? std::string() : f.intPart;
@@ -681,6 +681,20 @@ QString Trim(const QString& text) {
   while (to > from && text[to - 1] == u' ')
     --to;
   return text.mid(from, to - from);
+}
+
+QString TextKey(const QString& text) {
+  // The tree looks a group up by key for every loaded record: most texts (Chinese, lower case)
+  // have no capital to fold and are returned shared, without a copy.
+  const auto isUpper = [](QChar c) { return c >= u'A' && c <= u'Z'; };
+  qsizetype i = std::find_if(text.cbegin(), text.cend(), isUpper) - text.cbegin();
+  if (i == text.size())
+    return text;
+  QString key = text;
+  for (; i < key.size(); ++i)
+    if (isUpper(key[i]))
+      key[i] = QChar(key[i].unicode() - u'A' + u'a');
+  return key;
 }
 
 } // namespace vb

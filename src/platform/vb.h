@@ -39,6 +39,7 @@ QString Format(const QDateTime& value, const QString& pattern);
 // Format with a number pattern such as "#0.00", "0", "#,##0.00", "0%", with optional ';' sections
 // (positive;negative;zero). Rounds half away from zero on the shortest decimal form of the double.
 // Under a date pattern the number is a date serial (days since 1899-12-30; 45413 is 2024-05-01).
+// Infinities and NaN give "Infinity", "-Infinity" and "NaN" under any pattern.
 QString Format(double value, const QString& pattern);
 // Format of a field value: a date, a date text, a number or a numeric text; Null gives "".
 // A number pattern has 0/# placeholders and no date letters; anything else is a date pattern.
@@ -56,5 +57,10 @@ QString CStr(const QDateTime& value);
 
 // Trim removes leading and trailing blanks (spaces only, as the run time does).
 QString Trim(const QString& text);
+
+// Titles and categories compare as the data set (Access) and the tree's keys compare them: ASCII
+// letters without regard to case, every other character exactly. Two texts compare equal when
+// their keys are equal; the key is the text with A-Z lowered, as SQLite's lower() lowers it.
+QString TextKey(const QString& text);
 
 } // namespace vb

@@ -7,6 +7,7 @@
 #include "platform/ui.h"
 #include "platform/vb.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -72,6 +73,14 @@ protected:
       rows << values.join(u'|');
     }
     return rows;
+  }
+
+  // The files SQLite keeps beside the data set (journal, log); none may outlive an operation.
+  QStringList SideFiles() const {
+    QStringList found;
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+      if (QFileInfo::exists(path + suffix)) found << path + suffix;
+    return found;
   }
 
   QTemporaryDir dir;

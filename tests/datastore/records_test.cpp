@@ -361,6 +361,72 @@ TEST_F(DataStore, QuotesAreStoredAndFoundAsTyped) {
   EXPECT_EQ(db.Moneys_GetRecordSet()->RecordCount(), 1);  // the text never changed the statement
 }
 
+// Titles and categories compare, group and sort as Access compares text: without regard to ASCII
+// letter case.
+TEST_F(DataStore, TitlesAndCategoriesIgnoreLetterCase) {
+  const qint64 abc = db.Notes_Add("abc", "", "work", "");
+  db.Notes_Add("Banana", "", "Work", "");
+  db.Notes_Add("apple", "", "WORK", "");
+  db.Notes_Add("Él", "", "él", "");  // only ASCII letters fold
+  EXPECT_EQ(Column(db.Notes_GetClass(), "notesclass"), QStringList({"WORK", "él"}));
+  EXPECT_EQ(Column(db.Notes_GetRecordSet("Work"), "notestitle"), QStringList({"abc", "apple", "Banana"}));
+  EXPECT_EQ(Column(db.Notes_GetRecordSet(), "notestitle"), QStringList({"abc", "apple", "Banana", "Él"}));
+  EXPECT_TRUE(db.Notes_CheckTitle("ABC"));
+  EXPECT_EQ(OnlyBox().title, "资料主题重复");
+  ui.Clear();
+  EXPECT_FALSE(db.Notes_CheckTitle("ABC", abc));  // the record being modified is not its own duplicate
+  EXPECT_TRUE(db.Notes_CheckTitle("BANANA", abc));
+  EXPECT_FALSE(db.Notes_CheckTitle("él"));
+  ui.Clear();
+  EXPECT_TRUE(db.Notes_ModifyClass("Personal", "wORK"));
+  EXPECT_EQ(Column(db.Notes_GetRecordSet("personal"), "notestitle"), QStringList({"abc", "apple", "Banana"}));
+  EXPECT_TRUE(db.Notes_DeleteClass("PERSONAL"));
+  EXPECT_EQ(Column(db.Notes_GetRecordSet(), "notestitle"), QStringList({"Él"}));
+
+  const qint64 url = db.Url_Add("Home", "", "", "Links", "");
+  db.Url_Add("about", "", "", "links", "");
+  db.objConn.Execute("insert into files (filesname, filesclass) values ('A.txt', 'Docs'), ('b.txt', 'docs')");
+  db.Card_Add("Friends", "Li", "", "", "", "", "", "", "", "", "", "", "", "");
+  EXPECT_EQ(Column(db.Url_GetRecordSet("LINKS"), "urltext"), QStringList({"about", "Home"}));
+  EXPECT_EQ(Column(db.Files_GetClass(), "filesclass"), QStringList({"Docs"}));
+  EXPECT_EQ(Column(db.Files_GetRecordSet("DOCS"), "filesname"), QStringList({"A.txt", "b.txt"}));
+  EXPECT_TRUE(db.Url_CheckUrlText("HOME"));
+  EXPECT_TRUE(db.Files_CheckFilesName("a.TXT"));
+  ui.msgAnswers = {MsgResult::No};
+  EXPECT_TRUE(db.Card_CheckCard("LI"));
+  EXPECT_EQ(ui.Messages().size(), 3u);
+  ui.Clear();
+  EXPECT_FALSE(db.Url_CheckUrlText("HOME", url));
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
+// Every value is bound: a NUL inside a text (an imported title) neither cuts a statement nor
+// makes two texts that differ after it the same.
+TEST_F(DataStore, TextsWithANulAreStoredAndFound) {
+  const QString title = QString("a") + QChar(0) + "b", cls = QString("c") + QChar(0) + "d";
+  const QString otherTitle = QString("a") + QChar(0) + "x", otherCls = QString("c") + QChar(0) + "x";
+  const qint64 id = db.Notes_Add(title, "", cls, "");
+  ASSERT_GT(id, 0);
+  db.Notes_Add(otherTitle, "", otherCls, "");
+  EXPECT_EQ(db.Notes_GetModify(id)->Fields("notestitle").toString(), title);
+  EXPECT_EQ(Column(db.Notes_GetClass(), "notesclass"), QStringList({cls, otherCls}));
+  EXPECT_EQ(Column(db.Notes_GetRecordSet(cls), "notestitle"), QStringList({title}));
+  EXPECT_TRUE(db.Notes_CheckTitle(title));
+  ui.Clear();
+  EXPECT_FALSE(db.Notes_CheckTitle("a"));
+  EXPECT_FALSE(db.Notes_CheckTitle(QString("a") + QChar(0) + "c"));
+  EXPECT_TRUE(ui.Messages().empty());
+  const QString renamed = QString("e") + QChar(0) + "f";
+  EXPECT_TRUE(db.Notes_ModifyClass(renamed, cls));
+  EXPECT_EQ(Column(db.Notes_GetRecordSet(renamed), "notestitle"), QStringList({title}));
+  EXPECT_TRUE(db.Notes_DeleteClass(renamed));
+  EXPECT_EQ(Column(db.Notes_GetRecordSet(), "notestitle"), QStringList({otherTitle}));
+
+  db.Url_Add(title, "", "", cls, "");
+  EXPECT_TRUE(db.Url_CheckUrlText(title));
+  EXPECT_FALSE(db.Url_CheckUrlText(otherTitle));
+}
+
 TEST_F(DataStore, IdsBeyondSixteenBitsWork) {
   db.objConn.Execute("insert into notes (notesid, notestitle, notesclass) values (40000, 'seed', 'c')");
   const qint64 id = db.Notes_Add("next", "", "c", "");

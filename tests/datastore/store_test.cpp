@@ -4,6 +4,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <sqlite3.h>
 
 namespace datastore_test {
 namespace {
@@ -68,6 +71,166 @@ TEST_F(DataStore, OpeningRefusesWhatIsNotADataSet) {
   EXPECT_GT(boxes[0].text.size(), QString("打开数据账套时发生错误，").size());
   EXPECT_EQ(boxes[0].title, "发生错误");
   EXPECT_EQ(boxes[0].icon, MsgIcon::Critical);
+}
+
+QByteArray Bytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Changes a data set's schema as another tool would, with no function of ours registered.
+void Craft(const QString& path, const char* sql) {
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &raw), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
+  sqlite3_close(raw);
+}
+
+// A data set is a file users receive: what is stored in it runs no code of ours.
+TEST_F(DataStore, NothingInADataSetRunsOurCode) {
+  db.CloseDataBase();
+  // A trigger that the stamp at every open would fire, calling our format().
+  Craft(path, "create trigger boom after update on configs begin "
+              "update notes set notestitle=format(1e307,'0%'); end");
+  const QByteArray before = Bytes(path);
+  EXPECT_FALSE(db.OpenDataBase(path));
+  EXPECT_EQ(OnlyBox().text, "打开数据账套时发生错误，数据账套中含有本程序不会创建的触发器或视图，可能被他人改动过，为安全起见不予打开");
+  EXPECT_EQ(Bytes(path), before);
+
+  // Views are refused alike; an index or a constraint of the schema cannot call format().
+  Craft(path, "drop trigger boom; create view v as select format(notesdate,'yyyy') as y from notes");
+  EXPECT_FALSE(db.OpenDataBase(path));
+  Craft(path, "drop view v; create index notes_year on notes(format(notestitle,'0%'));"
+              "create table extra (x text check (format(x,'0%') <> ''))");
+  ASSERT_TRUE(db.OpenDataBase(path));
+  ui.Clear();
+  EXPECT_EQ(db.Notes_Add("1e307", "", "c", ""), 0);
+  EXPECT_TRUE(OnlyBox().text.startsWith("增加常用资料笔记时发生错误，"));
+  EXPECT_THROW(db.objConn.Execute("insert into extra values ('1e307')"), datastore::DbError);
+  EXPECT_EQ(Value("select format('2024-05-01','yyyy') as v").toString(), "2024");  // our own statements may
+}
+
+// Users copy and send the .kvt file alone: after every operation it holds everything saved.
+TEST_F(DataStore, TheDataSetIsOneFile) {
+  ASSERT_GT(db.Notes_Add("a", "", "c", ""), 0);
+  RowSetPtr held = db.Notes_GetRecordSet();  // a window still reading does not hold a save back
+  ASSERT_GT(db.Notes_Add("b", "", "c", ""), 0);
+  EXPECT_EQ(SideFiles(), QStringList());
+  const QString copy = dir.filePath("copy.kvt");
+  ASSERT_TRUE(QFile::copy(path, copy));
+  clsDate other;
+  ASSERT_TRUE(other.OpenDataBase(copy));
+  EXPECT_EQ(Column(other.Notes_GetRecordSet(), "notestitle"), QStringList({"a", "b"}));
+}
+
+// A data set of the earlier version is in write-ahead-log mode, maybe with commits still in its
+// log, and indexes titles and categories as written: it opens, from then on the .kvt alone holds
+// everything, and it compares without regard to letter case as new ones do.
+TEST_F(DataStore, AnEarlierVersionsDataSetIsConverted) {
+  db.CloseDataBase();
+  Craft(path, "drop index notes_class; drop index notes_title; pragma user_version=0;"
+              "create index notes_class on notes(notesclass, notestitle); create index notes_title on notes(notestitle);");
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &raw), SQLITE_OK);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  EXPECT_EQ(sqlite3_exec(raw, "pragma journal_mode=wal; insert into notes (notestitle, notesclass) values ('b', 'Work')",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(raw);
+  ASSERT_TRUE(QFile::exists(path + "-wal"));
+  EXPECT_EQ(Bytes(path).at(18), 2);  // write-ahead log
+
+  ASSERT_TRUE(db.OpenDataBase(path));
+  EXPECT_EQ(Bytes(path).at(18), 1);  // rollback journal
+  EXPECT_EQ(SideFiles(), QStringList());
+  ASSERT_GT(db.Notes_Add("A", "", "work", ""), 0);
+  EXPECT_EQ(Value("select count(*) as v from sqlite_master where type='index' and sql like '%lower(%'").toInt(), 8);
+  const QString copy = dir.filePath("copy.kvt");
+  ASSERT_TRUE(QFile::copy(path, copy));
+  clsDate other;
+  ASSERT_TRUE(other.OpenDataBase(copy));
+  EXPECT_EQ(Column(other.Notes_GetClass(), "notesclass"), QStringList({"Work"}));
+  EXPECT_EQ(Column(other.Notes_GetRecordSet("WORK"), "notestitle"), QStringList({"A", "b"}));
+}
+
+// An open that fails leaves the file as it was, whatever its journal mode.
+TEST_F(DataStore, AFailedOpenLeavesTheFileUntouched) {
+  db.objConn.Execute("delete from configs");
+  db.CloseDataBase();
+  for (const char* mode : {"delete", "wal"}) {
+    SCOPED_TRACE(mode);
+    Craft(path, QByteArray("pragma journal_mode=").append(mode).constData());
+    const QByteArray before = Bytes(path);
+    ui.Clear();
+    EXPECT_FALSE(db.OpenDataBase(path));
+    EXPECT_EQ(OnlyBox().text, "打开数据账套时发生错误，数据账套中没有配置记录");
+    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(SideFiles(), QStringList());
+  }
+}
+
+// A copy of the .kvt alone, taken right after the program was killed while saving, holds every
+// note it had reported saved.
+TEST_F(DataStore, AKilledProgramLosesNoReportedSave) {
+  db.CloseDataBase();
+  QStringList saved;
+  for (int round = 0; round < 3; ++round) {
+    QProcess child;
+    child.start(SAVE_NOTES_EXE, {path, QString("r%1-").arg(round)});
+    ASSERT_TRUE(child.waitForStarted());
+    QByteArray out;
+    while (out.count('\n') < 30 && child.waitForReadyRead(60000)) out += child.readAllStandardOutput();
+    child.kill();
+    child.waitForFinished();
+    out += child.readAllStandardOutput();
+    ASSERT_GE(out.count('\n'), 30) << child.readAllStandardError().toStdString();
+    out.truncate(out.lastIndexOf('\n'));
+    saved += QString::fromLocal8Bit(out).split('\n');
+
+    const QString copy = dir.filePath(QString("copy%1.kvt").arg(round));
+    ASSERT_TRUE(QFile::copy(path, copy));
+    clsDate other;
+    ASSERT_TRUE(other.OpenDataBase(copy));
+    const QStringList stored = Column(other.objConn.OpenRowSet("select notestitle from notes"), "notestitle");
+    const QSet<QString> found(stored.begin(), stored.end());
+    for (const QString& title : saved) ASSERT_TRUE(found.contains(title)) << title.toStdString();
+  }
+}
+
+// The data set's failures speak the user's language; SQLite's own text follows in brackets.
+TEST_F(DataStore, DataSetFailuresSpeakChinese) {
+  const QString note(3000, u'字');
+  ASSERT_GT(db.Notes_Add("a", note, "c", ""), 0);
+  db.objConn.Execute("pragma query_only=1");
+  EXPECT_EQ(db.Notes_Add("b", "", "c", ""), 0);
+  EXPECT_EQ(OnlyBox().text, "增加常用资料笔记时发生错误，数据账套文件是只读的，无法保存修改（attempt to write a readonly database）");
+  db.objConn.Execute("pragma query_only=0");
+
+  const qint64 pages = Value("select page_count as v from pragma_page_count").toLongLong();
+  db.objConn.Execute(QString("pragma max_page_count=%1").arg(pages));
+  ui.Clear();
+  EXPECT_EQ(db.Notes_Add("b", note.repeated(4), "c", ""), 0);
+  EXPECT_EQ(OnlyBox().text, "增加常用资料笔记时发生错误，磁盘已满，无法保存修改（database or disk is full）");
+
+  clsDate other;  // another program holding the data set
+  ASSERT_TRUE(other.OpenDataBase(path));
+  other.objConn.Begin();
+  db.objConn.Execute("pragma busy_timeout=50");
+  ui.Clear();
+  EXPECT_FALSE(db.UserNote_Modify("x"));
+  EXPECT_EQ(OnlyBox().text, "修改临时记事便条时发生错误，数据账套正被另一个程序使用（已锁定），请稍后再试（database is locked）");
+  other.objConn.Rollback();
+  other.CloseDataBase();
+  db.CloseDataBase();
+
+  QFile file(path);  // a damaged file
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  file.seek(100);
+  file.write(QByteArray(4000, '\xff'));
+  file.close();
+  ui.Clear();
+  EXPECT_FALSE(db.OpenDataBase(path));
+  EXPECT_EQ(OnlyBox().text, "打开数据账套时发生错误，数据账套文件已损坏（database disk image is malformed）");
 }
 
 TEST_F(DataStore, CreatingRefusesToReplaceAFile) {
@@ -218,6 +381,11 @@ TEST_F(DataStore, LedgerQueryConditionsRunAsWritten) {
   EXPECT_EQ(rs->RecordCount(), 2);
   EXPECT_EQ(Column(rs, "moneystitle"), QStringList({"工资 x", "x 书"}));
   EXPECT_EQ(Column(db.Moneys_QueryRecordSet("", "moneysdate"), "moneystitle"), QStringList({"午饭", "工资 x", "x 书"}));
+  // Typed values go to the condition bound, so a quote in them is only a character.
+  EXPECT_EQ(Column(db.Moneys_QueryRecordSet("moneystitle<>? and instr(moneystitle,?)<>0", "moneysdate", {"x 书", "x"}),
+                   "moneystitle"),
+            QStringList({"工资 x"}));
+  EXPECT_TRUE(db.Moneys_QueryRecordSet("moneystitle=?", "moneysdate", {"x' or '1'='1"})->Eof());
   // SQLite's own printf format keeps its one- and three-argument forms.
   EXPECT_EQ(Value("select format('%s-%05d', 'n', 42) as v").toString(), "n-00042");
   EXPECT_EQ(Value("select format('100%%') as v").toString(), "100%");
@@ -242,18 +410,16 @@ TEST_F(DataStore, RowSetsWalkTheirRows) {
   EXPECT_EQ(rs->RecordCount(), 4);
 }
 
-// Closing the data set closes the row sets a window still holds, so the file is whole on its own.
+// Closing the data set closes the row sets a window still holds, so nothing keeps the file.
 TEST_F(DataStore, ClosingTheDataSetClosesItsOpenRowSets) {
   for (const char* title : {"a", "b", "c"}) ASSERT_GT(db.Notes_Add(title, "", "类", ""), 0);
-  const QString log = path + "-wal";
-  ASSERT_TRUE(QFile::exists(log));
   RowSetPtr uncounted = db.Notes_GetRecordSet();
   RowSetPtr walking = db.Notes_GetRecordSet();
   ASSERT_TRUE(uncounted && walking);
   walking->MoveNext();
 
   db.CloseDataBase();
-  EXPECT_FALSE(QFile::exists(log));
+  EXPECT_EQ(SideFiles(), QStringList());
   EXPECT_EQ(uncounted->State(), 0);
   EXPECT_TRUE(uncounted->Eof());
   try {
@@ -274,7 +440,7 @@ TEST_F(DataStore, ClosingTheDataSetClosesItsOpenRowSets) {
     ASSERT_NE(walking, nullptr);
   }
   EXPECT_THROW(walking->RecordCount(), datastore::DbError);
-  EXPECT_FALSE(QFile::exists(log));
+  EXPECT_EQ(SideFiles(), QStringList());
 
   ASSERT_TRUE(db.OpenDataBase(path));
   EXPECT_EQ(Column(db.Notes_GetRecordSet(), "notestitle"), QStringList({"a", "b", "c"}));

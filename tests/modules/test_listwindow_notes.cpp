@@ -271,6 +271,23 @@ private slots:
     }
   }
 
+  // Categories in other letter case are one category, as the data set compares them.
+  void categoriesIgnoreLetterCase() {
+    AddNote("b", "", "Work");
+    AddNote("a", "", "work");
+    auto w = Open();
+    QCOMPARE(Children(w->Root()), QStringList({"Work"}));
+    QCOMPARE(Children(w->Node("cWork")).size(), 2);
+    QCOMPARE(w->Node("cWORK"), w->Node("cWork"));
+    {
+      EditorDriver driver([](frmNotesEdit& d) { Save(d, "c", "", "WORK"); });
+      w->LabAdd_Click();
+    }
+    QCOMPARE(Children(w->Root()), QStringList({"Work"}));
+    QCOMPARE(Children(w->Node("cWork")).size(), 3);
+    QCOMPARE(w->RecordCount(), 3);
+  }
+
   void renameCategoryWithAndWithoutMerge() {
     AddNote("一", "", "A");
     AddNote("二", "", "B");

@@ -193,6 +193,13 @@ private slots:
     QCOMPARE(notes[1].title, QString("B乙"));
     QCOMPARE(notes[1].content, QString("改过\r\n两行"));
     QCOMPARE(notes[1].cls, QString("新类"));
+
+    // Nor is its own title in other letter case.
+    auto recase = OpenModify(idB, {"B乙", "改过\r\n两行", "新类"});
+    recase->txtTitle->setText("b乙");
+    QTest::mouseClick(recase->cmdOk, Qt::LeftButton);
+    QVERIFY(env_->ui.Messages().empty());
+    QCOMPARE(Notes().at(1).title, QString("b乙"));
   }
 
   void findsAfterTheCaretAndWrapsOnYes() {

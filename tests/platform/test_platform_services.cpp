@@ -11,8 +11,12 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
 
 using namespace platform;
 
@@ -120,6 +124,80 @@ TEST(TextFile, CodecChoosesByContent) {
   EXPECT_EQ(DecodeText(QByteArray("\xEF\xBB\xBF")), QString());
   EXPECT_EQ(DecodeText(QByteArray()), QString());
   EXPECT_EQ(EncodeText(QStringLiteral("a\r\nb")), QByteArray("a\r\nb"));
+}
+
+// Every GB2312 character (from the code page's own table) with its GB18030 bytes.
+std::vector<std::pair<QByteArray, QString>> Gb2312Characters() {
+  std::vector<std::pair<QByteArray, QString>> chars;
+  for (int row = 0xA1; row <= 0xF7; ++row)
+    for (int cell = 0xA1; cell <= 0xFE; ++cell) {
+      const QByteArray bytes = QByteArray(1, char(row)) + char(cell);
+      QStringDecoder gb2312("GB2312", QStringConverter::Flag::Stateless);
+      const QString text = gb2312.decode(bytes);
+      if (!gb2312.hasError() && text.size() == 1 && text[0] != QChar(0xFFFD) && EncodeText(text) == bytes)
+        chars.emplace_back(bytes, text);
+    }
+  return chars;
+}
+
+// Files we write read back exactly, even the short ones whose GB18030 bytes are valid UTF-8 too
+// ("谢谢" is UTF-8 "лл"): every GB2312 character and pair of them, and short mixed texts.
+TEST(TextFile, EveryTextWeWriteReadsBack) {
+  const auto chars = Gb2312Characters();
+  ASSERT_GT(chars.size(), 7400u);
+  QStringList wrong;
+  for (const auto& [bytes, text] : chars)
+    if (DecodeText(bytes) != text) wrong << text;
+  EXPECT_EQ(wrong, QStringList());
+
+  // A pair whose first character ends in a byte above 0xBF cannot read as UTF-8 (that byte, a lead
+  // byte, needs a continuation byte 0x80-0xBF): it reads as GB18030, as its characters above did.
+  // Every other pair is read whole, spread over a few threads.
+  std::vector<size_t> firsts;
+  for (size_t i = 0; i < chars.size(); ++i)
+    if (uchar(chars[i].first[1]) <= 0xBF) firsts.push_back(i);
+  const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency() / 2, 1, 4);
+  std::vector<QStringList> wrongs(threads);
+  std::vector<std::thread> workers;
+  for (size_t t = 0; t < threads; ++t)
+    workers.emplace_back([&, t] {
+      QByteArray pair(4, '\0');
+      for (size_t k = t; k < firsts.size(); k += threads) {
+        const auto& [firstBytes, first] = chars[firsts[k]];
+        pair[0] = firstBytes[0];
+        pair[1] = firstBytes[1];
+        for (const auto& [secondBytes, second] : chars) {
+          pair[2] = secondBytes[0];
+          pair[3] = secondBytes[1];
+          const QString read = DecodeText(pair);
+          if ((read.size() != 2 || read[0] != first[0] || read[1] != second[0]) && wrongs[t].size() < 10)
+            wrongs[t] << first + second;
+        }
+      }
+    });
+  for (std::thread& worker : workers) worker.join();
+  for (const QStringList& w : wrongs) wrong += w;
+  EXPECT_EQ(wrong, QStringList());
+
+  const QStringList pieces = {"谢", "学习", "锘", "a", "OK ", "1", "\r\n", "。", "€", "é", "Д", "繁體", "😀", "\t"};
+  for (const QString& a : pieces)
+    for (const QString& b : pieces)
+      for (const QString& c : pieces)
+        for (const QString& text : {a, a + b, a + b + c})
+          if (DecodeText(EncodeText(text)) != text && wrong.size() < 10) wrong << text;
+  EXPECT_EQ(wrong, QStringList());
+}
+
+// Text files of other programs still read: UTF-8 with or without its byte-order mark, and code
+// page 936, whose 0x80 is the euro sign.
+TEST(TextFile, OtherProgramsFilesRead) {
+  for (const char* text : {"中文", "你好，世界。", "“引号”", "价格 5€", "emoji 😀", "naïve 中文", "a — b", "日本語"}) {
+    const QString expected = QString::fromUtf8(text);
+    EXPECT_EQ(DecodeText(expected.toUtf8()), expected) << text;
+  }
+  EXPECT_EQ(DecodeText(QByteArray("\xEF\xBB\xBF") + QString::fromUtf8("лл café").toUtf8()), QString::fromUtf8("лл café"));
+  EXPECT_EQ(DecodeText(QByteArray("\x80")), QString::fromUtf8("€"));
+  EXPECT_EQ(DecodeText(QByteArray("\xBC\xDB\x80\x35\r\n\xD6\xD0")), QString::fromUtf8("价€5\r\n中"));
 }
 
 TEST(TextFile, WriteAndReadKeepLineBreaks) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 using namespace vb;
 
@@ -154,6 +155,29 @@ TEST(VbFormat, NumberPatterns) {
   }
 }
 
+// No value and no pattern may read past a buffer: a percent of a finite number beyond the double
+// range is still written out, and infinities and NaN have their own text under every pattern.
+TEST(VbFormat, ExtremeValuesUnderEveryPattern) {
+  const QString huge = QStringLiteral("1") + QString(309, u'0');
+  EXPECT_EQ(Format(1e307, QStringLiteral("0%")), huge + "%");
+  EXPECT_EQ(Format(QVariant(QStringLiteral("1e307")), QStringLiteral("0.00%")), huge + ".00%");
+  EXPECT_EQ(Format(-1e307, QStringLiteral("0%;(0%)")), "(" + huge + "%)");
+  EXPECT_EQ(Format(0.07, QStringLiteral("0%")), "7%");
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+  const double values[] = {1e307, -1.7976931348623157e308, 5e-324, 0.0, -0.0, inf, -inf, nan};
+  const char* patterns[] = {"0%", "#,##0.00%", "%0", "0.0%%", "\\%0", "\"%\"0", "0;0%;%", "yyyy-mm-dd %",
+                            "0.00E+00", "", ";", "%", ".%", ",0%", "\\"};
+  for (const double v : values)
+    for (const char* p : patterns) {
+      SCOPED_TRACE(std::string(p) + " " + std::to_string(v));
+      const QString text = Format(v, QString::fromUtf8(p));
+      if (std::isnan(v)) EXPECT_EQ(text, "NaN");
+      else if (std::isinf(v)) EXPECT_EQ(text, v > 0 ? "Infinity" : "-Infinity");
+      else EXPECT_FALSE(text.isEmpty());
+      EXPECT_EQ(Format(QVariant(v), QString::fromUtf8(p)), text);
+    }
+}
+
 TEST(VbFormat, FieldValues) {
   const QString money = QStringLiteral("#0.00");
   const QString day = QStringLiteral("yyyy-mm-dd");
@@ -206,4 +230,9 @@ TEST(VbCStr, DatesAndTrim) {
   EXPECT_EQ(Trim(QStringLiteral("  a b  ")), "a b");
   EXPECT_EQ(Trim(QStringLiteral("\ta \t")), "\ta \t");
   EXPECT_EQ(Trim(QStringLiteral("   ")), "");
+}
+
+TEST(VbText, KeysFoldOnlyAsciiLetters) {
+  EXPECT_EQ(TextKey(QString::fromUtf8("Work 工作 ÉA-Z")), QString::fromUtf8("work 工作 Éa-z"));
+  EXPECT_EQ(TextKey(QString::fromUtf8("工作 abc")), QString::fromUtf8("工作 abc"));
 }

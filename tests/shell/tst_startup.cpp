@@ -245,7 +245,7 @@ void tst_startup::realProgramStartsOnceAndQuits() {
   QCOMPARE(platform::GetSetting("Option", "DataBase"), dataSet);
   // A clean Exit saved the window's place and closed the data set back into one file.
   QVERIFY(!platform::GetSetting("Option", "Width").isEmpty());
-  QVERIFY(!QFileInfo::exists(dataSet + QStringLiteral("-wal")));
+  QVERIFY(!QFileInfo::exists(dataSet + QStringLiteral("-journal")));
 
   // Started again, it opens the same data set and leaves cleanly.
   Program again(ProgramEnvironment(root, 500));
@@ -272,17 +272,17 @@ void tst_startup::signalUnloadsLikeExit() {
   program.process.start();
   QVERIFY(program.process.waitForStarted());
   QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(dataSet).isFile(), 30000);
-  QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(dataSet + QStringLiteral("-wal")), 30000);  // open
+  platform::SetSettingsFile(root + QStringLiteral("/XDG_CONFIG_HOME/Almanor/Almanor.ini"));
+  QTRY_COMPARE_WITH_TIMEOUT(platform::GetSetting("Option", "DataBase"), dataSet, 30000);  // open
 
   QCOMPARE(::kill(program.process.processId(), sig), 0);
   QVERIFY(program.process.waitForFinished(60000));
   QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
   QVERIFY2(program.process.exitCode() == 0, program.process.readAllStandardError().constData());
 
-  platform::SetSettingsFile(root + QStringLiteral("/XDG_CONFIG_HOME/Almanor/Almanor.ini"));
   for (const char* key : {"Left", "Top", "Width", "Height"})
     QVERIFY2(!platform::GetSetting("Option", key).isEmpty(), key);
-  QVERIFY(!QFileInfo::exists(dataSet + QStringLiteral("-wal")));
+  QVERIFY(!QFileInfo::exists(dataSet + QStringLiteral("-journal")));
 }
 
 QTEST_MAIN(tst_startup)

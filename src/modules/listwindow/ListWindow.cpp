@@ -329,7 +329,7 @@ bool ListWindow::ClassNodeExists(const QString& strClass) const {
   const TreeNode* root = Root();
   if (!root || root->ChildCount() == 0) return false;
   const TreeNode* node = Node("c" + strClass);
-  return node && node->Parent() == root && node->Text() == strClass;
+  return node && node->Parent() == root;
 }
 
 void ListWindow::SetTitleCount(qint64 count) {

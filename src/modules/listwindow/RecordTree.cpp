@@ -1,5 +1,7 @@
 #include "modules/listwindow/RecordTree.h"
 
+#include "platform/vb.h"
+
 #include <QStringList>
 
 namespace listwindow {
@@ -9,7 +11,7 @@ TreeNode* RecordTree::Node(const QString& key) const {
   if (key.startsWith(u'a')) {
     node = Root();
   } else if (key.startsWith(u'c')) {
-    node = GroupNode(key.mid(1));
+    return GroupNode(key.mid(1));  // whatever the letter case, as the data set compares
   } else if (key.startsWith(u'_')) {
     bool ok = false;
     const qint64 id = QStringView(key).mid(1).toLongLong(&ok);
@@ -20,7 +22,7 @@ TreeNode* RecordTree::Node(const QString& key) const {
 }
 
 TreeNode* RecordTree::GroupNode(const QString& group) const {
-  const auto it = groups_.find(group);
+  const auto it = groups_.find(vb::TextKey(group));
   return it == groups_.end() ? nullptr : it->second;
 }
 
@@ -43,7 +45,7 @@ void RecordTree::AddGroups(const QStringList& groups) {
   std::vector<NodePtr> nodes;
   nodes.reserve(static_cast<size_t>(groups.size()));
   for (const QString& group : groups) {
-    auto [it, added] = groups_.try_emplace(group, nullptr);
+    auto [it, added] = groups_.try_emplace(vb::TextKey(group), nullptr);
     if (!added) continue;  // one node per group, whatever the rows say
     nodes.push_back(std::make_unique<TreeNode>(NodeKind::Group, group));
     it->second = nodes.back().get();
@@ -59,9 +61,10 @@ TreeNode* RecordTree::AddGroup(const QString& group) {
 }
 
 void RecordTree::RenameGroup(TreeNode* group, const QString& newName) {
-  if (const auto it = groups_.find(group->Text()); it != groups_.end() && it->second == group) groups_.erase(it);
+  if (const auto it = groups_.find(vb::TextKey(group->Text())); it != groups_.end() && it->second == group)
+    groups_.erase(it);
   model_->SetText(group, newName);
-  groups_.insert_or_assign(newName, group);
+  groups_.insert_or_assign(vb::TextKey(newName), group);
 }
 
 TreeNode* RecordTree::Batch::Add(const QString& group, qint64 id, QString text) {
@@ -90,7 +93,7 @@ void RecordTree::Forget(TreeNode* node) {
   for (int i = 0; i < node->ChildCount(); ++i) Forget(node->Child(i));
   // A key may have been taken over by a newer node; only this node's own entry goes.
   if (node->Kind() == NodeKind::Group) {
-    const auto it = groups_.find(node->Text());
+    const auto it = groups_.find(vb::TextKey(node->Text()));
     if (it != groups_.end() && it->second == node) groups_.erase(it);
   } else if (node->Kind() == NodeKind::Record) {
     const auto it = recordIds_.find(node->Id());

@@ -18,7 +18,8 @@ public:
 
   NodeModel* Model() const { return model_; }
   TreeNode* Root() const { return model_->Root(); }
-  // The node with this key ("a0", "c" & group, "_" & id); only the exact key finds one.
+  // The node with this key ("a0", "c" & group, "_" & id). Groups are found whatever the letter
+  // case, as the data set groups them; otherwise only the exact key finds a node.
   TreeNode* Node(const QString& key) const;
   TreeNode* GroupNode(const QString& group) const;
   qint64 RecordCount() const { return static_cast<qint64>(records_.size()) - removed_; }
@@ -83,7 +84,7 @@ private:
   };
 
   NodeModel* model_;
-  std::unordered_map<QString, TreeNode*, TextHash> groups_;
+  std::unordered_map<QString, TreeNode*, TextHash> groups_;  // by vb::TextKey of the group text
   QHash<qint64, TreeNode*> recordIds_;
   std::vector<TreeNode*> records_;  // null where removed
   qint64 removed_ = 0;

@@ -175,7 +175,7 @@ void frmNotesEdit::cmdOk_Click() {
   const QString strTitle = txtTitle->text();
   if (!Tag.isEmpty()) {
     // The note keeps its own title without a duplicate question.
-    if (strTitle != TitleTag && db.Notes_CheckTitle(strTitle)) {
+    if (strTitle != TitleTag && db.Notes_CheckTitle(strTitle, Tag.toLongLong())) {
       txtTitle->setFocus();
       return;
     }

@@ -10,7 +10,7 @@
 #include "modules/ledger/frmMoneysView.h"
 #include "platform/settings.h"
 #include "platform/ui.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

@@ -1,12 +1,12 @@
 #include "modules/ledger/frmMoneysView.h"
 
 #include "modules/ledger/QueryResultModel.h"
+#include "modules/listwindow/Options.h"
 #include "platform/clock.h"
-#include "platform/settings.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -52,15 +52,6 @@ int Px(double twips) { return platform::TwipsToPixels(twips); }
 
 void Place(QWidget* w, double left, double top, double width, double height) {
   w->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
-
-// Positions and sizes are kept as the text of a single-precision number of twips.
-QString SingleText(double twips) { return vb::CStr(QString::number(twips, 'g', 7).toDouble()); }
-
-// A stored value that is not a number counts as missing.
-double OptionTwips(const QString& key, double defaultValue) {
-  const auto value = vb::CDbl(platform::GetSetting("Option", key, SingleText(defaultValue)));
-  return value ? *value : defaultValue;
 }
 
 class LineEditInput : public datastore::TextInput {
@@ -149,9 +140,11 @@ frmMoneysView::frmMoneysView() : QWidget(nullptr, Qt::Window) {
   Place(txtType, 5190, 630, 2655, 270);
   Place(cmdQuery, 8040, 555, 1095, 375);
   Place(ListView1, 90, kListTop, 9105, 5160);
-  // The labels are a line high at design; let the font decide their height.
-  for (QLabel* label : {Label1, Label2, Label3, Label4, Label5, Label6})
-    label->setGeometry(label->x(), label->y() - 2, label->width() + Px(120), label->sizeHint().height());
+  // The labels take the size of their text in the font at hand.
+  for (QLabel* label : {Label1, Label2, Label3, Label4, Label5, Label6}) {
+    label->move(label->x(), label->y() - 2);
+    label->adjustSize();
+  }
 
   setTabOrder(txtStartDate, txtEndDate);
   setTabOrder(txtEndDate, txtType);
@@ -187,10 +180,12 @@ void frmMoneysView::Form_Load() {
   // The defaults centre the window at its design size.
   QScreen* screen = QGuiApplication::primaryScreen();
   const QRect area = screen ? screen->geometry() : QRect();
-  const double left = OptionTwips("MoneysViewLeft", (platform::PixelsToTwips(area.width()) - kDesignWidth) / 2);
-  const double top = OptionTwips("MoneysViewTop", (platform::PixelsToTwips(area.height()) - kDesignHeight) / 2);
-  const double width = OptionTwips("MoneysViewWidth", kDesignWidth);
-  const double height = OptionTwips("MoneysViewHeight", kDesignHeight);
+  const double left =
+      options::PlaceTwips("MoneysViewLeft").value_or((platform::PixelsToTwips(area.width()) - kDesignWidth) / 2);
+  const double top =
+      options::PlaceTwips("MoneysViewTop").value_or((platform::PixelsToTwips(area.height()) - kDesignHeight) / 2);
+  const double width = options::PlaceTwips("MoneysViewWidth").value_or(kDesignWidth);
+  const double height = options::PlaceTwips("MoneysViewHeight").value_or(kDesignHeight);
   move(Px(left), Px(top));
   resize(std::max(Px(width - kFrameWidth), 1), std::max(Px(height - kFrameHeight), 1));
 
@@ -350,8 +345,8 @@ void frmMoneysView::closeEvent(QCloseEvent* event) {
 void frmMoneysView::Form_Unload() {
   // A maximised or minimised window keeps the last normal place.
   if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
-  platform::SaveSetting("Option", "MoneysViewLeft", SingleText(platform::PixelsToTwips(x())));
-  platform::SaveSetting("Option", "MoneysViewTop", SingleText(platform::PixelsToTwips(y())));
-  platform::SaveSetting("Option", "MoneysViewWidth", SingleText(platform::PixelsToTwips(width()) + kFrameWidth));
-  platform::SaveSetting("Option", "MoneysViewHeight", SingleText(platform::PixelsToTwips(height()) + kFrameHeight));
+  options::SavePlaceTwips("MoneysViewLeft", platform::PixelsToTwips(x()));
+  options::SavePlaceTwips("MoneysViewTop", platform::PixelsToTwips(y()));
+  options::SavePlaceTwips("MoneysViewWidth", platform::PixelsToTwips(width()) + kFrameWidth);
+  options::SavePlaceTwips("MoneysViewHeight", platform::PixelsToTwips(height()) + kFrameHeight);
 }

@@ -5,6 +5,7 @@
 #include "modules/ledger/frmMoneys.h"
 #include "modules/ledger/frmMoneysEdit.h"
 #include "modules/ledger/frmMoneysView.h"
+#include "modules/ledger/numbertext.h"
 #include "modules/listwindow/modStart.h"
 #include "platform/clock.h"
 #include "platform/settings.h"
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -143,6 +145,16 @@ private slots:
     QTest::keyClick(w->TreeView1, Qt::Key_D, Qt::ControlModifier);
     QCOMPARE(env_->ui.Messages().at(0).text, QString("确定要删除 2024年05月01日 的所有日常收支吗？"));
     QVERIFY(w->Node(Key(lunch)));
+  }
+
+  void nodeNumbersReadAsTheRunTimeWritesThem() {
+    const double values[] = {0,       -0.0,     0.005,     0.015,   1.005,    2.675,  9.995,   -0.004, -0.005,
+                             1234.5,  -1234.565, 0.1 + 0.2, 1e-7,    12,       1.5,    99999.995, 123456789012.345,
+                             999999999999999.9, 1e15, 1e20, -3e300, std::nan(""), HUGE_VAL};
+    for (const double v : values) {
+      QCOMPARE(ledger::AmountText(v), vb::Format(v, "#0.00"));
+      QCOMPARE(ledger::QuantityText(v), vb::CStr(v));
+    }
   }
 
   void addOnANewDayAndModifyToAnotherDay() {

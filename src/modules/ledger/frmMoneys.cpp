@@ -2,9 +2,9 @@
 
 #include "modules/ledger/frmMoneysEdit.h"
 #include "modules/ledger/frmMoneysView.h"
+#include "modules/ledger/numbertext.h"
 #include "modules/listwindow/icons.h"
 #include "modules/listwindow/modStart.h"
-#include "platform/vb.h"
 
 namespace {
 
@@ -55,8 +55,8 @@ QString frmMoneys::RecordNodeText(datastore::RowSet& rs) {
   // The quantity in the default number text (2, 1.5), the amount with two decimals.
   const QVariant show = rs.Fields("moneysshow");
   const QVariant sum = rs.Fields("moneyssum");
-  const QString quantity = show.isNull() ? QString() : vb::CStr(show.toDouble());
-  const QString amount = sum.isNull() ? QString() : vb::Format(sum.toDouble(), QStringLiteral("#0.00"));
+  const QString quantity = show.isNull() ? QString() : ledger::QuantityText(show.toDouble());
+  const QString amount = sum.isNull() ? QString() : ledger::AmountText(sum.toDouble());
   return text("moneystype") + u'：' + text("moneystitle") + QStringLiteral(" （") + quantity + u' ' +
          text("moneysunit") + QStringLiteral(" / 共 ") + amount + QStringLiteral(" 元）") +
          modStart::ShortenText(text("moneyscontent"));

@@ -62,4 +62,5 @@ QString frmMoneys::RecordNodeText(datastore::RowSet& rs) {
          modStart::ShortenText(text("moneyscontent"));
 }
 
-std::unique_ptr<listwindow::EditDialog> frmMoneys::MakeDialog() { return std::make_unique<frmMoneysEdit>(); }
+// Owned by this window, the dialog stays above the main window while a check shows its box.
+std::unique_ptr<listwindow::EditDialog> frmMoneys::MakeDialog() { return std::make_unique<frmMoneysEdit>(this); }

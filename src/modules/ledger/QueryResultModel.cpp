@@ -1,5 +1,6 @@
 #include "modules/ledger/QueryResultModel.h"
 
+#include "modules/listwindow/OneLine.h"
 #include "platform/vb.h"
 
 namespace ledger {
@@ -117,8 +118,7 @@ QString QueryResultModel::Cell(const Row& row, int column) const {
                                          row.text[size_t(slot) + 1] - row.text[size_t(slot)]);
   if (column == Date) return vb::Format(QVariant(text), QStringLiteral("yyyy-mm-dd"));
   // A note of several lines shows on one.
-  if (column == Content) return QString(text).replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(u'\n', u' ');
-  return text;
+  return listwindow::OneLine(text);
 }
 
 } // namespace ledger

@@ -98,7 +98,8 @@ private slots:
     const qint64 top = Add("2024-05-01", "恰好一万", 10000.00);
     Add("2024-05-10", "超出一分", 10000.01);
     Add("2024-05-12", "负数", -0.01);
-    const qint64 late = db().Moneys_Add("2024-05-20 23:30", "收入", "今天", "多行\r\n备注", 1.5, "次", 3, 4.5, "");
+    const qint64 late =
+        db().Moneys_Add("2024-05-20 23:30", "收入", QString(QChar(0xFEFF)) + "今天", "多行\r\n备注", 1.5, "次", 3, 4.5, "");
     Add("2024-05-21", "明天", 10);
     frmMoneysView& w = Open();
 
@@ -111,14 +112,15 @@ private slots:
     QCOMPARE(w.strOrder(), QString("moneysdate"));
     QCOMPARE(Captions(w), QStringList({"收支日期 ▲", "方向", "收支主题", "数量", "单位", "单价", "金额", "备注"}));
 
-    QCOMPARE(Titles(w), QStringList({"恰好一万", "今天"}));
+    QCOMPARE(Titles(w), QStringList({"恰好一万", QString(QChar(0xFEFF)) + "今天"}));
     QCOMPARE(w.ItemKey(0), "_" + QString::number(top));
     QCOMPARE(w.ItemKey(1), "_" + QString::number(late));
     QCOMPARE(w.ListView1->currentIndex().row(), 0);
     QVERIFY(w.ListView1->selectionModel()->isRowSelected(0, QModelIndex()));
     QStringList cells;
     for (int column = 0; column < 8; ++column) cells << Cell(w, 1, column);
-    QCOMPARE(cells, QStringList({"2024-05-20", "收入", "今天", "1.50", "次", "3.00", "4.50", "多行 备注"}));
+    QCOMPARE(cells, QStringList({"2024-05-20", "收入", QString(QChar(0xFEFF)) + "今天", "1.50", "次", "3.00", "4.50",
+                                 "多行 备注"}));
     QVERIFY(env_->ui.Messages().empty());
   }
 

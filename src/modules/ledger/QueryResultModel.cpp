@@ -1,5 +1,6 @@
 #include "modules/ledger/QueryResultModel.h"
 
+#include "modules/ledger/entrytext.h"
 #include "modules/listwindow/OneLine.h"
 #include "platform/vb.h"
 
@@ -114,8 +115,8 @@ QString QueryResultModel::Cell(const Row& row, int column) const {
   if (row.nulls & (1u << column)) return QString();
   const int slot = kSlot[column];
   if (slot < 0) return vb::Format(row.number[size_t(-1 - slot)], QStringLiteral("#0.00"));
-  const QString text = QString::fromUtf8(text_.constData() + row.text[size_t(slot)],
-                                         row.text[size_t(slot) + 1] - row.text[size_t(slot)]);
+  const QString text = FieldText(QByteArrayView(text_.constData() + row.text[size_t(slot)],
+                                                 row.text[size_t(slot) + 1] - row.text[size_t(slot)]));
   if (column == Date) return vb::Format(QVariant(text), QStringLiteral("yyyy-mm-dd"));
   // A note of several lines shows on one.
   return listwindow::OneLine(text);

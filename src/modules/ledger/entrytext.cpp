@@ -1,7 +1,8 @@
-#include "modules/ledger/numbertext.h"
+#include "modules/ledger/entrytext.h"
 
 #include "platform/vb.h"
 
+#include <QStringDecoder>
 #include <charconv>
 #include <cmath>
 
@@ -42,6 +43,11 @@ QString QuantityText(double value) {
   // Whole numbers are most quantities, and their text is their digits.
   if (std::fabs(value) < kPlainLimit && value == std::trunc(value)) return QString::number(qint64(value));
   return vb::CStr(value);
+}
+
+QString FieldText(QByteArrayView utf8) {
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  return decoder(utf8);
 }
 
 } // namespace ledger

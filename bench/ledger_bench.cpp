@@ -10,9 +10,9 @@
 #include "ledger_datagen.h"
 #include "modules/ledger/frmMoneys.h"
 #include "modules/ledger/frmMoneysView.h"
+#include "modules/listwindow/modStart.h"
 #include "platform/settings.h"
 #include "platform/ui.h"
-#include "modules/listwindow/modStart.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

@@ -2,10 +2,10 @@
 // groups, add and modify through the dialog, the dialog's defaults, amount, checks and keys, and
 // the query window opened from the list.
 
+#include "modules/ledger/entrytext.h"
 #include "modules/ledger/frmMoneys.h"
 #include "modules/ledger/frmMoneysEdit.h"
 #include "modules/ledger/frmMoneysView.h"
-#include "modules/ledger/entrytext.h"
 #include "modules/listwindow/modStart.h"
 #include "platform/clock.h"
 #include "platform/settings.h"
@@ -297,6 +297,9 @@ private slots:
          d->txtSprice},
         {[&] { d->txtSprice->setText("15"); d->cobType->setCurrentText(""); },
          "条件不足：[收支方向] 不允许为空，请您输入！", d->cobType},
+        // A product beyond the range of a number is no amount to store.
+        {[&] { d->cobType->setCurrentText("  "); d->txtShow->setText("1e300"); d->txtSprice->setText("1e300"); },
+         "格式错误：[收支金额] 不是数值，请您输入数值格式！", d->txtShow},
     };
     for (const Step& step : steps) {
       env_->ui.Clear();
@@ -310,7 +313,8 @@ private slots:
     }
 
     // Enter moves on in the single-line fields and starts a line in the description.
-    d->cobType->setCurrentText("  ");
+    d->txtShow->setText("2");
+    d->txtSprice->setText("15");
     d->txtTitle->setFocus();
     QTest::keyClick(d->txtTitle, Qt::Key_Return);
     QCOMPARE(QApplication::focusWidget(), d->txtContent);

@@ -3,12 +3,12 @@
 // size, and the window closing itself once its data set is closed.
 
 #include "modules/ledger/frmMoneysView.h"
+#include "modules/listwindow/modStart.h"
 #include "platform/clock.h"
 #include "platform/settings.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
-#include "modules/listwindow/modStart.h"
 #include "testenv.h"
 
 #include <QAbstractItemModelTester>

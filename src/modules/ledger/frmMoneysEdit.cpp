@@ -185,8 +185,12 @@ void frmMoneysEdit::cmdOk_Click() {
     cobType->setFocus();
     return;
   }
-  // A product beyond the range of a number shows as no number, and is not stored.
-  if (!IsCheckInputTrue(txtSum, "收支金额", true, true, false, false)) return;
+  // A product beyond the range of a number shows as no number, and is not stored; the amount box
+  // takes no focus, the quantity does.
+  if (!IsCheckInputTrue(txtSum, "收支金额", true, true, false, false)) {
+    txtShow->setFocus();
+    return;
+  }
 
   datastore::clsDate& db = modStart::objDate();
   const double show = *vb::CDbl(txtShow->text());

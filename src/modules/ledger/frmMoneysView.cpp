@@ -1,12 +1,12 @@
 #include "modules/ledger/frmMoneysView.h"
 
 #include "modules/ledger/QueryResultModel.h"
+#include "modules/listwindow/modStart.h"
 #include "modules/listwindow/Options.h"
 #include "platform/clock.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
-#include "modules/listwindow/modStart.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -103,5 +103,4 @@ QString frmMoneys::RecordNodeText(datastore::RowSet& rs) {
   return text;
 }
 
-// Owned by this window, the dialog stays above the main window while a check shows its box.
-std::unique_ptr<listwindow::EditDialog> frmMoneys::MakeDialog() { return std::make_unique<frmMoneysEdit>(this); }
+std::unique_ptr<listwindow::EditDialog> frmMoneys::MakeDialog() { return std::make_unique<frmMoneysEdit>(); }

@@ -453,12 +453,34 @@ RowSetPtr clsDate::Moneys_GetModify(qint64 intID) {
                [&] { return ById(objConn, QStringLiteral("moneys"), intID); });
 }
 
-RowSetPtr clsDate::Moneys_QueryRecordSet(const QString& strWhere, const QString& strOrder,
-                                         const QVector<QVariant>& binds) {
-  // The caller composes the condition and the ordering; the values it compares go in binds.
+RowSetPtr clsDate::Moneys_Query(const MoneysQuery& query) {
   return Guard(QStringLiteral("获得收支帐目记录时发生错误，"), RowSetPtr(), [&] {
-    if (strWhere.isEmpty()) return objConn.OpenRowSet(QStringLiteral("select * from moneys order by ") + strOrder, binds);
-    return objConn.OpenRowSet(QStringLiteral("select * from moneys where %1 order by %2").arg(strWhere, strOrder), binds);
+    static const QStringList kOrderFields = {
+        QStringLiteral("moneysid"),   QStringLiteral("moneysdate"),   QStringLiteral("moneystype"),
+        QStringLiteral("moneystitle"), QStringLiteral("moneysshow"),  QStringLiteral("moneysunit"),
+        QStringLiteral("moneyssprice"), QStringLiteral("moneyssum"), QStringLiteral("moneyscontent")};
+    if (!kOrderFields.contains(query.orderField))
+      throw DbError(QStringLiteral("无效的排序字段：%1").arg(query.orderField).toStdString());
+    if (!query.startDate.isValid() || !query.endDate.isValid()) throw DbError("无效的日期范围");
+    // Dates are stored as "yyyy-MM-dd hh:mm:ss": a range of days is a range of that text, which
+    // the index on moneysdate serves.
+    QString sql = QStringLiteral(
+        "select * from moneys where moneysdate>=? and moneysdate<=? and moneyssum>=? and moneyssum<=?");
+    QVector<QVariant> binds = {query.startDate.toString(QStringLiteral("yyyy-MM-dd")),
+                               query.endDate.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 23:59:59"),
+                               query.minSum, query.maxSum};
+    if (!query.title.isEmpty()) {
+      sql += QStringLiteral(" and instr(lower(moneystitle),lower(?))<>0");
+      binds << query.title;
+    }
+    if (!query.type.isEmpty()) {
+      sql += QStringLiteral(" and moneystype=? collate nocase");
+      binds << query.type;
+    }
+    // Entries with equal values keep the order in which they were added.
+    const QString direction = query.descending ? QStringLiteral(" desc") : QString();
+    sql += QStringLiteral(" order by %1%2, moneysid%2").arg(query.orderField, direction);
+    return objConn.OpenRowSet(sql, binds);
   });
 }
 

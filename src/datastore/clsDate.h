@@ -8,6 +8,7 @@
 #include "datastore/clsSystem.h"
 #include "datastore/connection.h"
 
+#include <QDate>
 #include <QString>
 #include <functional>
 #include <utility>
@@ -20,6 +21,21 @@ public:
   virtual ~TextInput() = default;
   virtual QString Text() const = 0;
   virtual void SetFocus() = 0;
+};
+
+// The ledger query window's query: entries whose day lies from startDate to endDate, whose amount
+// lies from minSum to maxSum (all bounds included), whose title contains `title` and whose
+// direction equals `type` (each only when not empty; letter case aside), ordered by one of the
+// entry's fields.
+struct MoneysQuery {
+  QDate startDate;
+  QDate endDate;
+  double minSum = 0;
+  double maxSum = 0;
+  QString title;
+  QString type;
+  QString orderField = QStringLiteral("moneysdate");
+  bool descending = false;
 };
 
 class clsDate {
@@ -88,10 +104,8 @@ public:
   bool Moneys_Delete(qint64 intID);
   bool Moneys_DeleteClass(const QString& strDate);
   RowSetPtr Moneys_GetModify(qint64 intID);
-  // strWhere and strOrder are SQL as the query window composes them; the values the condition
-  // compares are ? placeholders, bound in order from binds.
-  RowSetPtr Moneys_QueryRecordSet(const QString& strWhere, const QString& strOrder,
-                                  const QVector<QVariant>& binds = {});
+  // The ledger query window's rows, every value bound; an unknown order field is a failure.
+  RowSetPtr Moneys_Query(const MoneysQuery& query);
 
   // Reminders.
   RowSetPtr Reminds_GetClass();

@@ -22,6 +22,14 @@ private:
   QString text_;
 };
 
+datastore::MoneysQuery YearQuery() {
+  datastore::MoneysQuery query;
+  query.startDate = QDate(2024, 1, 1);
+  query.endDate = QDate(2024, 12, 31);
+  query.maxSum = 10000;
+  return query;
+}
+
 TEST_F(DataStore, OpeningStampsTheConfigurationRecord) {
   EXPECT_EQ(db.objConn.State(), 1);
   EXPECT_EQ(db.objSystem.UseCount, 1);
@@ -256,7 +264,7 @@ TEST_F(DataStore, FailuresShowTheirBoxAndReturnTheFailureValue) {
       {"删除常用资料笔记时发生错误，", [&] { return !db.Notes_Delete(1); }},
       {"获得收支帐目日期时发生错误，", [&] { return db.Moneys_GetClass() == nullptr; }},
       {"增加日常收支帐目时发生错误，", [&] { return db.Moneys_Add("2024-05-01", "支出", "t", "", 1, "", 1, 1, "") == 0; }},
-      {"获得收支帐目记录时发生错误，", [&] { return db.Moneys_QueryRecordSet("", "moneysdate") == nullptr; }},
+      {"获得收支帐目记录时发生错误，", [&] { return db.Moneys_Query(YearQuery()) == nullptr; }},
       {"删除计划任务提醒日期时发生错误，", [&] { return !db.Reminds_DeleteClass("2024年05月01日"); }},
       {"检查文件名称是否重复时发生错误，", [&] { return db.Files_CheckFilesName("a"); }},
       {"修改重要文件备案分类时发生错误，", [&] { return !db.Files_ModifyClass("a", "b"); }},
@@ -289,15 +297,12 @@ TEST_F(DataStore, AFailingStatementNamesItsCause) {
 
 TEST_F(DataStore, AnInvalidLedgerQueryHandsOverNoRowSet) {
   ASSERT_NE(db.Moneys_Add("2024-05-01", "支出", "t", "", 1, "", 1, 1, ""), 0);
-  EXPECT_EQ(db.Moneys_QueryRecordSet("moneyssum >", "moneysdate"), nullptr);
+  datastore::MoneysQuery query = YearQuery();
+  query.orderField = "moneysid; delete from moneys; --";
+  EXPECT_EQ(db.Moneys_Query(query), nullptr);
   EXPECT_TRUE(OnlyBox().text.startsWith("获得收支帐目记录时发生错误，"));
-  ui.Clear();
-  EXPECT_EQ(db.Moneys_QueryRecordSet("", "nosuchfield"), nullptr);
-  EXPECT_TRUE(OnlyBox().text.startsWith("获得收支帐目记录时发生错误，"));
-  // A second statement behind the condition is refused, not run.
-  ui.Clear();
-  EXPECT_EQ(db.Moneys_QueryRecordSet("1=1 order by moneysid; delete from moneys; --", "moneysdate"), nullptr);
   EXPECT_EQ(Value("select count(*) as v from moneys").toLongLong(), 1);
+  ui.Clear();
 }
 
 TEST_F(DataStore, InputCheckRunsItsChecksInOrder) {
@@ -375,17 +380,15 @@ TEST_F(DataStore, LedgerQueryConditionsRunAsWritten) {
   db.Moneys_Add("2024-04-30", "支出", "午饭", "", 1, "份", 20, 20, "");
   db.Moneys_Add("2024-05-01", "收入", "工资 x", "", 1, "月", 9000, 9000, "");
   db.Moneys_Add("2024-05-02", "支出", "x 书", "", 2, "本", 30, 60, "");
-  auto rs = db.Moneys_QueryRecordSet("format(moneysdate,'yyyy-mm-dd')>='2024-05-01' and instr(moneystitle,'x')<>0",
-                                     "moneyssum desc");
-  ASSERT_NE(rs, nullptr);
-  EXPECT_EQ(rs->RecordCount(), 2);
-  EXPECT_EQ(Column(rs, "moneystitle"), QStringList({"工资 x", "x 书"}));
-  EXPECT_EQ(Column(db.Moneys_QueryRecordSet("", "moneysdate"), "moneystitle"), QStringList({"午饭", "工资 x", "x 书"}));
+  datastore::MoneysQuery query = YearQuery();
+  query.startDate = QDate(2024, 5, 1);
+  query.title = "X";
+  query.orderField = "moneyssum";
+  query.descending = true;
+  EXPECT_EQ(Column(db.Moneys_Query(query), "moneystitle"), QStringList({"工资 x", "x 书"}));
   // Typed values go to the condition bound, so a quote in them is only a character.
-  EXPECT_EQ(Column(db.Moneys_QueryRecordSet("moneystitle<>? and instr(moneystitle,?)<>0", "moneysdate", {"x 书", "x"}),
-                   "moneystitle"),
-            QStringList({"工资 x"}));
-  EXPECT_TRUE(db.Moneys_QueryRecordSet("moneystitle=?", "moneysdate", {"x' or '1'='1"})->Eof());
+  query.title = "x' or '1'='1";
+  EXPECT_TRUE(db.Moneys_Query(query)->Eof());
   // SQLite's own printf format keeps its one- and three-argument forms.
   EXPECT_EQ(Value("select format('%s-%05d', 'n', 42) as v").toString(), "n-00042");
   EXPECT_EQ(Value("select format('100%%') as v").toString(), "100%");

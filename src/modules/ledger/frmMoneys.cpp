@@ -1,0 +1,106 @@
+#include "modules/ledger/frmMoneys.h"
+
+#include "modules/ledger/entrytext.h"
+#include "modules/ledger/frmMoneysEdit.h"
+#include "modules/ledger/frmMoneysView.h"
+#include "modules/listwindow/icons.h"
+#include "modules/listwindow/modStart.h"
+
+#include <QStringDecoder>
+#include <algorithm>
+
+namespace {
+
+listwindow::ListWindowParams MoneysParams() {
+  listwindow::ListWindowParams p;
+  p.objectName = "frmMoneys";
+  using datastore::clsDate;
+  // Days follow from the entries' dates: there is no renaming of a day.
+  p.family = {&clsDate::Moneys_GetClass, &clsDate::Moneys_GetRecordSet, &clsDate::Moneys_GetModify, nullptr,
+              &clsDate::Moneys_DeleteClass, &clsDate::Moneys_Delete, &clsDate::Moneys_ModifyColor};
+  p.titleText = "日常收支帐目";
+  p.rootText = "所有日常收支帐目";
+  p.groupKind = listwindow::GroupKind::Day;
+  p.classField = "moneysgroup";
+  p.groupField = "moneysdate";
+  p.idField = "moneysid";
+  p.markField = "moneysstring1";
+  p.images.insert("moneysclass", QIcon(listwindow::FolderPixmap(QColor(0x60, 0xB0, 0x60))));
+  p.images.insert("moneysonly", QIcon(listwindow::PagePixmap(QColor(0x20, 0x80, 0x40))));
+  p.groupImageKey = "moneysclass";
+  p.recordImageKey = "moneysonly";
+  p.moduleIcon = listwindow::PagePixmap(QColor(0x20, 0x80, 0x40));
+  p.historySection = "Moneys";
+  p.fourthName = "LabGoto";
+  p.fourthCaption = "&L.列表";
+  p.fourthKey = Qt::Key_L;
+  p.addCaption = "增加日常收支帐目";
+  p.modifyCaption = "修改日常收支帐目";
+  p.groupDeleteTail = " 的所有日常收支吗？";
+  p.recordDeleteTail = " 的日常收支吗？";
+  p.rootEnabling = {false, false, false, std::nullopt};
+  p.groupEnabling = {false, true, false, std::nullopt};
+  p.recordEnabling = {true, true, true, std::nullopt};
+  return p;
+}
+
+} // namespace
+
+frmMoneys::frmMoneys(QWidget* parent) : ListWindow(MoneysParams(), parent) {
+  LabGoto = FourthButton;
+  Form_Load();
+}
+
+void frmMoneys::LabGoto_Click() { frmMoneysView::ShowDefault(); }
+
+namespace {
+
+QByteArrayView TrimBlanks(QByteArrayView text) {
+  while (!text.isEmpty() && text.front() == ' ') text = text.sliced(1);
+  while (!text.isEmpty() && text.back() == ' ') text.chop(1);
+  return text;
+}
+
+QChar* Put(QChar* out, QStringView text) {
+  std::copy(text.begin(), text.end(), out);
+  return out + text.size();
+}
+
+} // namespace
+
+// Built in one buffer straight from the row's UTF-8, as this runs for every entry of a load.
+QString frmMoneys::RecordNodeText(datastore::RowSet& rs) {
+  // The quantity in the default number text (2, 1.5), the amount with two decimals.
+  const QVariant show = rs.Fields("moneysshow");
+  const QVariant sum = rs.Fields("moneyssum");
+  const QString quantity = show.isNull() ? QString() : ledger::QuantityText(show.toDouble());
+  const QString amount = sum.isNull() ? QString() : ledger::AmountText(sum.toDouble());
+  const QByteArrayView type = rs.Utf8("moneystype");
+  const QByteArrayView title = rs.Utf8("moneystitle");
+  const QByteArrayView unit = rs.Utf8("moneysunit");
+  // The excerpt keeps 200 UTF-16 units. A unit takes at most 3 bytes, so 606 bytes hold the first
+  // 201 whole (a longer text is cut in any case).
+  QByteArrayView content = TrimBlanks(rs.Utf8("moneyscontent"));
+  content = content.first(qMin(content.size(), qsizetype(3 * 202)));
+
+  // Every field is decoded from its first byte: a leading U+FEFF is text, not a byte-order mark.
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  QString text(utf8.requiredSpace(type.size() + title.size() + unit.size() + content.size()) + quantity.size() +
+                   amount.size() + 16,
+               Qt::Uninitialized);
+  QChar* out = utf8.appendToBuffer(text.data(), type);
+  out = Put(out, u"：");
+  out = utf8.appendToBuffer(out, title);
+  out = Put(Put(Put(out, u" （"), quantity), u" ");
+  out = utf8.appendToBuffer(out, unit);
+  out = Put(Put(Put(out, u" / 共 "), amount), u" 元）");
+  QChar* const excerpt = out;
+  out = utf8.appendToBuffer(out, content);
+  if (const qsizetype cut = modStart::ShortenedLength(QStringView(excerpt, out)); cut >= 0)
+    out = Put(excerpt + cut, u" ...");
+  text.resize(out - text.constData());
+  text.squeeze();
+  return text;
+}
+
+std::unique_ptr<listwindow::EditDialog> frmMoneys::MakeDialog() { return std::make_unique<frmMoneysEdit>(); }

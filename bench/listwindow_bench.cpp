@@ -9,7 +9,7 @@
 #include "modules/notes/frmNotes.h"
 #include "platform/settings.h"
 #include "platform/ui.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 
 #include <QApplication>
 #include <QComboBox>

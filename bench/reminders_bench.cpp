@@ -12,7 +12,7 @@
 #include "platform/settings.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 
 #include "platform/settings.h"
 #include "platform/ui.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 
 #include <QTemporaryDir>
 #include <QtGlobal>

@@ -54,4 +54,22 @@ void DeleteSetting(const QString& section, const QString& key) {
   settings.sync();
 }
 
+QString GetSetting(const TextSetting& setting) {
+  return GetSetting(QLatin1String(setting.section), QLatin1String(setting.key), QString::fromUtf8(setting.defaultValue));
+}
+
+void SaveSetting(const TextSetting& setting, const QString& value) {
+  SaveSetting(QLatin1String(setting.section), QLatin1String(setting.key), value);
+}
+
+bool GetSetting(const BoolSetting& setting) {
+  return GetSetting(QLatin1String(setting.section), QLatin1String(setting.key),
+                    setting.defaultValue ? QStringLiteral("True") : QStringLiteral("False")) == QLatin1String("True");
+}
+
+void SaveSetting(const BoolSetting& setting, bool value) {
+  SaveSetting(QLatin1String(setting.section), QLatin1String(setting.key),
+              value ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
 } // namespace platform

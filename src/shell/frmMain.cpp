@@ -1,9 +1,9 @@
 #include "shell/frmMain.h"
 
-#include "platform/settings.h"
+#include "modules/listwindow/Options.h"
 #include "platform/ui.h"
 #include "platform/vbcolor.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,9 +24,6 @@
 namespace {
 
 constexpr qint64 kActiveButtonColor = 0xC0FFC0;
-// Below this size (in twips) a saved window would be unusable, so it is not kept.
-constexpr double kMinSavedWidth = 3510;
-constexpr double kMinSavedHeight = 5000;
 
 bool IsNormalState(const QWidget* w) {
   return !(w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
@@ -38,7 +35,6 @@ void SetButtonColor(QPushButton* button, const QColor& color) {
   button->setPalette(pal);
 }
 
-QString SettingTwips(int pixels) { return QString::number(qRound(platform::PixelsToTwips(pixels))); }
 
 } // namespace
 
@@ -79,15 +75,14 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   mnuOptionHideMain = mnuOption->addAction(QStringLiteral("编辑时隐藏主界面(&H)"));
   mnuOptionHideMain->setObjectName(QStringLiteral("mnuOptionHideMain"));
   mnuOptionHideMain->setCheckable(true);
-  mnuOptionHideMain->setChecked(platform::GetSetting("Option", "HideMain", "False") == "True");
-  connect(mnuOptionHideMain, &QAction::toggled, this,
-          [](bool on) { platform::SaveSetting("Option", "HideMain", on ? "True" : "False"); });
+  mnuOptionHideMain->setChecked(platform::GetSetting(options::HideMain));
+  connect(mnuOptionHideMain, &QAction::toggled, this, [](bool on) { platform::SaveSetting(options::HideMain, on); });
   mnuOptionMost = mnuOption->addAction(QStringLiteral("总在最前面(&T)"));
   mnuOptionMost->setObjectName(QStringLiteral("mnuOptionMost"));
   mnuOptionMost->setCheckable(true);
-  mnuOptionMost->setChecked(platform::GetSetting("Option", "Most", "True") == "True");
+  mnuOptionMost->setChecked(platform::GetSetting(options::Most));
   connect(mnuOptionMost, &QAction::toggled, this, [this](bool on) {
-    platform::SaveSetting("Option", "Most", on ? "True" : "False");
+    platform::SaveSetting(options::Most, on);
     ApplyMost(on);
   });
 
@@ -115,10 +110,11 @@ frmMain::~frmMain() {
   if (platform::DialogParent() == this) platform::SetDialogParent(nullptr);
 }
 
-void frmMain::AddModule(const QString& objectName, const QString& caption, std::function<QWidget*()> factory) {
+void frmMain::AddModule(const modules::ModuleEntry& entry) {
   Module m;
-  m.name = objectName;
-  m.factory = std::move(factory);
+  m.entry = entry;
+  const QString& objectName = entry.objectName;
+  const QString& caption = entry.caption;
 
   m.action = new QAction(caption, this);
   m.action->setObjectName(QStringLiteral("mnuProject_") + objectName);
@@ -144,7 +140,7 @@ void frmMain::AddModule(const QString& objectName, const QString& caption, std::
 
 frmMain::Module* frmMain::FindModule(const QString& objectName) {
   for (Module& m : modules_)
-    if (m.name == objectName) return &m;
+    if (m.entry.objectName == objectName) return &m;
   return nullptr;
 }
 
@@ -167,9 +163,9 @@ QWidget* frmMain::ShowModule(const QString& objectName) {
   // A module window closed on its own leaves the area at once and is deleted a moment later.
   if (module->window && !mdiArea->subWindowList().contains(module->window)) module->window = nullptr;
   if (!module->window) {
-    QWidget* window = module->factory();
+    QWidget* window = module->entry.create();
     if (!window) return nullptr;
-    if (window->objectName().isEmpty()) window->setObjectName(module->name);
+    if (window->objectName().isEmpty()) window->setObjectName(module->entry.objectName);
     module->window = mdiArea->addSubWindow(window, Qt::FramelessWindowHint);
     module->window->showMaximized();
   } else if (!module->window->isVisible()) {
@@ -239,14 +235,13 @@ void frmMain::RecordTop() {
 }
 
 void frmMain::RestorePosition() {
-  bool ok[4] = {};
-  const double left = platform::GetSetting("Option", "Left").toDouble(&ok[0]);
-  const double top = platform::GetSetting("Option", "Top").toDouble(&ok[1]);
-  const double width = platform::GetSetting("Option", "Width").toDouble(&ok[2]);
-  const double height = platform::GetSetting("Option", "Height").toDouble(&ok[3]);
-  if (ok[0] && ok[1] && ok[2] && ok[3] && width >= kMinSavedWidth && height >= kMinSavedHeight) {
-    const QRect saved(platform::TwipsToPixels(left), platform::TwipsToPixels(top), platform::TwipsToPixels(width),
-                      platform::TwipsToPixels(height));
+  const auto left = options::PlaceTwips(QStringLiteral("Left"));
+  const auto top = options::PlaceTwips(QStringLiteral("Top"));
+  const auto width = options::PlaceTwips(QStringLiteral("Width"));
+  const auto height = options::PlaceTwips(QStringLiteral("Height"));
+  if (left && top && width && height && *width >= options::kMinWindowWidth && *height >= options::kMinWindowHeight) {
+    const QRect saved(platform::TwipsToPixels(*left), platform::TwipsToPixels(*top), platform::TwipsToPixels(*width),
+                      platform::TwipsToPixels(*height));
     // A position on a screen that is gone would put the window out of reach.
     const QRect titleBar(saved.topLeft(), QSize(saved.width(), 40));
     for (QScreen* screen : QGuiApplication::screens()) {
@@ -266,11 +261,13 @@ void frmMain::RestorePosition() {
 
 void frmMain::SavePosition() {
   if (!IsNormalState(this)) return;
-  if (platform::PixelsToTwips(width()) < kMinSavedWidth || platform::PixelsToTwips(height()) < kMinSavedHeight) return;
-  platform::SaveSetting("Option", "Left", SettingTwips(x()));
-  platform::SaveSetting("Option", "Top", SettingTwips(y()));
-  platform::SaveSetting("Option", "Width", SettingTwips(width()));
-  platform::SaveSetting("Option", "Height", SettingTwips(height()));
+  const double twipsWidth = platform::PixelsToTwips(width());
+  const double twipsHeight = platform::PixelsToTwips(height());
+  if (twipsWidth < options::kMinWindowWidth || twipsHeight < options::kMinWindowHeight) return;
+  options::SavePlaceTwips(QStringLiteral("Left"), platform::PixelsToTwips(x()));
+  options::SavePlaceTwips(QStringLiteral("Top"), platform::PixelsToTwips(y()));
+  options::SavePlaceTwips(QStringLiteral("Width"), twipsWidth);
+  options::SavePlaceTwips(QStringLiteral("Height"), twipsHeight);
 }
 
 void frmMain::ApplyMost(bool on) {

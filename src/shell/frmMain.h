@@ -2,10 +2,11 @@
 // The main window: the module panel on the left, the module windows as maximised MDI children,
 // the menus, and the tray icon.
 
+#include "modules/registry.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
-#include <functional>
 #include <vector>
 
 class QAction;
@@ -22,10 +23,9 @@ public:
   explicit frmMain(QWidget* parent = nullptr);
   ~frmMain() override;
 
-  // A module window plugs in here before Form_Load: objectName is the window's name
-  // ("frmNotes"), caption the text of its menu entries and panel button, factory makes its one
-  // window on first use. Adds the Project-menu entry, the panel button and the tray entry.
-  void AddModule(const QString& objectName, const QString& caption, std::function<QWidget*()> factory);
+  // A module window plugs in here before Form_Load: adds its Project-menu entry, its panel
+  // button and its tray entry.
+  void AddModule(const modules::ModuleEntry& entry);
 
   // Restores position, size and options, shows the window and opens the reminders window.
   void Form_Load();
@@ -73,8 +73,7 @@ protected:
 
 private:
   struct Module {
-    QString name;
-    std::function<QWidget*()> factory;
+    modules::ModuleEntry entry;
     QPushButton* button = nullptr;
     QAction* action = nullptr;
     QPointer<QMdiSubWindow> window;

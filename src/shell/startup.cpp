@@ -3,9 +3,9 @@
 #include "platform/settings.h"
 #include "platform/ui.h"
 #include "platform/widgets/widgetui.h"
-#include "modules/notes/frmNotes.h"
+#include "modules/registry.h"
 #include "shell/frmMain.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 
 #include <QApplication>
 #include <QDir>
@@ -272,8 +272,7 @@ int Main(int argc, char** argv) {
 
   frmMain main;
   mainWindow = &main;
-  // Module windows register here, one line each, before the load.
-  main.AddModule(QStringLiteral("frmNotes"), QStringLiteral("常用资料笔记(&N)"), [] { return static_cast<QWidget*>(new frmNotes); });
+  for (const modules::ModuleEntry& entry : modules::Registry()) main.AddModule(entry);
   QObject::connect(&main, &frmMain::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
   // A session that ends while the program runs unloads it the same way as Exit.
   QObject::connect(&app, &QCoreApplication::aboutToQuit, &main, [&main] { main.Unload(); });

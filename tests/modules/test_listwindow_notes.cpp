@@ -8,7 +8,7 @@
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 #include "testenv.h"
 
 #include <QAbstractItemModelTester>

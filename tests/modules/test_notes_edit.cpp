@@ -5,7 +5,7 @@
 #include "platform/textfile.h"
 #include "platform/ui.h"
 #include "platform/vbcolor.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 #include "testenv.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "modules/reminders/frmRemindsView.h"
 #include "platform/clock.h"
 #include "platform/vb.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 #include "testenv.h"
 
 #include <QLabel>

@@ -93,8 +93,8 @@ void tst_frmMain::noModuleNoEntries() {
 
 void tst_frmMain::moduleCommands() {
   frmMain main;
-  main.AddModule(QStringLiteral("frmNotes"), QStringLiteral("资料(&N)"), Factory());
-  main.AddModule(QStringLiteral("frmUrl"), QStringLiteral("网址(&U)"), Factory());
+  main.AddModule({QStringLiteral("frmNotes"), QStringLiteral("资料(&N)"), Factory()});
+  main.AddModule({QStringLiteral("frmUrl"), QStringLiteral("网址(&U)"), Factory()});
   main.Form_Load();
   QVERIFY(QTest::qWaitForWindowExposed(&main));
   QVERIFY(main.mnuProject->menuAction()->isVisible());
@@ -149,8 +149,8 @@ void tst_frmMain::moduleCommands() {
 
 void tst_frmMain::remindersOpenAtLoad() {
   frmMain main;
-  main.AddModule(QStringLiteral("frmNotes"), QStringLiteral("资料(&N)"), Factory());
-  main.AddModule(QStringLiteral("frmReminds"), QStringLiteral("提醒(&R)"), Factory());
+  main.AddModule({QStringLiteral("frmNotes"), QStringLiteral("资料(&N)"), Factory()});
+  main.AddModule({QStringLiteral("frmReminds"), QStringLiteral("提醒(&R)"), Factory()});
   main.Form_Load();
   QCOMPARE(DummyModule::created, 1);
   QCOMPARE(main.mdiArea->activeSubWindow()->widget()->objectName(), QStringLiteral("frmReminds"));
@@ -216,9 +216,9 @@ void tst_frmMain::closeBoxKeepsRunning() {
 
 void tst_frmMain::exitUnloadsInOrder() {
   frmMain main;
-  main.AddModule(QStringLiteral("frmNotes"), QStringLiteral("资料(&N)"), Factory());
-  main.AddModule(QStringLiteral("frmUrl"), QStringLiteral("网址(&U)"), Factory());
-  main.AddModule(QStringLiteral("frmTemp"), QStringLiteral("便笺(&T)"), Factory());
+  main.AddModule({QStringLiteral("frmNotes"), QStringLiteral("资料(&N)"), Factory()});
+  main.AddModule({QStringLiteral("frmUrl"), QStringLiteral("网址(&U)"), Factory()});
+  main.AddModule({QStringLiteral("frmTemp"), QStringLiteral("便笺(&T)"), Factory()});
   main.Form_Load();
   main.mnuProjectNote_Click();
   main.mnuProjectUrl_Click();
@@ -238,7 +238,7 @@ void tst_frmMain::exitCancelledByModule() {
   frmMain main;
   auto* refusing = new DummyModule;
   refusing->refuseClose = true;
-  main.AddModule(QStringLiteral("frmTemp"), QStringLiteral("便笺(&T)"), [refusing] { return refusing; });
+  main.AddModule({QStringLiteral("frmTemp"), QStringLiteral("便笺(&T)"), [refusing] { return refusing; }});
   main.Form_Load();
   main.mnuProjectTemp_Click();
   QSignalSpy unloaded(&main, &frmMain::unloaded);
@@ -257,8 +257,8 @@ void tst_frmMain::exitWhileUnloading() {
   // the other windows still close before the data set does, and the unload happens once.
   frmMain main;
   auto* first = new DummyModule;
-  main.AddModule(QStringLiteral("frmNotes"), QStringLiteral("资料(&N)"), [first] { return first; });
-  main.AddModule(QStringLiteral("frmTemp"), QStringLiteral("便笺(&T)"), Factory());
+  main.AddModule({QStringLiteral("frmNotes"), QStringLiteral("资料(&N)"), [first] { return first; }});
+  main.AddModule({QStringLiteral("frmTemp"), QStringLiteral("便笺(&T)"), Factory()});
   main.Form_Load();
   main.mnuProjectNote_Click();
   main.mnuProjectTemp_Click();

@@ -1,9 +1,11 @@
 #include "modules/listwindow/ListWindow.h"
 
+#include "modules/listwindow/EditDialog.h"
+#include "modules/listwindow/modStart.h"
 #include "platform/settings.h"
 #include "platform/ui.h"
+#include "platform/vb.h"
 #include "platform/vbcolor.h"
-#include "shell/modStart.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -63,9 +65,27 @@ ResultItem::ResultItem(QString key, const QString& text, const QIcon& icon) : Ke
   setIcon(0, icon);
 }
 
+namespace {
+
+// ImageList1 for the model: the group image first, the record image second, then the others.
+std::vector<QIcon> ImageList(const ListWindowParams& params, QHash<QString, int>& index) {
+  std::vector<QIcon> images{params.images.value(params.groupImageKey), params.images.value(params.recordImageKey)};
+  index.insert(params.groupImageKey, 0);
+  index.insert(params.recordImageKey, 1);
+  for (auto it = params.images.cbegin(); it != params.images.cend(); ++it) {
+    if (index.contains(it.key())) continue;
+    index.insert(it.key(), static_cast<int>(images.size()));
+    images.push_back(it.value());
+  }
+  return images;
+}
+
+} // namespace
+
 ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
     : QWidget(parent),
-      params_(std::move(params)) {
+      params_(std::move(params)),
+      tree_(new NodeModel(ImageList(params_, imageIndex_), this)) {
   setObjectName(params_.objectName);
   combo1BackColor_ = platform::SystemWindowColor();
 
@@ -99,9 +119,7 @@ ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
   TreeView1->setObjectName("TreeView1");
   TreeView1->setHeaderHidden(true);
   TreeView1->setUniformRowHeights(true);
-  model_ = new NodeModel(params_.images.value(params_.groupImageKey), params_.images.value(params_.recordImageKey),
-                         TreeView1);
-  TreeView1->setModel(model_);
+  TreeView1->setModel(tree_.Model());
 
   picFoot = MakeBar(this, "picFoot");
   LabAdd = MakeFootButton("LabAdd", "&N.增加", 100);
@@ -128,12 +146,12 @@ ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
     if (TreeNode* node = NodeAt(index)) TreeView1_NodeClick(node);
   });
   connect(TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
-    if (!quiet_ && current.isValid()) TreeView1_NodeClick(NodeAt(current));
+    if (!tree_.Changing() && current.isValid()) TreeView1_NodeClick(NodeAt(current));
   });
   connect(TreeView1, &QTreeView::doubleClicked, this, [this] { TreeView1_DblClick(); });
   connect(ListView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { ListView1_ItemClick(item); });
   connect(ListView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
-    if (!quiet_ && current) ListView1_ItemClick(current);
+    if (!tree_.Changing() && current) ListView1_ItemClick(current);
   });
   connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { ListView1_DblClick(); });
 
@@ -162,44 +180,13 @@ LabelButton* ListWindow::MakeFootButton(const QString& name, const QString& capt
   return button;
 }
 
-TreeNode* ListWindow::Node(const QString& key) const {
-  TreeNode* node = nullptr;
-  switch (KindOf(key)) {
-  case NodeKind::Root: node = Root(); break;
-  case NodeKind::Group: node = GroupNode(key.mid(1)); break;
-  case NodeKind::Record: {
-    bool ok = false;
-    const qint64 id = QStringView(key).mid(1).toLongLong(&ok);
-    if (ok) node = recordIds_.value(id);
-    break;
-  }
-  case NodeKind::None: break;
-  }
-  // Only the exact key finds a node ("_07" is not "_7").
-  return node && node->Key() == key ? node : nullptr;
-}
-
-TreeNode* ListWindow::GroupNode(const QString& group) const {
-  const auto it = groups_.find(group);
-  return it == groups_.end() ? nullptr : it->second;
-}
-
-TreeNode* ListWindow::Root() const { return model_->Root(); }
-
 TreeNode* ListWindow::CurrentNode() const { return NodeAt(TreeView1->currentIndex()); }
 
-QModelIndex ListWindow::IndexOf(const TreeNode* node) const { return model_->IndexOf(node); }
+QModelIndex ListWindow::IndexOf(const TreeNode* node) const { return tree_.Model()->IndexOf(node); }
 
 TreeNode* ListWindow::NodeAt(const QModelIndex& index) { return NodeModel::NodeAt(index); }
 
 NodeKind ListWindow::KindOf(const TreeNode* node) { return node ? node->Kind() : NodeKind::None; }
-
-NodeKind ListWindow::KindOf(const QString& key) {
-  if (key.startsWith('a')) return NodeKind::Root;
-  if (key.startsWith('c')) return NodeKind::Group;
-  if (key.startsWith('_')) return NodeKind::Record;
-  return NodeKind::None;
-}
 
 qint64 ListWindow::RecordId(const TreeNode* node) { return node->Id(); }
 
@@ -240,109 +227,29 @@ void ListWindow::InitResultList() {
 
 // ---- the tree ---------------------------------------------------------------------------------
 
-void ListWindow::Register(TreeNode* node) {
-  switch (KindOf(node)) {
-  case NodeKind::Group: groups_.insert_or_assign(node->Text(), node); break;
-  case NodeKind::Record:
-    recordIds_.insert(node->Id(), node);
-    node->Index = static_cast<qsizetype>(records_.size());
-    records_.push_back(node);
-    break;
-  default: break;  // the root is the tree's first node
-  }
-}
-
-void ListWindow::Forget(TreeNode* node) {
-  for (int i = 0; i < node->ChildCount(); ++i) Forget(node->Child(i));
-  // A key may have been taken over by a newer node; only this node's own entry goes.
-  if (KindOf(node) == NodeKind::Group) {
-    const auto it = groups_.find(node->Text());
-    if (it != groups_.end() && it->second == node) groups_.erase(it);
-  } else if (KindOf(node) == NodeKind::Record) {
-    const auto it = recordIds_.find(node->Id());
-    if (it != recordIds_.end() && it.value() == node) recordIds_.erase(it);
-  }
-  if (node->Index >= 0) {
-    records_[node->Index] = nullptr;
-    node->Index = -1;
-    ++removedRecords_;
-  }
-}
-
-void ListWindow::RemoveNode(TreeNode* node) {
-  Quiet quiet(quiet_);
-  Forget(node);
-  model_->Remove(node);
-  CompactIndex();
-}
-
-void ListWindow::RemoveRecordNode(TreeNode* node) {
-  TreeNode* group = node->Parent();
-  RemoveNode(group && group->ChildCount() == 1 && KindOf(group) == NodeKind::Group ? group : node);
-}
-
-void ListWindow::CompactIndex() {
-  if (removedRecords_ < 1024 || removedRecords_ * 2 < static_cast<qint64>(records_.size())) return;
-  std::vector<TreeNode*> live;
-  live.reserve(records_.size() - removedRecords_);
-  for (TreeNode* node : records_) {
-    if (!node) continue;
-    node->Index = static_cast<qsizetype>(live.size());
-    live.push_back(node);
-  }
-  records_.swap(live);
-  removedRecords_ = 0;
-}
-
-void ListWindow::ClearTree(NodePtr root) {
-  Quiet quiet(quiet_);
-  // A reload is usually about as big as the tree it replaces.
-  const size_t groups = groups_.size();
-  const qsizetype records = recordIds_.size();
-  groups_.clear();
-  groups_.reserve(groups);
-  recordIds_.clear();
-  recordIds_.reserve(records);
-  records_.clear();
-  records_.reserve(static_cast<size_t>(records));
-  removedRecords_ = 0;
-  model_->Reset(std::move(root));
-}
-
-TreeNode* ListWindow::AddGroupNode(const QString& group) {
-  auto node = std::make_unique<TreeNode>(NodeKind::Group, group);
-  TreeNode* added = node.get();
-  Register(added);
-  Quiet quiet(quiet_);
-  model_->Append(Root(), std::move(node));
-  return added;
-}
-
 void ListWindow::SelectNode(TreeNode* node) {
-  Quiet quiet(quiet_);
+  RecordTree::Change change(tree_);
   TreeView1->setCurrentIndex(IndexOf(node));
 }
 
 void ListWindow::SetExpanded(TreeNode* node, bool expanded) { TreeView1->setExpanded(IndexOf(node), expanded); }
 
+void ListWindow::SetNodeImage(TreeNode& node, const QString& key) {
+  if (const auto it = imageIndex_.constFind(key); it != imageIndex_.cend()) tree_.Model()->SetImage(&node, *it);
+}
+
 void ListWindow::LoadTree(const QString& strClass) {
   if (strClass.isEmpty()) {
-    ClearTree(std::make_unique<TreeNode>(NodeKind::Root, params_.rootText));
-    TreeNode* root = Root();
-    datastore::RowSetPtr rs = GetClass();
+    tree_.Reset(params_.rootText);
+    datastore::RowSetPtr rs = (modStart::objDate().*params_.family.GetClass)();
     if (!rs || rs->State() != 1) return;
-    std::vector<NodePtr> groups;
-    for (; !rs->Eof(); rs->MoveNext()) {
-      const QString group = rs->Fields(params_.classField).toString();
-      if (groups_.contains(group)) continue;  // one node per group, whatever the rows say
-      groups.push_back(std::make_unique<TreeNode>(NodeKind::Group, group));
-      Register(groups.back().get());
-    }
+    QStringList groups;
+    for (; !rs->Eof(); rs->MoveNext()) groups.append(rs->Fields(params_.classField).toString());
     rs->Close();
+    tree_.AddGroups(groups);
     {
-      Quiet quiet(quiet_);
-      model_->Append(root, std::move(groups));
-      SetExpanded(root, true);
+      RecordTree::Change change(tree_);
+      SetExpanded(Root(), true);
     }
     LoadRecords(QString());
     return;
@@ -350,49 +257,54 @@ void ListWindow::LoadTree(const QString& strClass) {
   if (ClassNodeExists(strClass))
     RemoveChildNodes(Node("c" + strClass));
   else
-    AddGroupNode(strClass);
+    tree_.AddGroup(strClass);
   LoadRecords(strClass);
 }
 
+namespace {
+
+// The day text "yyyy年mm月dd日" of a stored date; the data set keeps dates as ISO text, whose
+// first ten characters are the day.
+QString DayText(const QVariant& date) {
+  const QString text = date.toString();
+  const bool iso = text.size() >= 10 && text[4] == u'-' && text[7] == u'-' && (text.size() == 10 || text[10] == u' ');
+  if (!iso) return vb::Format(date, QStringLiteral("yyyy年mm月dd日"));
+  QString day;
+  day.reserve(11);
+  day.append(QStringView(text).left(4)).append(u'年').append(QStringView(text).mid(5, 2)).append(u'月');
+  day.append(QStringView(text).mid(8, 2)).append(u'日');
+  return day;
+}
+
+} // namespace
+
+QString ListWindow::RecordClass(datastore::RowSet& rs) {
+  const QVariant value = rs.Fields(params_.groupField);
+  return params_.groupKind == GroupKind::Day ? DayText(value) : value.toString();
+}
+
 void ListWindow::LoadRecords(const QString& strClass) {
-  datastore::RowSetPtr rs = GetRecordSet(strClass);
+  datastore::RowSetPtr rs = (modStart::objDate().*params_.family.GetRecordSet)(strClass);
   if (rs && rs->State() == 1) {
-    // Children are collected per group and added in one go: one insertion per group for the view.
-    std::unordered_map<TreeNode*, std::vector<NodePtr>> batches;
-    std::vector<TreeNode*> order;
+    RecordTree::Batch batch(tree_);
     for (; !rs->Eof(); rs->MoveNext()) {
-      TreeNode* parent = GroupNode(RecordClass(*rs));
-      // A row whose group has no node cannot be placed.
-      if (!parent) continue;
       bool ok = false;
       const qint64 id = rs->Fields(params_.idField).toLongLong(&ok);
       if (!ok) continue;  // ids are integer keys: a row without one cannot be addressed
-      TreeNode*& slot = recordIds_[id];
-      if (slot) continue;  // already shown
-      auto node = std::make_unique<TreeNode>(NodeKind::Record, RecordNodeText(*rs), id);
-      slot = node.get();
+      TreeNode* node = batch.Add(RecordClass(*rs), id, RecordNodeText(*rs));
+      if (!node) continue;
       node->Tag = RecordNodeTag(*rs);
       const QVariant mark = rs->Fields(params_.markField);
       bool marked = false;
       const qint64 color = mark.isNull() ? 0 : mark.toString().trimmed().toLongLong(&marked);
-      if (marked) model_->SetBack(node.get(), platform::ColorFromVb(color));
-      node->Index = static_cast<qsizetype>(records_.size());
-      records_.push_back(node.get());
-      auto& batch = batches[parent];
-      if (batch.empty()) order.push_back(parent);
-      batch.push_back(std::move(node));
+      if (marked) tree_.Model()->SetBack(node, platform::ColorFromVb(color));
+      RecordLoaded(*node, *rs);
     }
     rs->Close();
-    Quiet quiet(quiet_);
-    for (TreeNode* parent : order) model_->Append(parent, std::move(batches[parent]));
+    batch.Commit();
   }
 
-  TreeNode* selected = nullptr;
-  if (!strClass.isEmpty())
-    selected = Node("c" + strClass);
-  else if (TreeNode* root = Root())
-    selected = root->ChildCount() ? root->Child(0) : root;
-  if (selected) {
+  if (TreeNode* selected = NodeToSelect(strClass)) {
     SelectNode(selected);
     SetExpanded(selected, true);
     TreeView1_NodeClick(selected);
@@ -400,13 +312,17 @@ void ListWindow::LoadRecords(const QString& strClass) {
   ShowRecordCount();
 }
 
-void ListWindow::RemoveChildNodes(TreeNode* node) {
-  if (!node || node->ChildCount() == 0) return;
-  Quiet quiet(quiet_);
-  for (int i = 0; i < node->ChildCount(); ++i) Forget(node->Child(i));
-  model_->RemoveChildren(node);
-  CompactIndex();
+TreeNode* ListWindow::NodeToSelect(const QString& strClass) {
+  if (!strClass.isEmpty()) return Node("c" + strClass);
+  TreeNode* root = Root();
+  return root && root->ChildCount() ? root->Child(0) : root;
 }
+
+QString ListWindow::RecordNodeTag(datastore::RowSet&) { return QString(); }
+
+void ListWindow::RecordLoaded(TreeNode&, datastore::RowSet&) {}
+
+void ListWindow::RemoveChildNodes(TreeNode* node) { tree_.RemoveChildren(node); }
 
 bool ListWindow::ClassNodeExists(const QString& strClass) const {
   const TreeNode* root = Root();
@@ -420,9 +336,7 @@ void ListWindow::SetTitleCount(qint64 count) {
   LabTitle->SetCaption(params_.titleText + "[" + QString::number(count) + "]");
 }
 
-void ListWindow::ShowRecordCount() {
-  SetTitleCount(static_cast<qint64>(records_.size()) - removedRecords_);
-}
+void ListWindow::ShowRecordCount() { SetTitleCount(tree_.RecordCount()); }
 
 // ---- search box, result list and history ------------------------------------------------------
 
@@ -444,7 +358,7 @@ void ListWindow::PlaceTree() {
 void ListWindow::Combo1_KeyPress(int keyAscii) {
   if (!Root() || keyAscii != 13 || Combo1->currentText().isEmpty()) return;
   {
-    Quiet quiet(quiet_);
+    RecordTree::Change change(tree_);
     ListView1->clear();
   }
   if (Combo1->currentText() == kColorSearch)
@@ -459,7 +373,7 @@ void ListWindow::Combo1_KeyPress(int keyAscii) {
     AddSearchHistory(Combo1->currentText());
     QTreeWidgetItem* first = ListView1->topLevelItem(0);
     {
-      Quiet quiet(quiet_);
+      RecordTree::Change change(tree_);
       ListView1->setCurrentItem(first);
     }
     ListView1_ItemClick(first);
@@ -484,9 +398,9 @@ void ListWindow::Combo1_LostFocus() {
 void ListWindow::AddResultItems(const std::vector<TreeNode*>& hits) {
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(hits.size()));
-  const QIcon icon = params_.images.value(params_.recordImageKey);
-  for (TreeNode* node : hits) items.append(new ResultItem(node->Key(), ResultText(node), icon));
-  Quiet quiet(quiet_);
+  // A result takes its node's image, as the tree shows it.
+  for (TreeNode* node : hits) items.append(new ResultItem(node->Key(), ResultText(node), NodeIcon(node)));
+  RecordTree::Change change(tree_);
   ListView1->addTopLevelItems(items);
 }
 
@@ -494,8 +408,9 @@ void ListWindow::SearchByKeyword() {
   SetCombo1BackColor(platform::SystemWindowColor());
   const QString text = Combo1->currentText();
   std::vector<TreeNode*> hits;
-  for (TreeNode* node : records_)
-    if (node && node->Text().contains(text, Qt::CaseInsensitive)) hits.push_back(node);
+  tree_.ForEachRecord([&](TreeNode* node) {
+    if (node->Text().contains(text, Qt::CaseInsensitive)) hits.push_back(node);
+  });
   AddResultItems(hits);
 }
 
@@ -508,11 +423,10 @@ void ListWindow::SearchByColor() {
   if (!root) return;
   const qint64 unmarked = platform::ColorToVb(NodeBackColor(root));
   std::vector<TreeNode*> hits;
-  for (TreeNode* node : records_) {
-    if (!node) continue;
+  tree_.ForEachRecord([&](TreeNode* node) {
     const qint64 back = platform::ColorToVb(NodeBackColor(node));
     if (color == kWhite ? back == unmarked : back == color) hits.push_back(node);
-  }
+  });
   AddResultItems(hits);
 }
 
@@ -662,44 +576,53 @@ void ListWindow::ExecModal(QDialog& dialog) {
 }
 
 void ListWindow::LabAdd_Click() {
-  const QString saved = ShowAddDialog();
-  if (!saved.isEmpty()) LoadTree(saved);
+  const std::unique_ptr<EditDialog> dialog = MakeDialog();
+  dialog->setWindowTitle(params_.addCaption);
+  ExecModal(*dialog);
+  if (!dialog->SavedClass.isEmpty()) LoadTree(dialog->SavedClass);
 }
 
 void ListWindow::LabModify_Click() {
   TreeNode* node = CurrentNode();
-  const NodeKind kind = KindOf(node);
-  if (kind == NodeKind::Group) {
-    if (!params_.canRenameGroup) return;
-    const QString oldName = node->Text();
-    const QString newName = platform::InputBox("请您输入新的分类名称：", "修改分类", oldName);
-    if (newName.isEmpty() || newName == oldName) return;
-    if (!ModifyClass(newName, oldName)) return;
-    if (ClassNodeExists(newName)) {
-      LoadTree(QString());
-      return;
-    }
-    // The key follows the text: "c" & the new name.
-    groups_.erase(oldName);
-    model_->SetText(node, newName);
-    groups_.insert_or_assign(newName, node);
+  switch (KindOf(node)) {
+  case NodeKind::Group:
+    if (CanRenameGroup()) RenameGroup(node);
+    break;
+  case NodeKind::Record: ModifyRecord(node); break;
+  default: break;
+  }
+}
+
+void ListWindow::RenameGroup(TreeNode* node) {
+  const QString oldName = node->Text();
+  const QString newName = platform::InputBox("请您输入新的分类名称：", "修改分类", oldName);
+  if (newName.isEmpty() || newName == oldName) return;
+  if (!(modStart::objDate().*params_.family.ModifyClass)(newName, oldName)) return;
+  if (ClassNodeExists(newName)) {
+    LoadTree(QString());  // merged into an existing group
     return;
   }
-  if (kind != NodeKind::Record) return;
+  tree_.RenameGroup(node, newName);
+}
+
+void ListWindow::ModifyRecord(TreeNode* node) {
   const QString key = node->Key();
-  const QString saved = ShowModifyDialog(RecordId(node));
+  const qint64 id = RecordId(node);
+  datastore::RowSetPtr rs = (modStart::objDate().*params_.family.GetModify)(id);
+  // A record deleted meanwhile has no row: nothing to modify.
+  if (!rs || rs->State() != 1 || rs->Eof()) return;
+  const std::unique_ptr<EditDialog> dialog = MakeDialog();
+  dialog->setWindowTitle(params_.modifyCaption);
+  dialog->Modify(id, *rs);
+  rs->Close();
+  ExecModal(*dialog);
+  const QString saved = dialog->SavedClass;
   if (saved.isEmpty()) return;
   // The dialog may have moved the record to another group: drop it here, reload its new group.
-  if (TreeNode* current = Node(key)) RemoveRecordNode(current);
+  if (TreeNode* current = Node(key)) tree_.RemoveRecord(current);
   LoadTree(saved);
   if (TreeNode* again = Node(key)) SelectNode(again);
 }
-
-bool ListWindow::ModifyClass(const QString&, const QString&) { return false; }
-
-QString ListWindow::RecordClass(datastore::RowSet& rs) { return rs.Fields(params_.groupField).toString(); }
-
-QString ListWindow::RecordNodeTag(datastore::RowSet&) { return QString(); }
 
 void ListWindow::LabDelete_Click() {
   TreeNode* node = CurrentNode();
@@ -713,29 +636,32 @@ void ListWindow::LabDelete_Click() {
     if (kind == NodeKind::Group) {
       if (!ask(params_.groupDeleteTail)) return;
       const QString group = node->Text();
-      if (!DeleteClass(group)) return;
+      if (!(modStart::objDate().*params_.family.DeleteClass)(group)) return;
       if (!ListView1->isHidden() && ListView1->topLevelItemCount() > 0) {
         const QString prefix = group + " > ";
-        Quiet quiet(quiet_);
+        RecordTree::Change change(tree_);
         for (int i = ListView1->topLevelItemCount() - 1; i >= 0; --i)
           if (ListView1->topLevelItem(i)->text(0).startsWith(prefix)) delete ListView1->takeTopLevelItem(i);
       }
-      RemoveNode(node);
+      tree_.Remove(node);
       ShowRecordCount();
       return;
     }
     if (!ask(params_.recordDeleteTail)) return;
-    if (!Delete(RecordId(node))) return;
+    if (!(modStart::objDate().*params_.family.Delete)(RecordId(node))) return;
     if (!ListView1->isHidden()) {
-      Quiet quiet(quiet_);
+      RecordTree::Change change(tree_);
       for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
         if (static_cast<ResultItem*>(ListView1->topLevelItem(i))->Key == node->Key()) {
           delete ListView1->takeTopLevelItem(i);
           break;
         }
     }
-    RemoveRecordNode(node);
-    SetTitleCount(recordCountTag_ - 1);
+    tree_.RemoveRecord(node);
+    if (params_.recountAfterDelete)
+      ShowRecordCount();
+    else
+      SetTitleCount(recordCountTag_ - 1);
   } catch (const std::exception& e) {
     platform::MsgBox("执行该操作时发生错误，" + QString::fromUtf8(e.what()), platform::MsgButtons::OK,
                      platform::MsgIcon::Critical, "发生错误");
@@ -748,11 +674,8 @@ void ListWindow::labHas_Click() {
   const std::optional<QColor> chosen = platform::ColorDialog(NodeBackColor(node));
   if (!chosen) return;
   const qint64 color = platform::ColorToVb(*chosen);
-  if (!ModifyColor(RecordId(node), QString::number(color))) return;
-  if (color == kWhite)
-    model_->SetBack(node, Root()->Back());
-  else
-    model_->SetBack(node, platform::ColorFromVb(color));
+  if (!(modStart::objDate().*params_.family.ModifyColor)(RecordId(node), QString::number(color))) return;
+  tree_.Model()->SetBack(node, color == kWhite ? Root()->Back() : platform::ColorFromVb(color));
 }
 
 void ListWindow::LabAd_Click() { modStart::OpenWebPage(QString()); }

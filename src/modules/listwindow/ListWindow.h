@@ -4,13 +4,14 @@
 // search, the tree root "a0" / group "c" & group / record "_" & id, colour marks, and a bottom bar
 // of label-buttons driven also by a Ctrl key table.
 //
-// A module window derives from ListWindow, passes its values in ListWindowParams, implements the
-// family hooks (the data-store operations, the record node text, its edit dialog) and calls
-// Form_Load() at the end of its constructor. Everything else lives here once.
+// A module window derives from ListWindow, passes its values in ListWindowParams (the record
+// family among them), builds its record node text and its edit dialog, and calls Form_Load() at
+// the end of its constructor. The other hooks are there for what a window adds to the design.
+// Everything else lives here once.
 
-#include "datastore/connection.h"
+#include "datastore/clsDate.h"
 #include "modules/listwindow/LabelButton.h"
-#include "modules/listwindow/NodeModel.h"
+#include "modules/listwindow/RecordTree.h"
 
 #include <QColor>
 #include <QHash>
@@ -18,9 +19,8 @@
 #include <QPixmap>
 #include <QTreeWidgetItem>
 #include <QWidget>
+#include <memory>
 #include <optional>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class QComboBox;
@@ -31,6 +31,25 @@ class QTreeView;
 class QTreeWidget;
 
 namespace listwindow {
+
+class EditDialog;
+
+// The data-store operations of one record family, called on the run's one data-store object.
+struct RecordFamily {
+  using clsDate = datastore::clsDate;
+  datastore::RowSetPtr (clsDate::*GetClass)() = nullptr;
+  datastore::RowSetPtr (clsDate::*GetRecordSet)(const QString& strClass) = nullptr;
+  datastore::RowSetPtr (clsDate::*GetModify)(qint64 id) = nullptr;
+  // Null where groups cannot be renamed.
+  bool (clsDate::*ModifyClass)(const QString& newClass, const QString& oldClass) = nullptr;
+  bool (clsDate::*DeleteClass)(const QString& strClass) = nullptr;
+  bool (clsDate::*Delete)(qint64 id) = nullptr;
+  bool (clsDate::*ModifyColor)(qint64 id, const QString& strColor) = nullptr;
+};
+
+// How records are grouped: by a category field, or by the day of a date field ("yyyy年mm月dd日",
+// the data store giving the days newest first).
+enum class GroupKind { Category, Day };
 
 // What selecting a node of one kind does to the commands; an empty `fourth` leaves the fourth
 // button as it is.
@@ -43,10 +62,12 @@ struct Enabling {
 
 struct ListWindowParams {
   QString objectName;
+  RecordFamily family;
   QString titleText;        // LabTitle reads titleText & "[" & count & "]"
   QString rootText;
-  // Group kind: the column of the GetClass rows that holds the group text, and the field of a
-  // record row that names its group (day groups override RecordClass instead).
+  GroupKind groupKind = GroupKind::Category;
+  // The column of the GetClass rows that holds the group text, and the field of a record row
+  // that names its group: the category, or the date whose day is the group.
   QString classField;
   QString groupField;
   QString idField;
@@ -67,9 +88,12 @@ struct ListWindowParams {
   int labAdLeft = 3840;
   int allOpenLeft = 2160;
   int allCloseLeft = 2640;
-  bool canRenameGroup = false;
+  QString addCaption;     // the edit dialog's caption for a new record
+  QString modifyCaption;  // and for a modification
   QString groupDeleteTail;   // "确定要删除 " & group & groupDeleteTail
   QString recordDeleteTail;  // "确定要删除 " & node text & recordDeleteTail
+  // After a record delete the window recounts its records instead of lowering the count by one.
+  bool recountAfterDelete = false;
   Enabling rootEnabling;
   Enabling groupEnabling;
   Enabling recordEnabling;
@@ -111,8 +135,8 @@ public:
   // LabTitle.Tag: the record count last shown.
   qint64 RecordCount() const { return recordCountTag_; }
   QColor Combo1BackColor() const { return combo1BackColor_; }
-  TreeNode* Node(const QString& key) const;
-  TreeNode* Root() const;
+  TreeNode* Node(const QString& key) const { return tree_.Node(key); }
+  TreeNode* Root() const { return tree_.Root(); }
   // The tree's selected (current) node; null when none.
   TreeNode* CurrentNode() const;
   QModelIndex IndexOf(const TreeNode* node) const;
@@ -121,6 +145,8 @@ public:
   static qint64 RecordId(const TreeNode* node);
   // A node's background colour; an unmarked node has the root's.
   QColor NodeBackColor(const TreeNode* node) const;
+  // The node's image as the tree shows it.
+  const QIcon& NodeIcon(const TreeNode* node) const { return tree_.Model()->Icon(node); }
 
   // The main window's reload (also Ctrl+R).
   void ReloadTree() { LoadTree(QString()); }
@@ -132,7 +158,7 @@ public:
   bool Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
   virtual void ShowRecordCount();
   void LoadTree(const QString& strClass);
-  virtual void LoadRecords(const QString& strClass);
+  void LoadRecords(const QString& strClass);
   void RemoveChildNodes(TreeNode* node);
   bool ClassNodeExists(const QString& strClass) const;
   void Combo1_KeyPress(int keyAscii);
@@ -151,28 +177,24 @@ public:
   virtual void TreeView1_DblClick();
   void LabAllOpen_Click();
   void LabAllClose_Click();
-  virtual void LabAdd_Click();
-  virtual void LabModify_Click();
+  void LabAdd_Click();
+  void LabModify_Click();
   void LabDelete_Click();
   void labHas_Click();
   void LabAd_Click();
 
 protected:
-  // The record family.
-  virtual datastore::RowSetPtr GetClass() = 0;
-  virtual datastore::RowSetPtr GetRecordSet(const QString& strClass) = 0;
-  virtual bool ModifyClass(const QString& newClass, const QString& oldClass);
-  virtual bool DeleteClass(const QString& strClass) = 0;
-  virtual bool Delete(qint64 id) = 0;
-  virtual bool ModifyColor(qint64 id, const QString& strColor) = 0;
-  // The group a record row belongs to; by default the params' groupField.
-  virtual QString RecordClass(datastore::RowSet& rs);
+  // The text of a record node, built from its row.
   virtual QString RecordNodeText(datastore::RowSet& rs) = 0;
+  // The node's Tag; empty by default.
   virtual QString RecordNodeTag(datastore::RowSet& rs);
-  // The edit dialog: run it (through ExecModal) and hand back its SavedClass, "" when nothing
-  // was saved. ShowModifyDialog also returns "" when the record cannot be read.
-  virtual QString ShowAddDialog() = 0;
-  virtual QString ShowModifyDialog(qint64 id) = 0;
+  // Runs for every record node a load adds, before the tree shows it: a window may set the node's
+  // image (SetNodeImage) or note what the row tells it.
+  virtual void RecordLoaded(TreeNode& node, datastore::RowSet& rs);
+  // The node a load selects: by default the reloaded group, else the first group, else the root.
+  virtual TreeNode* NodeToSelect(const QString& strClass);
+  // The module's edit dialog, made afresh for every add and modify.
+  virtual std::unique_ptr<EditDialog> MakeDialog() = 0;
   virtual void FourthButton_Click();
   // Double-click on a record node; by default the modify command.
   virtual void RecordDoubleClick();
@@ -182,6 +204,8 @@ protected:
   // Selects a node without running the enabling rule.
   void SelectNode(TreeNode* node);
   void SetExpanded(TreeNode* node, bool expanded);
+  // The image of ImageList1 under this key; an unknown key leaves the node's image as it is.
+  void SetNodeImage(TreeNode& node, const QString& key);
   LabelButton* MakeFootButton(const QString& name, const QString& caption, int left);
 
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -189,23 +213,11 @@ protected:
   void closeEvent(QCloseEvent* event) override;
 
 private:
-  // Programmatic tree changes must not run the enabling rule.
-  struct Quiet {
-    explicit Quiet(int& depth) : depth_(depth) { ++depth_; }
-    ~Quiet() { --depth_; }
-    int& depth_;
-  };
-
-  static NodeKind KindOf(const QString& key);
-  TreeNode* GroupNode(const QString& group) const;
-  TreeNode* AddGroupNode(const QString& group);
-  void Register(TreeNode* node);
-  void Forget(TreeNode* node);
-  void RemoveNode(TreeNode* node);
-  // Removes a record node, and its group with it when that was the group's last record.
-  void RemoveRecordNode(TreeNode* node);
-  void ClearTree(NodePtr root);
-  void CompactIndex();
+  // The group a record row belongs to.
+  QString RecordClass(datastore::RowSet& rs);
+  bool CanRenameGroup() const { return params_.family.ModifyClass != nullptr; }
+  void RenameGroup(TreeNode* node);
+  void ModifyRecord(TreeNode* node);
   void PlaceTree();
   void SetCombo1BackColor(const QColor& color);
   void SetTitleCount(qint64 count);
@@ -213,21 +225,10 @@ private:
   LabelButton* MakeBarButton(QWidget* bar, const QString& name, const QString& caption, int left);
 
   ListWindowParams params_;
-  // Qt's string hash is slow for the one group look-up per loaded record; a byte hash will do.
-  struct TextHash {
-    size_t operator()(const QString& text) const noexcept {
-      return std::hash<std::u16string_view>()(std::u16string_view(QStringView(text).utf16(), size_t(text.size())));
-    }
-  };
-  // Nodes by key, one index per kind: a record's key is "_" & id, so records are found by the id.
-  std::unordered_map<QString, TreeNode*, TextHash> groups_;  // group text -> group node
-  QHash<qint64, TreeNode*> recordIds_;  // record id -> record node
-  NodeModel* model_ = nullptr;
-  std::vector<TreeNode*> records_;    // record nodes in index order; null where removed
-  qint64 removedRecords_ = 0;
+  QHash<QString, int> imageIndex_;  // ImageList1's keys in the model's image list
+  RecordTree tree_;
   qint64 recordCountTag_ = 0;
   QColor combo1BackColor_;
-  int quiet_ = 0;
   bool unloaded_ = false;
 };
 

@@ -18,8 +18,9 @@ TreeNode* TreeNode::Child(int row) const {
   return row >= 0 && row < ChildCount() ? children_[static_cast<size_t>(row)].get() : nullptr;
 }
 
-NodeModel::NodeModel(QIcon groupIcon, QIcon recordIcon, QObject* parent)
-    : QAbstractItemModel(parent), groupIcon_(std::move(groupIcon)), recordIcon_(std::move(recordIcon)) {}
+NodeModel::NodeModel(std::vector<QIcon> images, QObject* parent) : QAbstractItemModel(parent), images_(std::move(images)) {
+  images_.resize(qMax<size_t>(images_.size(), 2));
+}
 
 NodeModel::~NodeModel() = default;
 
@@ -85,6 +86,13 @@ void NodeModel::SetBack(TreeNode* node, const QColor& color) {
   Changed(node, Qt::BackgroundRole);
 }
 
+void NodeModel::SetImage(TreeNode* node, int image) {
+  node->image_ = image >= 0 && static_cast<size_t>(image) < images_.size() ? image : -1;
+  Changed(node, Qt::DecorationRole);
+}
+
+const QIcon& NodeModel::Icon(const TreeNode* node) const { return images_[static_cast<size_t>(node->Image())]; }
+
 void NodeModel::Changed(TreeNode* node, int role) {
   if (!node->parent_ && node != root_.get()) return;  // not in the tree yet: no view shows it
   const QModelIndex index = IndexOf(node);
@@ -127,7 +135,7 @@ QVariant NodeModel::data(const QModelIndex& index, int role) const {
   case Qt::DisplayRole:
     if (!node->text_.contains(u'\n')) return node->text_;
     return QString(node->text_).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\n', u' ');
-  case Qt::DecorationRole: return node->kind_ == NodeKind::Record ? recordIcon_ : groupIcon_;
+  case Qt::DecorationRole: return Icon(node);
   case Qt::BackgroundRole: return node->back_.isValid() ? QVariant(QBrush(node->back_)) : QVariant();
   default: return QVariant();
   }

@@ -29,6 +29,9 @@ public:
   TreeNode* Child(int row) const;
   // The node's own background colour; invalid when it has none (the tree's default).
   const QColor& Back() const { return back_; }
+  // The node's image in the model's list: by default the group image for the root and groups,
+  // the record image for records.
+  int Image() const { return image_ >= 0 ? image_ : kind_ == NodeKind::Record ? 1 : 0; }
 
   QString Tag;
   qsizetype Index = -1;  // place in the window's insertion-ordered record index
@@ -39,6 +42,7 @@ private:
   QString text_;
   qint64 id_;
   QColor back_;
+  int image_ = -1;
   TreeNode* parent_ = nullptr;
   int row_ = 0;
   std::vector<std::unique_ptr<TreeNode>> children_;
@@ -50,7 +54,9 @@ using NodePtr = std::unique_ptr<TreeNode>;
 class NodeModel : public QAbstractItemModel {
   Q_OBJECT
 public:
-  NodeModel(QIcon groupIcon, QIcon recordIcon, QObject* parent = nullptr);
+  // images[0] is the group image (root and groups), images[1] the record image; a record may
+  // take any other of the list.
+  NodeModel(std::vector<QIcon> images, QObject* parent = nullptr);
   ~NodeModel() override;
 
   TreeNode* Root() const { return root_.get(); }
@@ -62,6 +68,8 @@ public:
   void RemoveChildren(TreeNode* parent);
   void SetText(TreeNode* node, const QString& text);
   void SetBack(TreeNode* node, const QColor& color);
+  void SetImage(TreeNode* node, int image);
+  const QIcon& Icon(const TreeNode* node) const;
 
   QModelIndex IndexOf(const TreeNode* node) const;
   static TreeNode* NodeAt(const QModelIndex& index);
@@ -76,8 +84,7 @@ public:
 private:
   void Changed(TreeNode* node, int role);
 
-  QIcon groupIcon_;
-  QIcon recordIcon_;
+  std::vector<QIcon> images_;
   NodePtr root_;
 };
 

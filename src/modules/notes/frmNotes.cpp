@@ -3,7 +3,7 @@
 #include "modules/listwindow/icons.h"
 #include "modules/notes/frmNotesEdit.h"
 #include "platform/vb.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -14,6 +14,10 @@ namespace {
 listwindow::ListWindowParams NotesParams() {
   listwindow::ListWindowParams p;
   p.objectName = "frmNotes";
+  using datastore::clsDate;
+  p.family = {&clsDate::Notes_GetClass,   &clsDate::Notes_GetRecordSet, &clsDate::Notes_GetModify,
+              &clsDate::Notes_ModifyClass, &clsDate::Notes_DeleteClass,  &clsDate::Notes_Delete,
+              &clsDate::Notes_ModifyColor};
   p.titleText = "常用资料笔记";
   p.rootText = "所有的资料笔记";
   p.classField = "notesclass";
@@ -33,7 +37,8 @@ listwindow::ListWindowParams NotesParams() {
   p.labAdLeft = 3840;
   p.allOpenLeft = 2160;
   p.allCloseLeft = 2640;
-  p.canRenameGroup = true;
+  p.addCaption = "增加常用资料笔记";
+  p.modifyCaption = "修改常用资料笔记";
   p.groupDeleteTail = " 分类下的常用资料笔记吗？";
   p.recordDeleteTail = " 的常用资料笔记吗？";
   p.rootEnabling = {false, false, false, std::nullopt};
@@ -41,8 +46,6 @@ listwindow::ListWindowParams NotesParams() {
   p.recordEnabling = {true, true, true, std::nullopt};
   return p;
 }
-
-datastore::clsDate& db() { return modStart::objDate(); }
 
 } // namespace
 
@@ -120,37 +123,4 @@ QString frmNotes::RecordNodeText(datastore::RowSet& rs) {
   return text;
 }
 
-datastore::RowSetPtr frmNotes::GetClass() { return db().Notes_GetClass(); }
-datastore::RowSetPtr frmNotes::GetRecordSet(const QString& strClass) { return db().Notes_GetRecordSet(strClass); }
-bool frmNotes::ModifyClass(const QString& newClass, const QString& oldClass) {
-  return db().Notes_ModifyClass(newClass, oldClass);
-}
-bool frmNotes::DeleteClass(const QString& strClass) { return db().Notes_DeleteClass(strClass); }
-bool frmNotes::Delete(qint64 id) { return db().Notes_Delete(id); }
-bool frmNotes::ModifyColor(qint64 id, const QString& strColor) { return db().Notes_ModifyColor(id, strColor); }
-
-QString frmNotes::ShowAddDialog() {
-  frmNotesEdit dialog;
-  dialog.setWindowTitle("增加常用资料笔记");
-  ExecModal(dialog);
-  return dialog.SavedClass;
-}
-
-QString frmNotes::ShowModifyDialog(qint64 id) {
-  datastore::RowSetPtr rs = db().Notes_GetModify(id);
-  // A note deleted meanwhile has no row: nothing to modify.
-  if (!rs || rs->State() != 1 || rs->Eof()) return QString();
-  frmNotesEdit dialog;
-  dialog.Tag = rs->Fields("notesid").toString();
-  dialog.setWindowTitle("修改常用资料笔记");
-  const QString title = rs->Fields("notestitle").toString();
-  // An imported title may be longer than typing allows: it is shown and compared whole.
-  dialog.txtTitle->setMaxLength(qMax(dialog.txtTitle->maxLength(), int(title.size())));
-  dialog.txtTitle->setText(title);
-  dialog.TitleTag = title;
-  dialog.SetContent(rs->Fields("notescontent").toString());
-  dialog.cobClass->setCurrentText(rs->Fields("notesclass").toString());
-  rs->Close();
-  ExecModal(dialog);
-  return dialog.SavedClass;
-}
+std::unique_ptr<listwindow::EditDialog> frmNotes::MakeDialog() { return std::make_unique<frmNotesEdit>(); }

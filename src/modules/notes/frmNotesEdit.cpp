@@ -5,18 +5,15 @@
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 
 #include <QComboBox>
-#include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextCursor>
 
 namespace {
@@ -28,17 +25,6 @@ constexpr double kContentTop = 1800;
 constexpr double kButtonWidth = 1095;
 constexpr double kButtonHeight = 375;
 constexpr double kGap = 100;
-constexpr double kPanelHeight = 1050;
-constexpr double kLineY = 1020;
-// A client area narrower or lower than this sets the window to 3510 x 5000.
-constexpr double kMinWindowWidth = 3510;
-constexpr double kMinWindowHeight = 5000;
-// The window is 7725 x 6135 around a client area of 7605 x 5625: the stored width and height
-// are the window's, so the frame of the design is added and taken off again.
-constexpr double kDesignWidth = 7725;
-constexpr double kDesignHeight = 6135;
-constexpr double kFrameWidth = kDesignWidth - 7605;
-constexpr double kFrameHeight = kDesignHeight - 5625;
 
 const char* const kTextFilter = "文本文件(*.txt)|*.txt|所有文件(*.*)|*.*";
 
@@ -46,14 +32,6 @@ int Px(double twips) { return platform::TwipsToPixels(twips); }
 
 void Place(QWidget* w, double left, double top, double width, double height) {
   w->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
-
-// Positions and sizes are kept as the text of a single-precision number of twips.
-QString SingleText(double twips) { return vb::CStr(QString::number(twips, 'g', 7).toDouble()); }
-
-double OptionTwips(const QString& key, double defaultValue) {
-  const auto value = vb::CDbl(platform::GetSetting("Option", key, SingleText(defaultValue)));
-  return value ? *value : defaultValue;
 }
 
 QString BoolText(bool value) { return value ? "True" : "False"; }
@@ -68,40 +46,17 @@ bool FontFlag(const QString& key, bool current) {
 
 QString ToDisplay(QString text) { return text.replace("\r\n", "\n"); }
 
-class LineEditInput : public datastore::TextInput {
-public:
-  explicit LineEditInput(QLineEdit* edit) : edit_(edit) {}
-  QString Text() const override { return edit_->text(); }
-  void SetFocus() override { edit_->setFocus(); }
-
-private:
-  QLineEdit* edit_;
-};
+listwindow::EditDialogDesign NotesDesign() {
+  // The window is 7725 x 6135 around a client area of 7605 x 5625.
+  return {QStringLiteral("frmNotesEdit"), QStringLiteral("Notes"), QSizeF(7725, 6135), QSizeF(7605, 5625), true,
+          QStringLiteral("NotesClass")};
+}
 
 } // namespace
 
-frmNotesEdit::frmNotesEdit(QWidget* parent) : QDialog(parent) {
-  setObjectName("frmNotesEdit");
-  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                 Qt::WindowCloseButtonHint);
+frmNotesEdit::frmNotesEdit(QWidget* parent) : EditDialog(NotesDesign(), parent) {
   setWindowTitle("常用资料笔记编辑");
-  setSizeGripEnabled(true);
-
-  Picture1 = new QFrame(this);
-  Picture1->setObjectName("Picture1");
-  Picture1->setAutoFillBackground(true);
-  QPalette white = Picture1->palette();
-  white.setColor(QPalette::Window, Qt::white);
-  Picture1->setPalette(white);
-
-  Label3 = new QLabel("常用资料笔记编辑", Picture1);
-  Label3->setObjectName("Label3");
-  QFont bold = Label3->font();
-  bold.setBold(true);
-  Label3->setFont(bold);
-
-  Label4 = new QLabel("您可以单击标题栏中的最大化增加窗口大小", Picture1);
-  Label4->setObjectName("Label4");
+  MakeBand("常用资料笔记编辑", "您可以单击标题栏中的最大化增加窗口大小");
 
   labFont = new QLabel("字体设置", Picture1);
   labFont->setObjectName("labFont");
@@ -112,13 +67,7 @@ frmNotesEdit::frmNotesEdit(QWidget* parent) : QDialog(parent) {
   blue.setColor(QPalette::WindowText, Qt::blue);
   labFont->setPalette(blue);
   labFont->setCursor(Qt::PointingHandCursor);
-
-  Line1 = new QFrame(Picture1);
-  Line1->setObjectName("Line1");
-  Line1->setAutoFillBackground(true);
-  QPalette grey = Line1->palette();
-  grey.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-  Line1->setPalette(grey);
+  labFont->installEventFilter(this);
 
   cobClass = new QComboBox(this);
   cobClass->setObjectName("cobClass");
@@ -137,19 +86,11 @@ frmNotesEdit::frmNotesEdit(QWidget* parent) : QDialog(parent) {
   txtContent->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   txtContent->setTabChangesFocus(true);
 
-  auto button = [this](const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(name);
-    // No default button: Enter never saves.
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-  };
-  cmdOk = button("cmdOk", "保存(&S)");
-  cmdCancel = button("cmdCancel", "取消(&C)");
-  cmdExp = button("cmdExp", "导出(&E)");
-  cmdImp = button("cmdImp", "导入(&I)");
-  cmdFind = button("cmdFind", "查找(&F)");
+  cmdOk = MakeButton("cmdOk", "保存(&S)");
+  cmdCancel = MakeButton("cmdCancel", "取消(&C)");
+  cmdExp = MakeButton("cmdExp", "导出(&E)");
+  cmdImp = MakeButton("cmdImp", "导入(&I)");
+  cmdFind = MakeButton("cmdFind", "查找(&F)");
   cmdFind->setToolTip("按 Ctrl+F 查找下一个！");
 
   setTabOrder(cobClass, txtTitle);
@@ -166,15 +107,14 @@ frmNotesEdit::frmNotesEdit(QWidget* parent) : QDialog(parent) {
   connect(cmdImp, &QPushButton::clicked, this, &frmNotesEdit::cmdImp_Click);
   connect(cmdFind, &QPushButton::clicked, this, &frmNotesEdit::cmdFind_Click);
 
-  // Key preview: every field passes its keys through eventFilter first.
-  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
   modStart::EnterToTab(cobClass);
   modStart::EnterToTab(txtTitle);
   modStart::SelectAllOnFocus(txtTitle);
 
-  setMinimumSize(Px(kMinWindowWidth - kFrameWidth), Px(kMinWindowHeight - kFrameHeight));
   PlaceControls();
-  Form_Load();
+  LoadFontSettings();
+  FillClasses(cobClass, modStart::objDate().Notes_GetClass(), "notesclass");
+  txtTitle->setText("无相关的主题");
 }
 
 frmNotesEdit::~frmNotesEdit() = default;
@@ -183,15 +123,19 @@ void frmNotesEdit::SetContent(const QString& text) { txtContent->setPlainText(To
 
 QString frmNotesEdit::Content() const { return txtContent->toPlainText().replace("\n", "\r\n"); }
 
+void frmNotesEdit::LoadRecord(datastore::RowSet& row) {
+  const QString title = row.Fields("notestitle").toString();
+  // An imported title may be longer than typing allows: it is shown and compared whole.
+  txtTitle->setMaxLength(qMax(txtTitle->maxLength(), int(title.size())));
+  txtTitle->setText(title);
+  TitleTag = title;
+  SetContent(row.Fields("notescontent").toString());
+  cobClass->setCurrentText(row.Fields("notesclass").toString());
+}
+
 void frmNotesEdit::PlaceControls() {
-  Place(Picture1, 0, 0, 7605, kPanelHeight);
-  Label3->move(Px(270), Px(285));
-  Label3->adjustSize();
-  Label4->move(Px(270), Px(555));
-  Label4->adjustSize();
   labFont->move(Px(3885), Px(555));
   labFont->adjustSize();
-  Place(Line1, 0, kLineY, 7605, 15);
   Place(cobClass, kMargin, 1305, 1425, 300);
   Place(txtTitle, kTitleLeft, 1320, 5685, 270);
   Place(txtContent, kMargin, kContentTop, 7275, 2790);
@@ -200,33 +144,6 @@ void frmNotesEdit::PlaceControls() {
   Place(cmdExp, 255, 5145, kButtonWidth, kButtonHeight);
   Place(cmdImp, 1440, 5130, kButtonWidth, kButtonHeight);
   Place(cmdFind, 2715, 5100, kButtonWidth, kButtonHeight);
-}
-
-void frmNotesEdit::Form_Load() {
-  modStart::SetTopMost(this, true);
-
-  QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect area = screen ? screen->geometry() : QRect();
-  const double left = OptionTwips("NotesLeft", (platform::PixelsToTwips(area.width()) - kDesignWidth) / 2);
-  const double top = OptionTwips("NotesTop", (platform::PixelsToTwips(area.height()) - kDesignHeight) / 2);
-  const double width = OptionTwips("NotesWidth", kDesignWidth);
-  const double height = OptionTwips("NotesHeight", kDesignHeight);
-  move(Px(left), Px(top));
-  resize(Px(width - kFrameWidth), Px(height - kFrameHeight));
-
-  LoadFontSettings();
-
-  if (datastore::RowSetPtr rs = modStart::objDate().Notes_GetClass(); rs && rs->State() == 1) {
-    for (; !rs->Eof(); rs->MoveNext()) {
-      const QVariant value = rs->Fields("notesclass");
-      if (!value.isNull()) cobClass->addItem(value.toString());
-    }
-    rs->Close();
-    cobClass->setCurrentText(platform::GetSetting("Option", "NotesClass", ""));
-  }
-
-  txtTitle->setText("无相关的主题");
-  SavedClass = "";
 }
 
 void frmNotesEdit::LoadFontSettings() {
@@ -244,8 +161,7 @@ void frmNotesEdit::LoadFontSettings() {
 
 void frmNotesEdit::cmdOk_Click() {
   datastore::clsDate& db = modStart::objDate();
-  LineEditInput title(txtTitle);
-  if (!db.IsCheckInputTrue(title, "资料标题", true, false, false, true)) return;
+  if (!IsCheckInputTrue(txtTitle, "资料标题", true, false, false, true)) return;
 
   const QString strClass = cobClass->currentText();
   if (strClass.isEmpty()) {
@@ -271,12 +187,8 @@ void frmNotesEdit::cmdOk_Click() {
     if (db.Notes_Add(strTitle, Content(), strClass, "") < 1) return;
   }
 
-  SavedClass = strClass;
-  platform::SaveSetting("Option", "NotesClass", strClass);
-  accept();
+  Saved(strClass, strClass);
 }
-
-void frmNotesEdit::cmdCancel_Click() { reject(); }
 
 void frmNotesEdit::cmdFind_Click() {
   const QString answer = platform::InputBox("请您输入要查找的关键字：", "查找：按 Ctrl+F 查找下一个",
@@ -375,9 +287,6 @@ void frmNotesEdit::Form_Resize() {
   const double width = platform::PixelsToTwips(this->width());
   const double height = platform::PixelsToTwips(this->height());
 
-  Picture1->resize(Px(width), Px(kPanelHeight));
-  Line1->resize(Px(width), Line1->height());
-
   txtTitle->resize(Px(width - kTitleLeft - kMargin), txtTitle->height());
 
   const double cancelTop = height - 200 - kButtonHeight;
@@ -407,29 +316,14 @@ void frmNotesEdit::Form_Resize() {
 }
 
 void frmNotesEdit::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
+  EditDialog::resizeEvent(event);
   Form_Resize();
 }
 
 bool frmNotesEdit::Form_KeyDown(QKeyEvent* event) {
-  if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier) return false;
-  switch (event->key()) {
-  case Qt::Key_F:
-    FindNext();
-    return true;
-  case Qt::Key_Return:
-  case Qt::Key_Enter:
-    cmdOk_Click();
-    return true;
-  default:
-    return false;
-  }
-}
-
-void frmNotesEdit::keyPressEvent(QKeyEvent* event) {
-  if (Form_KeyDown(event)) return;
-  // Esc reaches QDialog, which rejects: the unload runs through done().
-  QDialog::keyPressEvent(event);
+  if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier || event->key() != Qt::Key_F) return false;
+  FindNext();
+  return true;
 }
 
 bool frmNotesEdit::eventFilter(QObject* watched, QEvent* event) {
@@ -439,7 +333,6 @@ bool frmNotesEdit::eventFilter(QObject* watched, QEvent* event) {
       txtContent->selectAll();
       return true;
     }
-    return Form_KeyDown(key);
   }
   if (watched == labFont && event->type() == QEvent::MouseButtonRelease) {
     auto* mouse = static_cast<QMouseEvent*>(event);
@@ -448,19 +341,5 @@ bool frmNotesEdit::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  return QDialog::eventFilter(watched, event);
-}
-
-void frmNotesEdit::Form_Unload() {
-  // A maximised or minimised window keeps the last normal place.
-  if (isMaximized() || isMinimized()) return;
-  platform::SaveSetting("Option", "NotesLeft", SingleText(platform::PixelsToTwips(x())));
-  platform::SaveSetting("Option", "NotesTop", SingleText(platform::PixelsToTwips(y())));
-  platform::SaveSetting("Option", "NotesWidth", SingleText(platform::PixelsToTwips(width()) + kFrameWidth));
-  platform::SaveSetting("Option", "NotesHeight", SingleText(platform::PixelsToTwips(height()) + kFrameHeight));
-}
-
-void frmNotesEdit::done(int result) {
-  Form_Unload();
-  QDialog::done(result);
+  return EditDialog::eventFilter(watched, event);
 }

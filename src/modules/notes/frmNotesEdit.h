@@ -1,7 +1,8 @@
 #pragma once
 // The notes editor: the modal dialog in which one note is written or changed.
 
-#include <QDialog>
+#include "modules/listwindow/EditDialog.h"
+
 #include <QString>
 
 class QComboBox;
@@ -9,21 +10,14 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QFrame;
 
-class frmNotesEdit : public QDialog {
+class frmNotesEdit : public listwindow::EditDialog {
   Q_OBJECT
 public:
-  // Builds the dialog and runs its load (category list, defaults, position, font). The opener
-  // then sets the caption (setWindowTitle) and, for a modification, Tag, txtTitle's text and
-  // TitleTag, txtContent's text and cobClass's text, and shows it with exec().
+  // Builds the dialog and runs its load (category list, defaults, font).
   explicit frmNotesEdit(QWidget* parent = nullptr);
   ~frmNotesEdit() override;
 
-  // "" until a save succeeds; then the category of the saved note.
-  QString SavedClass;
-  // The id of the note being modified, as text; "" for a new note.
-  QString Tag;
   // The title as it was loaded for a modification.
   QString TitleTag;
 
@@ -45,8 +39,7 @@ public:
   QString Content() const;
 
 public slots:
-  void cmdOk_Click();
-  void cmdCancel_Click();
+  void cmdOk_Click() override;
   void cmdFind_Click();
   void FindNext();
   void cmdExp_Click();
@@ -54,22 +47,13 @@ public slots:
   void labFont_Click();
 
 protected:
+  void LoadRecord(datastore::RowSet& row) override;
+  bool Form_KeyDown(QKeyEvent* event) override;  // Ctrl+F finds the next match
   void resizeEvent(QResizeEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void done(int result) override;  // runs the unload (stores position and size)
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-  void Form_Load();
-  void Form_Unload();
   void Form_Resize();
   void LoadFontSettings();
   void PlaceControls();
-  // Key preview: Ctrl+F and Ctrl+Enter from any field; true when the key was used.
-  bool Form_KeyDown(QKeyEvent* event);
-
-  QFrame* Picture1 = nullptr;
-  QFrame* Line1 = nullptr;
-  QLabel* Label3 = nullptr;
-  QLabel* Label4 = nullptr;
 };

@@ -2,7 +2,7 @@
 
 #include "modules/reminders/RemindDue.h"
 #include "platform/ui.h"
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 
 #include <QEvent>
 #include <QGuiApplication>

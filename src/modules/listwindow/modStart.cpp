@@ -1,6 +1,6 @@
-#include "shell/modStart.h"
+#include "modules/listwindow/modStart.h"
 
-#include "platform/settings.h"
+#include "modules/listwindow/Options.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
 
@@ -17,10 +17,6 @@ namespace {
 
 QPointer<QWidget> g_mainForm;
 int g_mainTop = 0;
-
-bool HideMainOption() {
-  return platform::GetSetting("Option", "HideMain", "False") == "True";
-}
 
 bool MainFormIsNormal() {
   return g_mainForm && !(g_mainForm->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
@@ -81,12 +77,12 @@ QWidget* MainForm() { return g_mainForm; }
 void RecordMainTop(int top) { g_mainTop = top; }
 
 void HideMainForm() {
-  if (!MainFormIsNormal() || !HideMainOption()) return;
+  if (!MainFormIsNormal() || !platform::GetSetting(options::HideMain)) return;
   g_mainForm->move(g_mainForm->x(), -(g_mainForm->frameGeometry().height() + 100));
 }
 
 void ShowMainForm() {
-  if (!MainFormIsNormal() || !HideMainOption()) return;
+  if (!MainFormIsNormal() || !platform::GetSetting(options::HideMain)) return;
   g_mainForm->move(g_mainForm->x(), g_mainTop);
 }
 
@@ -100,7 +96,7 @@ void OpenWebPage(QString Url) {
 
 void SetTopMost(QWidget* frm, bool CheckOption) {
   if (!frm) return;
-  if (CheckOption && platform::GetSetting("Option", "Most", "True") != "True") return;
+  if (CheckOption && !platform::GetSetting(options::Most)) return;
   const bool visible = frm->isVisible();
   frm->setWindowFlag(Qt::WindowStaysOnTopHint, true);
   // Changing window flags hides a shown window; show it again as it was.

@@ -1,0 +1,139 @@
+#include "modules/listwindow/RecordTree.h"
+
+#include <QStringList>
+
+namespace listwindow {
+
+TreeNode* RecordTree::Node(const QString& key) const {
+  TreeNode* node = nullptr;
+  if (key.startsWith(u'a')) {
+    node = Root();
+  } else if (key.startsWith(u'c')) {
+    node = GroupNode(key.mid(1));
+  } else if (key.startsWith(u'_')) {
+    bool ok = false;
+    const qint64 id = QStringView(key).mid(1).toLongLong(&ok);
+    if (ok) node = recordIds_.value(id);
+  }
+  // "_07" is not "_7".
+  return node && node->Key() == key ? node : nullptr;
+}
+
+TreeNode* RecordTree::GroupNode(const QString& group) const {
+  const auto it = groups_.find(group);
+  return it == groups_.end() ? nullptr : it->second;
+}
+
+void RecordTree::Reset(const QString& rootText) {
+  Change change(*this);
+  // A reload is usually about as big as the tree it replaces.
+  const size_t groups = groups_.size();
+  const qsizetype records = recordIds_.size();
+  groups_.clear();
+  groups_.reserve(groups);
+  recordIds_.clear();
+  recordIds_.reserve(records);
+  records_.clear();
+  records_.reserve(static_cast<size_t>(records));
+  removed_ = 0;
+  model_->Reset(std::make_unique<TreeNode>(NodeKind::Root, rootText));
+}
+
+void RecordTree::AddGroups(const QStringList& groups) {
+  std::vector<NodePtr> nodes;
+  nodes.reserve(static_cast<size_t>(groups.size()));
+  for (const QString& group : groups) {
+    auto [it, added] = groups_.try_emplace(group, nullptr);
+    if (!added) continue;  // one node per group, whatever the rows say
+    nodes.push_back(std::make_unique<TreeNode>(NodeKind::Group, group));
+    it->second = nodes.back().get();
+  }
+  Change change(*this);
+  model_->Append(Root(), std::move(nodes));
+}
+
+TreeNode* RecordTree::AddGroup(const QString& group) {
+  if (TreeNode* existing = GroupNode(group)) return existing;
+  AddGroups({group});
+  return GroupNode(group);
+}
+
+void RecordTree::RenameGroup(TreeNode* group, const QString& newName) {
+  if (const auto it = groups_.find(group->Text()); it != groups_.end() && it->second == group) groups_.erase(it);
+  model_->SetText(group, newName);
+  groups_.insert_or_assign(newName, group);
+}
+
+TreeNode* RecordTree::Batch::Add(const QString& group, qint64 id, QString text) {
+  TreeNode* parent = tree_.GroupNode(group);
+  if (!parent) return nullptr;  // a row whose group has no node cannot be placed
+  TreeNode*& slot = tree_.recordIds_[id];
+  if (slot) return nullptr;
+  auto node = std::make_unique<TreeNode>(NodeKind::Record, std::move(text), id);
+  slot = node.get();
+  node->Index = static_cast<qsizetype>(tree_.records_.size());
+  tree_.records_.push_back(node.get());
+  auto& children = children_[parent];
+  if (children.empty()) order_.push_back(parent);
+  children.push_back(std::move(node));
+  return slot;
+}
+
+void RecordTree::Batch::Commit() {
+  Change change(tree_);
+  for (TreeNode* parent : order_) tree_.model_->Append(parent, std::move(children_[parent]));
+  children_.clear();
+  order_.clear();
+}
+
+void RecordTree::Forget(TreeNode* node) {
+  for (int i = 0; i < node->ChildCount(); ++i) Forget(node->Child(i));
+  // A key may have been taken over by a newer node; only this node's own entry goes.
+  if (node->Kind() == NodeKind::Group) {
+    const auto it = groups_.find(node->Text());
+    if (it != groups_.end() && it->second == node) groups_.erase(it);
+  } else if (node->Kind() == NodeKind::Record) {
+    const auto it = recordIds_.find(node->Id());
+    if (it != recordIds_.end() && it.value() == node) recordIds_.erase(it);
+  }
+  if (node->Index >= 0) {
+    records_[static_cast<size_t>(node->Index)] = nullptr;
+    node->Index = -1;
+    ++removed_;
+  }
+}
+
+void RecordTree::Remove(TreeNode* node) {
+  Change change(*this);
+  Forget(node);
+  model_->Remove(node);
+  CompactIndex();
+}
+
+void RecordTree::RemoveRecord(TreeNode* node) {
+  TreeNode* group = node->Parent();
+  Remove(group && group->ChildCount() == 1 && group->Kind() == NodeKind::Group ? group : node);
+}
+
+void RecordTree::RemoveChildren(TreeNode* node) {
+  if (!node || node->ChildCount() == 0) return;
+  Change change(*this);
+  for (int i = 0; i < node->ChildCount(); ++i) Forget(node->Child(i));
+  model_->RemoveChildren(node);
+  CompactIndex();
+}
+
+void RecordTree::CompactIndex() {
+  if (removed_ < 1024 || removed_ * 2 < static_cast<qint64>(records_.size())) return;
+  std::vector<TreeNode*> live;
+  live.reserve(records_.size() - static_cast<size_t>(removed_));
+  for (TreeNode* node : records_) {
+    if (!node) continue;
+    node->Index = static_cast<qsizetype>(live.size());
+    live.push_back(node);
+  }
+  records_.swap(live);
+  removed_ = 0;
+}
+
+} // namespace listwindow

@@ -1,0 +1,176 @@
+// A window made from the list-window base alone, over the ledger's table: day groups newest
+// first, an image chosen per record and taken by its result items, the selection hook, the modify
+// skeleton and the recount after a delete.
+
+#include "modules/listwindow/EditDialog.h"
+#include "modules/listwindow/ListWindow.h"
+#include "modules/listwindow/modStart.h"
+#include "platform/vb.h"
+#include "testenv.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+using listwindow::TreeNode;
+
+namespace {
+
+datastore::clsDate& db() { return modStart::objDate(); }
+
+qint64 AddEntry(const QString& date, const QString& title, double sum) {
+  return db().Moneys_Add(date, "支出", title, "", 1, "份", sum, sum, "");
+}
+
+// Saves the entry it was opened on under a new date, or cancels.
+class DateDialog : public listwindow::EditDialog {
+public:
+  DateDialog()
+      : EditDialog({QStringLiteral("frmTestEdit"), QStringLiteral("Test"), QSizeF(4000, 3000), QSizeF(3900, 2600),
+                    false, QString()}) {
+    txtDate = new QLineEdit(this);
+  }
+  void cmdOk_Click() override {
+    const auto id = RecordId();
+    if (!id || db().Moneys_Modify(*id, txtDate->text(), "支出", title_, "", 1, "份", 1, 1) < 1) return;
+    Saved(vb::Format(QVariant(txtDate->text()), "yyyy年mm月dd日"));
+  }
+  QLineEdit* txtDate;
+
+protected:
+  void LoadRecord(datastore::RowSet& row) override { title_ = row.Fields("moneystitle").toString(); }
+
+private:
+  QString title_;
+};
+
+class DayWindow : public listwindow::ListWindow {
+public:
+  static listwindow::ListWindowParams Params() {
+    using datastore::clsDate;
+    listwindow::ListWindowParams p;
+    p.objectName = "frmTest";
+    p.family = {&clsDate::Moneys_GetClass, &clsDate::Moneys_GetRecordSet, &clsDate::Moneys_GetModify, nullptr,
+                &clsDate::Moneys_DeleteClass, &clsDate::Moneys_Delete, &clsDate::Moneys_ModifyColor};
+    p.titleText = "测试";
+    p.rootText = "所有";
+    p.groupKind = listwindow::GroupKind::Day;
+    p.classField = "moneysgroup";
+    p.groupField = "moneysdate";
+    p.idField = "moneysid";
+    p.markField = "moneysstring1";
+    p.images = {{"day", QIcon()}, {"plain", QIcon()}, {"big", QIcon()}};
+    p.groupImageKey = "day";
+    p.recordImageKey = "plain";
+    p.historySection = "Test";
+    p.recountAfterDelete = true;
+    p.recordEnabling = {true, true, true, std::nullopt};
+    return p;
+  }
+  DayWindow() : ListWindow(Params()) { Form_Load(); }
+  std::function<void(DateDialog&)> onDialog;
+  int bigImage = -1;
+  int recounts = 0;
+  void ShowRecordCount() override {
+    ++recounts;
+    ListWindow::ShowRecordCount();
+  }
+
+protected:
+  QString RecordNodeText(datastore::RowSet& rs) override { return rs.Fields("moneystitle").toString(); }
+  void RecordLoaded(TreeNode& node, datastore::RowSet& rs) override {
+    if (rs.Fields("moneyssum").toDouble() >= 100) {
+      SetNodeImage(node, "big");
+      bigImage = node.Image();
+    }
+  }
+  // The latest record of the newest day, where the design would take the newest day itself.
+  TreeNode* NodeToSelect(const QString& strClass) override {
+    TreeNode* node = ListWindow::NodeToSelect(strClass);
+    return strClass.isEmpty() && node && node->ChildCount() ? node->Child(node->ChildCount() - 1) : node;
+  }
+  std::unique_ptr<listwindow::EditDialog> MakeDialog() override {
+    auto dialog = std::make_unique<DateDialog>();
+    QTimer::singleShot(0, dialog.get(), [this, d = dialog.get()] { onDialog(*d); });
+    return dialog;
+  }
+};
+
+QStringList Texts(const TreeNode* node) {
+  QStringList texts;
+  for (int i = 0; i < node->ChildCount(); ++i) texts << node->Child(i)->Text();
+  return texts;
+}
+
+} // namespace
+
+class TestListWindowBase : public QObject {
+  Q_OBJECT
+  std::unique_ptr<TestEnv> env_;
+
+private slots:
+  void init() { env_ = std::make_unique<TestEnv>(); }
+  void cleanup() { env_.reset(); }
+
+  void dayGroupsImagesSelectionAndRecount() {
+    AddEntry("2024-05-01 00:00:00", "早", 5);
+    AddEntry("2024-05-03 00:00:00", "午", 150);
+    const qint64 late = AddEntry("2024-05-03 18:00:00", "晚", 20);
+    DayWindow w;
+    QCOMPARE(Texts(w.Root()), QStringList({"2024年05月03日", "2024年05月01日"}));
+    TreeNode* big = w.Node("c2024年05月03日")->Child(0);
+    QVERIFY(w.bigImage >= 2);
+    QCOMPARE(big->Image(), w.bigImage);
+    QCOMPARE(w.Node("_" + QString::number(late))->Image(), 1);
+    QCOMPARE(w.CurrentNode()->Key(), "_" + QString::number(late));
+
+    // A result item shows its node's own image.
+    w.Combo1->setEditText("午");
+    w.Combo1_KeyPress(13);
+    QCOMPARE(w.ListView1->topLevelItemCount(), 1);
+    QCOMPARE(w.ListView1->topLevelItem(0)->icon(0).cacheKey(), w.NodeIcon(big).cacheKey());
+
+    // A record delete recounts through the window's own count.
+    w.TreeView1->setCurrentIndex(w.IndexOf(big));
+    env_->ui.msgAnswers.push_back(platform::MsgResult::Yes);
+    const int before = w.recounts;
+    w.LabDelete_Click();
+    QCOMPARE(w.recounts, before + 1);
+    QCOMPARE(w.RecordCount(), 2);
+    QCOMPARE(w.LabTitle->Caption(), QString("测试[2]"));
+  }
+
+  void modifyMovesARecordToAnotherDay() {
+    const qint64 id = AddEntry("2024-05-01 00:00:00", "早", 5);
+    AddEntry("2024-05-02 00:00:00", "午", 5);
+    DayWindow w;
+    w.TreeView1->setCurrentIndex(w.IndexOf(w.Node("_" + QString::number(id))));
+    // Cancelled: the tree stays as it was.
+    int shown = 0;
+    w.onDialog = [&shown](DateDialog& d) {
+      ++shown;
+      d.cmdCancel_Click();
+    };
+    w.LabModify_Click();
+    QCOMPARE(shown, 1);
+    QCOMPARE(Texts(w.Root()), QStringList({"2024年05月02日", "2024年05月01日"}));
+    // Saved on a new day: the emptied day goes, the new day comes last, the record is reselected.
+    w.onDialog = [](DateDialog& d) {
+      d.txtDate->setText("2024-06-09");
+      d.cmdOk_Click();
+    };
+    w.LabModify_Click();
+    QCOMPARE(Texts(w.Root()), QStringList({"2024年05月02日", "2024年06月09日"}));
+    QCOMPARE(w.CurrentNode()->Key(), "_" + QString::number(id));
+    QCOMPARE(w.RecordCount(), 2);
+    // A record deleted behind the window opens no dialog.
+    db().Moneys_Delete(id);
+    w.onDialog = [](DateDialog&) { QFAIL("no dialog for a deleted record"); };
+    w.LabModify_Click();
+  }
+};
+
+QTEST_MAIN(TestListWindowBase)
+#include "test_listwindow_base.moc"

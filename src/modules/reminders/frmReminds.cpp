@@ -28,9 +28,8 @@ listwindow::ListWindowParams RemindsParams() {
   p.markField = "remindsstring1";
   using reminders::Status;
   p.images.insert(reminders::kGroupImage, QIcon(listwindow::FolderPixmap(QColor(0xF0, 0xC8, 0x50))));
-  p.images.insert(reminders::ImageKey(Status::Daily), QIcon(listwindow::PagePixmap(QColor(0x30, 0x60, 0xC0))));
-  p.images.insert(reminders::ImageKey(Status::Pending), QIcon(listwindow::PagePixmap(QColor(0x20, 0xA0, 0x30))));
-  p.images.insert(reminders::ImageKey(Status::Past), QIcon(listwindow::PagePixmap(QColor(0xA0, 0xA0, 0xA0))));
+  for (const Status status : {Status::Daily, Status::Pending, Status::Past})
+    p.images.insert(reminders::ImageKey(status), frmReminds::StatusIcon(status));
   p.groupImageKey = reminders::kGroupImage;
   p.recordImageKey = reminders::ImageKey(Status::Pending);
   p.moduleIcon = listwindow::PagePixmap(QColor(0xE0, 0x80, 0x20));
@@ -63,6 +62,15 @@ frmReminds::frmReminds(QWidget* parent)
 }
 
 frmReminds::~frmReminds() = default;
+
+QIcon frmReminds::StatusIcon(reminders::Status status) {
+  switch (status) {
+  case reminders::Status::Daily: return QIcon(listwindow::PagePixmap(QColor(0x30, 0x60, 0xC0)));
+  case reminders::Status::Pending: return QIcon(listwindow::PagePixmap(QColor(0x20, 0xA0, 0x30)));
+  case reminders::Status::Past: break;
+  }
+  return QIcon(listwindow::PagePixmap(QColor(0xA0, 0xA0, 0xA0)));
+}
 
 void frmReminds::LabRefresh_Click() { LoadTree(QString()); }
 

@@ -31,6 +31,9 @@ public:
   // The count and caption, then the due list from the record nodes now in the tree.
   void ShowRecordCount() override;
 
+  // The image of a reminder of this status.
+  static QIcon StatusIcon(reminders::Status status);
+
   // The time, title and content excerpt of a reminder row: "09:30：标题（内容）".
   static QString ReminderNodeText(const QVariant& time, const QString& title, const QString& content);
 

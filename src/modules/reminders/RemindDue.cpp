@@ -7,28 +7,23 @@ namespace reminders {
 
 namespace {
 
-// "yyyy-mm-dd hh:nn:ss", the form the data set stores, read without building a text: this runs
-// for every reminder of every load.
-std::optional<QDateTime> IsoTime(QByteArrayView text) {
-  if (text.size() != 19) return std::nullopt;
+constexpr char kStoredForm[] = "yyyy-MM-dd hh:mm:ss";
+
+// The second of the day of a time in "yyyy-mm-dd hh:nn:ss", the form the data set stores, when the
+// text has that form and names a real moment: read without building a date, as this runs for every
+// reminder of every load.
+std::optional<int> StoredSecond(QByteArrayView text) {
+  if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' || text[16] != ':')
+    return std::nullopt;
   int n[6] = {};
   const int start[6] = {0, 5, 8, 11, 14, 17};
-  const int width[6] = {4, 2, 2, 2, 2, 2};
   for (int f = 0; f < 6; ++f)
-    for (int i = start[f]; i < start[f] + width[f]; ++i) {
+    for (int i = start[f]; i < start[f] + (f == 0 ? 4 : 2); ++i) {
       if (text[i] < '0' || text[i] > '9') return std::nullopt;
       n[f] = n[f] * 10 + (text[i] - '0');
     }
-  if (text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' || text[16] != ':') return std::nullopt;
-  const QDate date(n[0], n[1], n[2]);
-  const QTime time(n[3], n[4], n[5]);
-  if (!date.isValid() || !time.isValid()) return std::nullopt;
-  return vb::MakeDateTime(date, time);
-}
-
-QDateTime TimeFromText(QByteArrayView utf8) {
-  if (const auto iso = IsoTime(utf8)) return *iso;
-  return vb::CDate(QString::fromUtf8(utf8)).value_or(QDateTime());
+  if (!QDate::isValid(n[0], n[1], n[2]) || !QTime::isValid(n[3], n[4], n[5])) return std::nullopt;
+  return n[3] * 3600 + n[4] * 60 + n[5];
 }
 
 } // namespace
@@ -41,6 +36,10 @@ const char* ImageKey(Status status) {
   }
   return "remindsno";
 }
+
+LoadMoment::LoadMoment(const QDateTime& now_, const QDateTime& since_)
+    : now(now_), since(since_), nowText(now_.toString(kStoredForm).toLatin1()),
+      sinceText(since_.toString(kStoredForm).toLatin1()) {}
 
 RowJudgement Judge(const QDateTime& time, bool daily, const LoadMoment& at) {
   RowJudgement j;
@@ -62,11 +61,35 @@ RowJudgement Judge(const QDateTime& time, bool daily, const LoadMoment& at) {
 }
 
 RowJudgement JudgeRow(const datastore::RowSet& rs, const LoadMoment& at, std::optional<DueEntry>& entry) {
-  const QDateTime time = TimeFromText(rs.Utf8("remindstime"));
-  const RowJudgement j = Judge(time, !rs.Fields("remindsstring2").isNull(), at);
+  const QByteArrayView text = rs.Utf8("remindstime");
+  const bool daily = !rs.Fields("remindsstring2").isNull();
+  RowJudgement j;
+  int second = 0;
+  if (const std::optional<int> stored = StoredSecond(text)) {
+    // The same rules as Judge, on texts that compare as the times do.
+    const QByteArrayView day = text.first(10);
+    const QByteArrayView today = QByteArrayView(at.nowText).first(10);
+    if (daily) {
+      j.status = Status::Daily;
+      j.due = day <= today;
+    } else {
+      const bool ofToday = day == today;
+      if (text > QByteArrayView(at.nowText)) {
+        j.status = Status::Pending;
+        j.pendingToday = ofToday;
+      }
+      j.due = ofToday && text > QByteArrayView(at.sinceText);
+    }
+    second = *stored;
+  } else {
+    // Any other date text of an older data set.
+    const QDateTime time = vb::CDate(QString::fromUtf8(text)).value_or(QDateTime());
+    j = Judge(time, daily, at);
+    second = time.time().msecsSinceStartOfDay() / 1000;
+  }
   if (j.due)
-    entry = DueEntry{time.time().msecsSinceStartOfDay() / 1000, rs.Fields("remindstitle").toString(),
-                     rs.Fields("remindscontent").toString(), rs.Fields("remindsfile").toString()};
+    entry = DueEntry{second, rs.Fields("remindstitle").toString(), rs.Fields("remindscontent").toString(),
+                     rs.Fields("remindsfile").toString()};
   else
     entry.reset();
   return j;

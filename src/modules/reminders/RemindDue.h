@@ -31,8 +31,12 @@ const char* ImageKey(Status status);
 // The moment of a load: `now` decides the status; one-off reminders later than `since` are due
 // (since is a second before now, or earlier when seconds went by unchecked: a late tick, a new day).
 struct LoadMoment {
+  LoadMoment(const QDateTime& now, const QDateTime& since);
   QDateTime now;
   QDateTime since;
+  // Both as the data set stores times, which compare as the times do.
+  QByteArray nowText;
+  QByteArray sinceText;
 };
 
 struct RowJudgement {

@@ -7,6 +7,8 @@
 #include "platform/vb.h"
 
 #include <QApplication>
+#include <QPainter>
+#include <QStringDecoder>
 #include <algorithm>
 
 using listwindow::TreeNode;
@@ -64,12 +66,18 @@ frmReminds::frmReminds(QWidget* parent)
 frmReminds::~frmReminds() = default;
 
 QIcon frmReminds::StatusIcon(reminders::Status status) {
-  switch (status) {
-  case reminders::Status::Daily: return QIcon(listwindow::PagePixmap(QColor(0x30, 0x60, 0xC0)));
-  case reminders::Status::Pending: return QIcon(listwindow::PagePixmap(QColor(0x20, 0xA0, 0x30)));
-  case reminders::Status::Past: break;
-  }
-  return QIcon(listwindow::PagePixmap(QColor(0xA0, 0xA0, 0xA0)));
+  // A page with a dot in its corner: blue every day, green still to come, grey passed.
+  const QColor dot = status == reminders::Status::Daily     ? QColor(0x20, 0x50, 0xD0)
+                     : status == reminders::Status::Pending ? QColor(0x20, 0xA0, 0x30)
+                                                            : QColor(0x90, 0x90, 0x90);
+  QPixmap page = listwindow::PagePixmap(QColor(0x80, 0x80, 0x80));
+  QPainter painter(&page);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::white);
+  painter.setBrush(dot);
+  painter.drawEllipse(QRectF(8.5, 8.5, 7, 7));
+  painter.end();
+  return QIcon(page);
 }
 
 void frmReminds::LabRefresh_Click() { LoadTree(QString()); }
@@ -82,9 +90,37 @@ QString frmReminds::ReminderNodeText(const QVariant& time, const QString& title,
   return hhmm + "：" + title + "（" + modStart::ShortenText(content) + "）";
 }
 
+// ReminderNodeText straight from the row's UTF-8 when the time is stored as the data set writes
+// it: one QString per reminder instead of one per field and step, as this runs for every reminder
+// of a whole-tree load.
 QString frmReminds::RecordNodeText(datastore::RowSet& rs) {
-  return ReminderNodeText(rs.Fields("remindstime"), rs.Fields("remindstitle").toString(),
-                          rs.Fields("remindscontent").toString());
+  const QByteArrayView time = rs.Utf8("remindstime");
+  if (time.size() != 19 || time[10] != ' ' || time[13] != ':')
+    return ReminderNodeText(rs.Fields("remindstime"), rs.Fields("remindstitle").toString(),
+                            rs.Fields("remindscontent").toString());
+  const QByteArrayView title = rs.Utf8("remindstitle");
+  QByteArrayView content = rs.Utf8("remindscontent");
+  while (!content.isEmpty() && content.front() == ' ') content = content.sliced(1);
+  while (!content.isEmpty() && content.back() == ' ') content.chop(1);
+  // ShortenText keeps 200 UTF-16 units; a unit takes at most 3 bytes, so 606 bytes hold the first
+  // 201 whole (a longer text is cut in any case).
+  content = content.first(qMin(content.size(), qsizetype(3 * 202)));
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text(5 + 1 + utf8.requiredSpace(title.size()) + 1 + utf8.requiredSpace(content.size()) + 5,
+               Qt::Uninitialized);
+  QChar* out = utf8.appendToBuffer(text.data(), time.sliced(11, 5));
+  *out++ = u'：';
+  out = utf8.appendToBuffer(out, title);
+  *out++ = u'（';
+  QChar* const excerpt = out;
+  out = utf8.appendToBuffer(out, content);
+  if (const qsizetype cut = modStart::ShortenedLength(QStringView(excerpt, out)); cut >= 0) {
+    out = excerpt + cut;
+    for (const QChar c : QStringView(u" ...")) *out++ = c;
+  }
+  *out++ = u'）';
+  text.resize(out - text.constData());
+  return text;
 }
 
 const reminders::LoadMoment& frmReminds::Moment() {

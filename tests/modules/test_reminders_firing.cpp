@@ -87,7 +87,7 @@ private slots:
     std::vector<DueEntry> due;
     const auto judged = Load(timer, &due);
     // Its second is still running: past, yet the next tick fires it.
-    QCOMPARE(ImageKey(judged.at("this very minute").status), "remindsno");
+    QCOMPARE(ImageKey(judged.at("this very minute").status), QString("remindsno"));
     QVERIFY(judged.at("this very minute").due && !judged.at("a minute ago").due);
     QCOMPARE(due.size(), 3u);
     QCOMPARE(due[0], (DueEntry{8 * 3600, "daily since last week", "", ""}));

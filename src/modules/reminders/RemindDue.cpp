@@ -28,13 +28,14 @@ std::optional<int> StoredSecond(QByteArrayView text) {
 
 } // namespace
 
-const char* ImageKey(Status status) {
+QString ImageKey(Status status) {
+  // Literals: no text is built for the key of every loaded reminder.
   switch (status) {
-  case Status::Daily: return "remindstop";
-  case Status::Pending: return "remindsyes";
+  case Status::Daily: return QStringLiteral("remindstop");
+  case Status::Pending: return QStringLiteral("remindsyes");
   case Status::Past: break;
   }
-  return "remindsno";
+  return QStringLiteral("remindsno");
 }
 
 LoadMoment::LoadMoment(const QDateTime& now_, const QDateTime& since_)

@@ -26,7 +26,7 @@ enum class Status { Daily, Pending, Past };
 
 // The image keys of the list window.
 inline constexpr char kGroupImage[] = "remindsclass";
-const char* ImageKey(Status status);
+QString ImageKey(Status status);
 
 // The moment of a load: `now` decides the status; one-off reminders later than `since` are due
 // (since is a second before now, or earlier when seconds went by unchecked: a late tick, a new day).

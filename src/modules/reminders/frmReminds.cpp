@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QPainter>
-#include <QStringDecoder>
 #include <algorithm>
 
 using listwindow::TreeNode;
@@ -105,21 +104,14 @@ QString frmReminds::RecordNodeText(datastore::RowSet& rs) {
   // ShortenText keeps 200 UTF-16 units; a unit takes at most 3 bytes, so 606 bytes hold the first
   // 201 whole (a longer text is cut in any case).
   content = content.first(qMin(content.size(), qsizetype(3 * 202)));
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString text(5 + 1 + utf8.requiredSpace(title.size()) + 1 + utf8.requiredSpace(content.size()) + 5,
-               Qt::Uninitialized);
-  QChar* out = utf8.appendToBuffer(text.data(), time.sliced(11, 5));
-  *out++ = u'：';
-  out = utf8.appendToBuffer(out, title);
-  *out++ = u'（';
-  QChar* const excerpt = out;
-  out = utf8.appendToBuffer(out, content);
-  if (const qsizetype cut = modStart::ShortenedLength(QStringView(excerpt, out)); cut >= 0) {
-    out = excerpt + cut;
-    for (const QChar c : QStringView(u" ...")) *out++ = c;
-  }
-  *out++ = u'）';
-  text.resize(out - text.constData());
+  const QString excerptText = QString::fromUtf8(content);
+  const qsizetype cut = modStart::ShortenedLength(excerptText);
+  QString text;
+  text.reserve(title.size() + excerptText.size() + 12);
+  text.append(QLatin1StringView(time.sliced(11, 5))).append(u'：').append(QString::fromUtf8(title)).append(u'（');
+  if (cut < 0) text.append(excerptText);
+  else text.append(QStringView(excerptText).left(cut)).append(u" ...");
+  text.append(u'）');
   return text;
 }
 

@@ -20,7 +20,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <functional>
 #include <memory>
 

@@ -90,8 +90,7 @@ QString frmReminds::ReminderNodeText(const QVariant& time, const QString& title,
 }
 
 // ReminderNodeText straight from the row's UTF-8 when the time is stored as the data set writes
-// it: one QString per reminder instead of one per field and step, as this runs for every reminder
-// of a whole-tree load.
+// it, with no value built per field: this runs for every reminder of a whole-tree load.
 QString frmReminds::RecordNodeText(datastore::RowSet& rs) {
   const QByteArrayView time = rs.Utf8("remindstime");
   if (time.size() != 19 || time[10] != ' ' || time[13] != ':')
@@ -132,9 +131,10 @@ void frmReminds::RecordLoaded(TreeNode& node, datastore::RowSet& rs) {
 }
 
 TreeNode* frmReminds::NodeToSelect(const QString& strClass) {
-  const QString today = vb::Format(Moment().now, "yyyy年mm月dd日");
+  const reminders::LoadMoment& at = Moment();  // a load that found no rows starts here
   if (!strClass.isEmpty()) return Node("c" + strClass);
-  if (TreeNode* day = pendingToday_ ? Node("c" + today) : nullptr; day && day->ChildCount() > 0) {
+  TreeNode* day = pendingToday_ ? Node("c" + vb::Format(at.now, "yyyy年mm月dd日")) : nullptr;
+  if (day && day->ChildCount() > 0) {
     SetExpanded(day, true);
     return day->Child(0);
   }

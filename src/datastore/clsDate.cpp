@@ -24,7 +24,26 @@ const QString kMonthPattern = QStringLiteral("yyyy年mm月");
 const QString kFileListColumns =
     QStringLiteral("filesid, filesclass, filesfrom, filesname, filestype, filessize, filesmemo, filesstring1");
 
+// The connection of the open batch, if any.
+Connection* g_batch = nullptr;
+
+void CommitBatch() {
+  Connection* conn = std::exchange(g_batch, nullptr);
+  if (!conn) return;
+  try {
+    conn->Commit();
+  } catch (const std::exception&) {
+    conn->Rollback();
+    throw;
+  }
+}
+
 void ShowFailure(const QString& failure, const QString& description) {
+  // Nothing stays uncommitted while the box waits on the user.
+  try {
+    CommitBatch();
+  } catch (const std::exception&) {
+  }
   MsgBox(failure + description, MsgButtons::OK, MsgIcon::Critical, QStringLiteral("发生错误"));
 }
 
@@ -192,6 +211,23 @@ bool clsDate::OpenDataBase(const QString& path) {
 }
 
 void clsDate::CloseDataBase() { objConn.Close(); }
+
+void clsDate::BeginBatch() {
+  if (g_batch || objConn.State() != 1) return;
+  try {
+    objConn.Begin();
+    g_batch = &objConn;
+  } catch (const std::exception&) {
+    // Without a batch every add commits by itself.
+  }
+}
+
+bool clsDate::EndBatch() {
+  return Guard(QStringLiteral("保存所增加的记录时发生错误，"), false, [] {
+    CommitBatch();
+    return true;
+  });
+}
 
 void clsDate::ReadSystemConfig() {
   const RowSetPtr rs = objConn.OpenRowSet(QStringLiteral("select * from configs order by configsid"));

@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <functional>
+#include <utility>
 
 namespace datastore {
 
@@ -35,6 +36,24 @@ public:
   bool GetSystemConfig();
   // A new, empty data set (all tables, one configuration row); false with a box when it fails.
   bool CreateDataBase(const QString& path);
+
+  // The adds between BeginBatch and EndBatch share one transaction, so a large import is quick.
+  // A failure box commits the batch before it shows, so what was added before the failure stays.
+  // EndBatch shows its own box and returns false when the batch cannot be committed.
+  void BeginBatch();
+  bool EndBatch();
+  class Batch {
+  public:
+    explicit Batch(clsDate& date) : date_(date) { date_.BeginBatch(); }
+    ~Batch() { End(); }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+    bool End() { return std::exchange(open_, false) ? date_.EndBatch() : true; }
+
+  private:
+    clsDate& date_;
+    bool open_ = true;
+  };
 
   bool IsCheckInputTrue(TextInput& objText, const QString& strCaption, bool blnNull = false,
                         bool blnNumeric = false, bool blnDate = false, bool blnSign = false);

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QFile>
+#include <QStringDecoder>
 #include <algorithm>
 #include <sqlite3.h>
 
@@ -335,7 +336,11 @@ QVariant RowSet::Value(int i, const QString& name) const {
   }
   default: {
     const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
-    return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt_, i)));
+    const QByteArrayView bytes(text, sqlite3_column_bytes(stmt_, i));
+    if (!bytes.startsWith("\xEF\xBB\xBF")) return QVariant(QString::fromUtf8(bytes));
+    // fromUtf8 would drop this leading U+FEFF, taking it for a byte-order mark.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return QVariant(QString(utf8(bytes)));
   }
   }
 }

@@ -42,6 +42,10 @@ QString GetSetting(const QString& section, const QString& key, const QString& de
   return value.toString();
 }
 
+bool HasSetting(const QString& section, const QString& key) {
+  return QSettings(SettingsFile(), QSettings::IniFormat).contains(GroupKey(section, key));
+}
+
 void SaveSetting(const QString& section, const QString& key, const QString& value) {
   QSettings settings(SettingsFile(), QSettings::IniFormat);
   settings.setValue(GroupKey(section, key), value);

@@ -8,6 +8,8 @@ namespace platform {
 QString GetSetting(const QString& section, const QString& key, const QString& defaultValue = QString());
 void SaveSetting(const QString& section, const QString& key, const QString& value);
 void DeleteSetting(const QString& section, const QString& key);
+// Whether the key is there at all (an empty value counts).
+bool HasSetting(const QString& section, const QString& key);
 
 // A setting declared once with its section, key and the value a missing key reads as; every place
 // that reads it goes through the declaration, so no two readers can disagree on the default.

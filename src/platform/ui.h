@@ -73,7 +73,8 @@ public:
 void SetUiBackend(UiBackend* backend);
 UiBackend& Ui();
 
-// The window that modal boxes belong to (the main window), may be null.
+// The main window, may be null: boxes belong to it when no modal dialog or other window of
+// ours is active.
 void SetDialogParent(QWidget* parent);
 QWidget* DialogParent();
 

@@ -1,5 +1,8 @@
 #include "shell/frmMain.h"
 
+#include "exchange/frmExp.h"
+#include "exchange/frmImp.h"
+#include "modules/listwindow/ListWindow.h"
 #include "modules/listwindow/Options.h"
 #include "platform/ui.h"
 #include "platform/vbcolor.h"
@@ -62,6 +65,13 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 
   mnuFile = menuBar()->addMenu(QStringLiteral("文件(&F)"));
   mnuFile->setObjectName(QStringLiteral("mnuFile"));
+  mnuFileExp = mnuFile->addAction(QStringLiteral("导出数据(&E)..."));
+  mnuFileExp->setObjectName(QStringLiteral("mnuFileExp"));
+  connect(mnuFileExp, &QAction::triggered, this, &frmMain::mnuFileExp_Click);
+  mnuFileImp = mnuFile->addAction(QStringLiteral("导入数据(&I)..."));
+  mnuFileImp->setObjectName(QStringLiteral("mnuFileImp"));
+  connect(mnuFileImp, &QAction::triggered, this, &frmMain::mnuFileImp_Click);
+  mnuFile->addSeparator();
   mnuFileExit = mnuFile->addAction(QStringLiteral("退出(&X)"));
   mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
   connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
@@ -173,6 +183,39 @@ QWidget* frmMain::ShowModule(const QString& objectName) {
   }
   mdiArea->setActiveSubWindow(module->window);
   return module->window->widget();
+}
+
+QWidget* frmMain::ExchangeWindow(const QString& refusal, const QString& title) {
+  QMdiSubWindow* sub = mdiArea->currentSubWindow();
+  if (!sub || !sub->isVisible() || !sub->widget()) {
+    platform::MsgBox(QStringLiteral("请先打开要%1数据的模块窗口！").arg(title), platform::MsgButtons::OK,
+                     platform::MsgIcon::Information, title);
+    return nullptr;
+  }
+  const Module* module = FindModule(sub->widget()->objectName());
+  if (!module || !module->entry.canExport) {
+    platform::MsgBox(refusal, platform::MsgButtons::OK, platform::MsgIcon::Information, title);
+    return nullptr;
+  }
+  return sub->widget();
+}
+
+void frmMain::mnuFileExp_Click() {
+  QWidget* window = ExchangeWindow(QStringLiteral("您当前操作的模块暂未提供导出功能！"), QStringLiteral("导出"));
+  if (!window) return;
+  exchange::frmExp dialog(window->objectName(), this);
+  dialog.exec();
+}
+
+void frmMain::mnuFileImp_Click() {
+  QPointer<QWidget> window =
+      ExchangeWindow(QStringLiteral("您当前操作的模块暂未提供导入功能！"), QStringLiteral("导入"));
+  if (!window) return;
+  exchange::frmImp dialog(window->objectName(), this);
+  dialog.exec();
+  // Also after an import that stopped at a failing line: what it added is in the data set.
+  if (!dialog.blnImported && dialog.recordsAdded == 0) return;
+  if (auto* list = qobject_cast<listwindow::ListWindow*>(window.data())) list->ReloadTree();
 }
 
 void frmMain::mnuFileExit_Click() {

@@ -41,6 +41,11 @@ public:
   void mnuProjectUrl_Click() { ShowModule(QStringLiteral("frmUrl")); }
   void mnuProjectTemp_Click() { ShowModule(QStringLiteral("frmTemp")); }
 
+  // File > Export and Import: the records of the active module window's family, through the
+  // export and import dialogs; after an import that added records the window reloads.
+  void mnuFileExp_Click();
+  void mnuFileImp_Click();
+
   // File > Exit and the tray's Exit: unloads, then asks the application to quit.
   void mnuFileExit_Click();
 
@@ -53,6 +58,8 @@ public:
   QMenu* mnuFile = nullptr;
   QMenu* mnuProject = nullptr;
   QMenu* mnuOption = nullptr;
+  QAction* mnuFileExp = nullptr;
+  QAction* mnuFileImp = nullptr;
   QAction* mnuFileExit = nullptr;
   QAction* mnuOptionHideMain = nullptr;
   QAction* mnuOptionMost = nullptr;
@@ -80,6 +87,9 @@ private:
   };
 
   Module* FindModule(const QString& objectName);
+  // The open module window that export or import serves, or null after telling the user why
+  // there is none.
+  QWidget* ExchangeWindow(const QString& refusal, const QString& title);
   void RestorePosition();
   void SavePosition();
   void RecordTop();

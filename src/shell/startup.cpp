@@ -185,23 +185,28 @@ QString ChooseDataSet(const QString& suggested, bool& failed) {
 
 DataSetResult OpenDataSetAtStart(const QString& defaultPath) {
   datastore::clsDate& date = objDate();
-  QString path = platform::GetSetting("Option", "DataBase");
-  const bool isDefault = path.isEmpty();
+  // Only a first start, with no setting at all, makes the default data set unasked. An empty
+  // setting (left by a failed open) asks, so one failure never moves the user to an empty set.
+  const bool firstStart = !platform::HasSetting("Option", "DataBase");
+  QString path = firstStart ? defaultPath : platform::GetSetting("Option", "DataBase");
   bool failed = false;
-  if (isDefault) {
-    path = defaultPath;
+  if (firstStart) {
     if (!QFileInfo(path).isFile()) {
       QDir().mkpath(QFileInfo(path).absolutePath());
       if (!date.CreateDataBase(path)) return DataSetResult::Failed;
     }
-  } else if (!QFileInfo(path).isFile()) {
-    // The data set was moved or deleted: pick one, or name a new one to start afresh.
+  } else if (path.isEmpty() || !QFileInfo(path).isFile()) {
+    // No data set named, or it was moved or deleted: pick one, or name a new one to start afresh.
+    if (path.isEmpty()) {
+      path = defaultPath;
+      QDir().mkpath(QFileInfo(path).absolutePath());  // so that the dialog can open there
+    }
     path = ChooseDataSet(path, failed);
     if (path.isEmpty()) return failed ? DataSetResult::Failed : DataSetResult::Cancelled;
   }
   path = QFileInfo(path).absoluteFilePath();
   bool opened = date.OpenDataBase(path);
-  if (!opened && isDefault) {
+  if (!opened && firstStart) {
     // Nothing to fall back on from the default data set: after the data store's box the user
     // picks another one or names a new one. The bad file stays as it is.
     path = ChooseDataSet(QFileInfo(path).absolutePath() + QLatin1Char('/'), failed);
@@ -210,7 +215,7 @@ DataSetResult OpenDataSetAtStart(const QString& defaultPath) {
     opened = date.OpenDataBase(path);
   }
   if (!opened) {
-    // The data store has shown why; the next start begins from the default data set.
+    // The data store has shown why; the next start asks for a data set.
     platform::SaveSetting("Option", "DataBase", QString());
     return DataSetResult::Failed;
   }

@@ -24,9 +24,10 @@ QString DefaultDataSetPath();
 enum class DataSetResult { Opened, Cancelled, Failed };
 
 // Finds, creates when needed, and opens the data set of the run (section "Option", key
-// "DataBase"): an empty setting means the default data set, created empty when missing; a
-// setting naming a missing file lets the user pick a data set or name a new one. On success the
-// path is stored; when the data set cannot be opened the setting is cleared.
+// "DataBase"): with no such key (the first start) the default data set, created empty when
+// missing; an empty setting or one naming a missing file lets the user pick a data set or name a
+// new one, the default offered for an empty setting. On success the path is stored; when the
+// data set cannot be opened the setting is cleared, so the next start asks.
 DataSetResult OpenDataSetAtStart(const QString& defaultPath);
 
 } // namespace modStart

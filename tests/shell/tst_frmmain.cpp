@@ -1,6 +1,8 @@
 // The main window: module commands, the close box, and the unload order at Exit.
 
 #include "shell/frmMain.h"
+#include "exchange/frmImp.h"
+#include "modules/listwindow/ListWindow.h"
 #include "platform/vbcolor.h"
 #include "testenv.h"
 
@@ -12,6 +14,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -72,6 +75,7 @@ private slots:
   void positionNotSaved_data();
   void positionNotSaved();
   void hideMainRoundTrip();
+  void exportImportCommands();
 
 private:
   std::unique_ptr<TestEnv> env_;
@@ -347,6 +351,52 @@ void tst_frmMain::hideMainRoundTrip() {
   QTRY_VERIFY(main.y() < 0);
   modStart::ShowMainForm();
   QTRY_COMPARE(main.y(), 150);
+}
+
+void tst_frmMain::exportImportCommands() {
+  frmMain main;
+  for (const modules::ModuleEntry& entry : modules::Registry())
+    if (entry.objectName == QLatin1String("frmNotes")) main.AddModule(entry);
+  main.AddModule({QStringLiteral("frmTemp"), QStringLiteral("便条(&T)"), Factory()});
+  main.Form_Load();
+  const QList<QAction*> file = main.mnuFile->actions();
+  QCOMPARE(file.first(), main.mnuFileExp);
+  QCOMPARE(main.mnuFileExp->text(), QStringLiteral("导出数据(&E)..."));
+  QCOMPARE(main.mnuFileImp->text(), QStringLiteral("导入数据(&I)..."));
+  QCOMPARE(file.last(), main.mnuFileExit);
+  auto last = [this] { return env_->ui.Messages().back(); };
+
+  main.mnuFileImp_Click();  // no module window open
+  QCOMPARE(last().title, QStringLiteral("导入"));
+  QCOMPARE(last().icon, platform::MsgIcon::Information);
+  main.ShowModule(QStringLiteral("frmTemp"));
+  main.mnuFileExp_Click();
+  QCOMPARE(last().text, QStringLiteral("您当前操作的模块暂未提供导出功能！"));
+  QCOMPARE(last().title, QStringLiteral("导出"));
+  main.mnuFileImp_Click();
+  QCOMPARE(last().text, QStringLiteral("您当前操作的模块暂未提供导入功能！"));
+
+  // An import that stops at its third line and is cancelled: the window still shows the two added.
+  auto* notes = qobject_cast<listwindow::ListWindow*>(main.ShowModule(QStringLiteral("frmNotes")));
+  QVERIFY(notes);
+  QCOMPARE(notes->RecordCount(), 0);
+  QString caption;
+  QTimer driver;
+  connect(&driver, &QTimer::timeout, this, [&] {
+    auto* imp = qobject_cast<exchange::frmImp*>(QApplication::activeModalWidget());
+    if (!imp) return;
+    driver.stop();
+    caption = imp->windowTitle();
+    QCOMPARE(imp->parentWidget(), &main);
+    imp->LoadFile(QStringLiteral("工作|甲|||\r\n工作|乙|||\r\n工作\r\n"));
+    imp->cmdSelectAll_Click();
+    imp->cmdOk_Click();
+    imp->cmdCancel_Click();
+  });
+  driver.start(10);
+  main.mnuFileImp_Click();
+  QCOMPARE(caption, QStringLiteral("导入资料"));
+  QCOMPARE(notes->RecordCount(), 2);
 }
 
 QTEST_MAIN(tst_frmMain)

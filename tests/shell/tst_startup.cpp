@@ -112,6 +112,14 @@ void tst_startup::unreadableDataSet() {
   QCOMPARE(boxes.size(), size_t(1));  // the data store says why
   QCOMPARE(boxes[0].icon, platform::MsgIcon::Critical);
   QVERIFY(QFileInfo(text).size() > 0);  // and the file is left as it was
+
+  // The next start asks, offering the default data set: making it unasked would show the user
+  // an empty data set, as if the notes were gone.
+  env_->ui.Clear();
+  QCOMPARE(modStart::OpenDataSetAtStart(Path(QStringLiteral("default.kvt"))), modStart::DataSetResult::Cancelled);
+  QCOMPARE(env_->ui.shown.size(), size_t(1));
+  QCOMPARE(env_->ui.shown[0].file.fileName, Path(QStringLiteral("default.kvt")));
+  QVERIFY(!QFileInfo::exists(Path(QStringLiteral("default.kvt"))));
 }
 
 void tst_startup::unreadableDefaultDataSet() {
@@ -136,13 +144,13 @@ void tst_startup::unreadableDefaultDataSet() {
   QCOMPARE(QFileInfo(bad).size(), 4096);
   modStart::objDate().CloseDataBase();
 
-  // Choosing nothing ends the program; the next start asks again.
-  platform::SaveSetting("Option", "DataBase", QString());
+  // Choosing nothing ends the program; the next first start asks again.
+  platform::DeleteSetting("Option", "DataBase");
   env_->ui.Clear();
   QCOMPARE(modStart::OpenDataSetAtStart(bad), modStart::DataSetResult::Cancelled);
   QCOMPARE(env_->ui.shown.size(), size_t(2));
   QCOMPARE(modStart::objDate().objConn.State(), 0);
-  QCOMPARE(platform::GetSetting("Option", "DataBase"), QString());
+  QVERIFY(!platform::HasSetting("Option", "DataBase"));
   QCOMPARE(QFileInfo(bad).size(), 4096);
 
   // Picking the bad file itself fails as a named data set does, and leaves it unchanged.

@@ -2,6 +2,7 @@
 
 #include "modules/listwindow/EditDialog.h"
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/OneLine.h"
 #include "platform/settings.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
@@ -221,7 +222,7 @@ void ListWindow::InitResultList() {
   ListView1->setUniformRowHeights(true);
   ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ListView1->setStyleSheet("QTreeWidget::item { border-right: 1px solid #d4d4d4; border-bottom: 1px solid #d4d4d4; }");
+  ListView1->setItemDelegate(new OneLineGridDelegate(ListView1));
   KeepHighlightWhenInactive(ListView1);
 }
 
@@ -630,7 +631,7 @@ void ListWindow::LabDelete_Click() {
   if (kind != NodeKind::Group && kind != NodeKind::Record) return;
   try {
     const auto ask = [&](const QString& tail) {
-      return platform::MsgBox("确定要删除 " + node->Text() + tail, platform::MsgButtons::YesNo,
+      return platform::MsgBox("确定要删除 " + OneLine(node->Text()) + tail, platform::MsgButtons::YesNo,
                               platform::MsgIcon::Question, "确认删除") == platform::MsgResult::Yes;
     };
     if (kind == NodeKind::Group) {

@@ -1,5 +1,7 @@
 #include "modules/listwindow/NodeModel.h"
 
+#include "modules/listwindow/OneLine.h"
+
 #include <QBrush>
 
 namespace listwindow {
@@ -132,9 +134,7 @@ QVariant NodeModel::data(const QModelIndex& index, int role) const {
   if (!node) return QVariant();
   switch (role) {
   // A node is one line high: line breaks of a record's text show as blanks.
-  case Qt::DisplayRole:
-    if (!node->text_.contains(u'\n')) return node->text_;
-    return QString(node->text_).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\n', u' ');
+  case Qt::DisplayRole: return OneLine(node->text_);
   case Qt::DecorationRole: return Icon(node);
   case Qt::BackgroundRole: return node->back_.isValid() ? QVariant(QBrush(node->back_)) : QVariant();
   default: return QVariant();

@@ -105,7 +105,8 @@ QString frmNotes::RecordNodeText(datastore::RowSet& rs) {
   // 201 whole (a longer text is cut in any case).
   constexpr qsizetype kExcerptUnits = 200;
   content = content.first(qMin(content.size(), qsizetype(3 * (kExcerptUnits + 2))));
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  // Every field is decoded from its first byte: a leading U+FEFF is text, not a byte-order mark.
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
   QString text(utf8.requiredSpace(title.size()) + 12 + utf8.requiredSpace(content.size()) + 5, Qt::Uninitialized);
   QChar* out = utf8.appendToBuffer(text.data(), title);
   *out++ = u' ';

@@ -5,6 +5,7 @@
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
+#include "platform/widgets/exacttext.h"
 #include "modules/listwindow/modStart.h"
 
 #include <QComboBox>
@@ -119,9 +120,9 @@ frmNotesEdit::frmNotesEdit(QWidget* parent) : EditDialog(NotesDesign(), parent) 
 
 frmNotesEdit::~frmNotesEdit() = default;
 
-void frmNotesEdit::SetContent(const QString& text) { txtContent->setPlainText(ToDisplay(text)); }
+void frmNotesEdit::SetContent(const QString& text) { platform::SetExactText(txtContent, ToDisplay(text)); }
 
-QString frmNotesEdit::Content() const { return txtContent->toPlainText().replace("\n", "\r\n"); }
+QString frmNotesEdit::Content() const { return platform::ExactText(txtContent).replace("\n", "\r\n"); }
 
 void frmNotesEdit::LoadRecord(datastore::RowSet& row) {
   const QString title = row.Fields("notestitle").toString();
@@ -263,7 +264,7 @@ void frmNotesEdit::cmdImp_Click() {
     return;
   }
   // Replaces the selection, or inserts at the caret when nothing is selected.
-  txtContent->insertPlainText(ToDisplay(result.text));
+  platform::InsertExactText(txtContent, ToDisplay(result.text));
 }
 
 void frmNotesEdit::labFont_Click() {

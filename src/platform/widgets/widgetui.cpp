@@ -1,10 +1,13 @@
 #include "platform/widgets/widgetui.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGroupBox>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QUrl>
@@ -43,10 +46,23 @@ QMessageBox::StandardButtons ToQtButtons(MsgButtons buttons) {
   return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
 }
 
+// A box belongs to the window the user works in: the modal dialog on top, else the active
+// window, else the main window. Owned by the main window, a box over a modal editor raises the
+// main window (kept on top) above the editor until the box is closed.
+QWidget* BoxOwner() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  return DialogParent();
+}
+
 } // namespace
 
 MsgResult WidgetUi::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) {
-  QMessageBox box(ToQtIcon(icon), title, text, ToQtButtons(buttons), DialogParent());
+  QWidget* const owner = BoxOwner();
+  QMessageBox box(ToQtIcon(icon), title, text, ToQtButtons(buttons), owner);
+  // With no window of ours under it (a second copy's notice, a failure before the main window)
+  // nothing would lift the box: a running copy's main window, kept on top, would hide it.
+  if (!owner) box.setWindowFlag(Qt::WindowStaysOnTopHint);
   // Esc answers the last button: Cancel, or No on a Yes/No box.
   if (buttons == MsgButtons::YesNo)
     box.setEscapeButton(QMessageBox::No);
@@ -66,12 +82,12 @@ MsgResult WidgetUi::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon
 QString WidgetUi::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
   bool ok = false;
   const QString answer =
-      QInputDialog::getText(DialogParent(), title, prompt, QLineEdit::Normal, defaultText, &ok);
+      QInputDialog::getText(BoxOwner(), title, prompt, QLineEdit::Normal, defaultText, &ok);
   return ok ? answer : QString();
 }
 
 std::optional<QString> WidgetUi::FileDialog(const FileDialogRequest& request) {
-  QFileDialog dialog(DialogParent(), request.title);
+  QFileDialog dialog(BoxOwner(), request.title);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   if (!request.filter.isEmpty())
     dialog.setNameFilter(QtFilterFromVb(request.filter));
@@ -95,7 +111,7 @@ std::optional<QString> WidgetUi::FileDialog(const FileDialogRequest& request) {
 }
 
 std::optional<QColor> WidgetUi::ColorDialog(const QColor& initial) {
-  const QColor chosen = QColorDialog::getColor(initial, DialogParent(), QString(), QColorDialog::DontUseNativeDialog);
+  const QColor chosen = QColorDialog::getColor(initial, BoxOwner(), QString(), QColorDialog::DontUseNativeDialog);
   if (!chosen.isValid())
     return std::nullopt;
   return chosen;
@@ -104,11 +120,18 @@ std::optional<QColor> WidgetUi::ColorDialog(const QColor& initial) {
 std::optional<FontChoice> WidgetUi::FontDialog(const FontChoice& initial) {
   QFont font;
   initial.ApplyTo(font);
-  bool ok = false;
-  const QFont chosen = QFontDialog::getFont(&ok, font, DialogParent(), QString(), QFontDialog::DontUseNativeDialog);
-  if (!ok)
-    return std::nullopt;
-  return FontChoice::FromFont(chosen);
+  QFontDialog dialog(font, BoxOwner());
+  dialog.setOption(QFontDialog::DontUseNativeDialog);
+  // Only name, style and size are offered: the effects (strike-out, underline) are not.
+  for (QCheckBox* effect : dialog.findChildren<QCheckBox*>()) {
+    effect->hide();
+    if (auto* group = qobject_cast<QGroupBox*>(effect->parentWidget())) group->hide();
+  }
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  FontChoice chosen = FontChoice::FromFont(dialog.selectedFont());
+  chosen.strikethrough = initial.strikethrough;
+  chosen.underline = initial.underline;
+  return chosen;
 }
 
 bool WidgetUi::ShellOpen(const QString& target) {

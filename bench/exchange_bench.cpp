@@ -1,0 +1,200 @@
+// Export and import at scale, each beside the sqlite3 tool doing the same work on the same file:
+// - importing 100,000 ledger lines vs the tool inserting the same rows in one transaction;
+// - exporting 100,000 notes vs the tool writing the same rows as "|" separated lines;
+// - listing the 100,000 ledger lines in the import dialog (reading and decoding the file included).
+// Each runs five times; compare the medians. Run offscreen (QT_QPA_PLATFORM=offscreen) from a
+// release build, with the sqlite3 tool on the PATH.
+
+#include "datastore_datagen.h"
+#include "exchange/RecordFile.h"
+#include "exchange/frmExp.h"
+#include "exchange/frmImp.h"
+#include "modules/listwindow/modStart.h"
+#include "platform/settings.h"
+#include "platform/textfile.h"
+#include "platform/ui.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kLines = 100000;
+constexpr int kRuns = 5;
+
+QString DataFile(const QString& name) { return QDir(benchdata::DataDir()).filePath(name); }
+
+// The ledger lines as the export writes them, with their values for the tool's statements.
+struct LedgerRow {
+  QString date, type, title, memo, unit;
+  double show, price, sum;
+};
+
+LedgerRow Row(int i) {
+  return {QStringLiteral("2024-%1-%2 12:%3:00")
+              .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+              .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+              .arg(i % 60, 2, 10, QLatin1Char('0')),
+          i % 3 ? QStringLiteral("支出") : QStringLiteral("收入"), QStringLiteral("午饭 %1").arg(i),
+          QStringLiteral("公司附近的餐馆\r\n两人"), QStringLiteral("份"), 2, 20.5, 41};
+}
+
+QString LedgerFile() {
+  const QString path = DataFile(QStringLiteral("ledger100k.txt"));
+  if (QFile::exists(path)) return path;
+  QString text;
+  for (int i = 0; i < kLines; ++i) {
+    const LedgerRow r = Row(i);
+    text += QStringLiteral("%1|%2|%3|%4|2|%5|20.5||41\r\n").arg(r.date, r.type, r.title, QString(r.memo).replace("\r\n", "{br}"), r.unit);
+  }
+  platform::WriteTextFile(path, text);
+  return path;
+}
+
+QString LedgerScript() {
+  const QString path = DataFile(QStringLiteral("ledger100k.sql"));
+  if (QFile::exists(path)) return path;
+  QString sql = QStringLiteral("begin;\n");
+  for (int i = 0; i < kLines; ++i) {
+    const LedgerRow r = Row(i);
+    sql += QStringLiteral(
+               "insert into moneys (moneysdate,moneystype,moneystitle,moneyscontent,moneysshow,moneysunit,"
+               "moneyssprice,moneyssum,moneysstring1) values ('%1','%2','%3','%4',%5,'%6',%7,%8,null);\n")
+               .arg(r.date, r.type, r.title, r.memo)
+               .arg(r.show)
+               .arg(r.unit)
+               .arg(r.price)
+               .arg(r.sum);
+  }
+  sql += QStringLiteral("commit;\n");
+  QFile file(path);
+  file.open(QIODevice::WriteOnly);
+  file.write(sql.toUtf8());
+  return path;
+}
+
+// An empty data set to copy before each run, so every run inserts into the same starting file.
+QString EmptyDataSet() {
+  const QString path = DataFile(QStringLiteral("exchange-empty.kvt"));
+  if (!QFile::exists(path)) datastore::Connection::CreateDataSet(path);
+  return path;
+}
+
+QString FreshCopy(const QString& name) {
+  const QString path = DataFile(name);
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) QFile::remove(path + QLatin1String(suffix));
+  QFile::copy(EmptyDataSet(), path);
+  return path;
+}
+
+bool RunSqlite3(const QStringList& args, const QString& input, const QString& output) {
+  QProcess tool;
+  if (!input.isEmpty()) tool.setStandardInputFile(input);
+  tool.setStandardOutputFile(output.isEmpty() ? QProcess::nullDevice() : output);
+  tool.start(QStringLiteral("sqlite3"), args);
+  return tool.waitForFinished(-1) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+void BM_ImportLedger(benchmark::State& state) {
+  platform::TestUi ui;
+  const QString text = platform::ReadTextFile(LedgerFile()).text;
+  datastore::clsDate& db = modStart::objDate();
+  for (auto _ : state) {
+    state.PauseTiming();
+    db.CloseDataBase();
+    if (!db.OpenDataBase(FreshCopy(QStringLiteral("import.kvt")))) return state.SkipWithError("cannot open");
+    exchange::frmImp imp(QStringLiteral("frmMoneys"));
+    imp.LoadFile(text);
+    imp.cmdSelectAll_Click();
+    state.ResumeTiming();
+    if (!imp.Import() || imp.recordsAdded != kLines) return state.SkipWithError("import failed");
+  }
+  db.CloseDataBase();
+}
+BENCHMARK(BM_ImportLedger)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kRuns)->ReportAggregatesOnly(true);
+
+void BM_ImportLedger_sqlite3(benchmark::State& state) {
+  const QString script = LedgerScript();
+  for (auto _ : state) {
+    state.PauseTiming();
+    const QString path = FreshCopy(QStringLiteral("import-cli.kvt"));
+    state.ResumeTiming();
+    if (!RunSqlite3({path}, script, QString())) return state.SkipWithError("sqlite3 failed");
+  }
+}
+BENCHMARK(BM_ImportLedger_sqlite3)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(kRuns)
+    ->ReportAggregatesOnly(true);
+
+void BM_ExportNotes(benchmark::State& state) {
+  platform::TestUi ui;
+  datastore::clsDate& db = modStart::objDate();
+  if (!db.OpenDataBase(benchdata::NotesDataSet())) return state.SkipWithError("cannot open");
+  QStringList ids;
+  for (int i = 1; i <= benchdata::kNotes; ++i) ids << QString::number(i);
+  const QString idList = ids.join(u',');
+  const QString out = DataFile(QStringLiteral("notes-export.txt"));
+  for (auto _ : state) {
+    const auto text = exchange::frmExp::GetExpText(*exchange::FindFamily(QStringLiteral("frmNotes")), idList);
+    if (!text || !platform::WriteTextFile(out, *text).isEmpty()) return state.SkipWithError("export failed");
+  }
+  db.CloseDataBase();
+}
+BENCHMARK(BM_ExportNotes)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kRuns)->ReportAggregatesOnly(true);
+
+void BM_ExportNotes_sqlite3(benchmark::State& state) {
+  const QString data = benchdata::NotesDataSet();
+  const QString out = DataFile(QStringLiteral("notes-export-cli.txt"));
+  const QString sql = QStringLiteral(
+      "select notesclass, notestitle, notesstring1, replace(notescontent, char(13)||char(10), '{br}'), notesdate "
+      "from notes order by notesdate");
+  for (auto _ : state)
+    if (!RunSqlite3({QStringLiteral("-separator"), QStringLiteral("|"), QStringLiteral("-newline"),
+                     QStringLiteral("\r\n"), data, sql},
+                    QString(), out))
+      return state.SkipWithError("sqlite3 failed");
+}
+BENCHMARK(BM_ExportNotes_sqlite3)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(kRuns)
+    ->ReportAggregatesOnly(true);
+
+void BM_ListLedgerLines(benchmark::State& state) {
+  platform::TestUi ui;
+  const QString file = LedgerFile();
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto imp = std::make_unique<exchange::frmImp>(QStringLiteral("frmMoneys"));
+    ui.fileAnswers.push_back(file);
+    state.ResumeTiming();
+    imp->cmdOpen_Click();
+    if (imp->ItemCount() != kLines) return state.SkipWithError("not every line listed");
+    state.PauseTiming();
+    imp.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_ListLedgerLines)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(kRuns)
+    ->ReportAggregatesOnly(true);
+
+} // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QTemporaryDir settings;
+  platform::SetSettingsFile(settings.filePath(QStringLiteral("Almanor.ini")));
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,124 @@
+#include "exchange/CheckListDialog.h"
+
+#include "modules/listwindow/modStart.h"
+#include "platform/vbcolor.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeWidget>
+#include <algorithm>
+#include <functional>
+
+namespace exchange {
+
+namespace {
+
+constexpr int kKeyRole = Qt::UserRole;
+
+void SetAllTicks(QTreeWidget* list, const std::function<Qt::CheckState(Qt::CheckState)>& next) {
+  for (int i = 0, n = list->topLevelItemCount(); i < n; ++i) {
+    QTreeWidgetItem* item = list->topLevelItem(i);
+    item->setCheckState(0, next(item->checkState(0)));
+  }
+}
+
+} // namespace
+
+int CheckListDialog::Px(double twips) { return platform::TwipsToPixels(twips); }
+
+CheckListDialog::CheckListDialog(const QString& objectName, double listTop, double listHeight, QWidget* parent)
+    : QDialog(parent) {
+  setObjectName(objectName);
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  setFixedSize(Px(7980), Px(5535));
+
+  // A report list of one column, without headers, with a check box per item.
+  ListView1 = new QTreeWidget(this);
+  ListView1->setObjectName(QStringLiteral("ListView1"));
+  ListView1->setGeometry(Px(180), Px(listTop), Px(7575), Px(listHeight));
+  ListView1->setColumnCount(1);
+  ListView1->setHeaderLabels({QStringLiteral("标题")});
+  ListView1->header()->hide();
+  ListView1->setColumnWidth(0, Px(8000));
+  ListView1->setRootIsDecorated(false);
+  ListView1->setUniformRowHeights(true);
+  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  // The selection stays visible while another control has the focus.
+  QPalette pal = ListView1->palette();
+  pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+  pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
+  ListView1->setPalette(pal);
+
+  cmdSelectAll = MakeButton("cmdSelectAll", QStringLiteral("全选"), 210);
+  cmdSelectNo = MakeButton("cmdSelectNo", QStringLiteral("全不选"), 1440);
+  cmdSelectFan = MakeButton("cmdSelectFan", QStringLiteral("反选"), 2685);
+  cmdOk = MakeButton("cmdOk", QStringLiteral("完成"), 5430);
+  cmdCancel = MakeButton("cmdCancel", QStringLiteral("取消"), 6675);
+  connect(cmdSelectAll, &QPushButton::clicked, this, &CheckListDialog::cmdSelectAll_Click);
+  connect(cmdSelectNo, &QPushButton::clicked, this, &CheckListDialog::cmdSelectNo_Click);
+  connect(cmdSelectFan, &QPushButton::clicked, this, &CheckListDialog::cmdSelectFan_Click);
+  connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
+  connect(cmdCancel, &QPushButton::clicked, this, &CheckListDialog::cmdCancel_Click);
+
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+  modStart::SetTopMost(this, true);
+}
+
+QPushButton* CheckListDialog::MakeButton(const char* name, const QString& caption, double left) {
+  auto* button = new QPushButton(caption, this);
+  button->setObjectName(QLatin1String(name));
+  button->setGeometry(Px(left), Px(4950), Px(1095), Px(375));
+  return button;
+}
+
+QLabel* CheckListDialog::MakeLabel(const char* name, const QString& text, double left, double top, double width) {
+  auto* label = new QLabel(text, this);
+  label->setObjectName(QLatin1String(name));
+  label->setGeometry(Px(left), Px(top), Px(width), std::max(Px(180), label->sizeHint().height()));
+  return label;
+}
+
+void CheckListDialog::FillList(const QStringList& keys, const QStringList& texts) {
+  ListView1->clear();
+  QList<QTreeWidgetItem*> items;
+  items.reserve(keys.size());
+  for (qsizetype i = 0; i < keys.size(); ++i) {
+    auto* item = new QTreeWidgetItem(QStringList{texts[i]});
+    item->setData(0, kKeyRole, keys[i]);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, Qt::Unchecked);
+    items << item;
+  }
+  ListView1->addTopLevelItems(items);
+}
+
+int CheckListDialog::ItemCount() const { return ListView1->topLevelItemCount(); }
+QTreeWidgetItem* CheckListDialog::Item(int index) const { return ListView1->topLevelItem(index); }
+QString CheckListDialog::Key(const QTreeWidgetItem* item) { return item->data(0, kKeyRole).toString(); }
+bool CheckListDialog::IsTicked(const QTreeWidgetItem* item) { return item->checkState(0) == Qt::Checked; }
+
+std::vector<QTreeWidgetItem*> CheckListDialog::TickedItems() const {
+  std::vector<QTreeWidgetItem*> ticked;
+  for (int i = 0, n = ItemCount(); i < n; ++i)
+    if (IsTicked(Item(i))) ticked.push_back(Item(i));
+  return ticked;
+}
+
+void CheckListDialog::cmdSelectAll_Click() {
+  SetAllTicks(ListView1, [](Qt::CheckState) { return Qt::Checked; });
+}
+
+void CheckListDialog::cmdSelectNo_Click() {
+  SetAllTicks(ListView1, [](Qt::CheckState) { return Qt::Unchecked; });
+}
+
+void CheckListDialog::cmdSelectFan_Click() {
+  SetAllTicks(ListView1, [](Qt::CheckState s) { return s == Qt::Checked ? Qt::Unchecked : Qt::Checked; });
+}
+
+} // namespace exchange

@@ -1,0 +1,245 @@
+#include "exchange/RecordFile.h"
+
+#include "platform/vb.h"
+
+#include <QLocale>
+#include <algorithm>
+
+namespace exchange {
+
+namespace {
+
+using datastore::clsDate;
+using F = FieldForm;
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kBr = QStringLiteral("{br}");
+
+QString Text(const AddArguments& a, int i) { return a[size_t(i)].toString(); }
+double Number(const AddArguments& a, int i) { return a[size_t(i)].toDouble(); }
+
+std::vector<Family> MakeFamilies() {
+  return {
+      {QStringLiteral("frmDiary"), QStringLiteral("导出日记"), QStringLiteral("导入日记"),
+       QStringLiteral("请确定您所选择的是日记导出文件！"), QStringLiteral("导入到日记模块中发生错误，"),
+       {{"diarydate", F::Day, 0},
+        {"diarytitle", F::Text, 1},
+        {"diarycontent", F::LongText, 2},
+        {"diarystring1", F::Mark, 3},
+        {"diarytime", F::Stamp, -1}},
+       "diaryid", &clsDate::Diary_GetClass, "diarymonth", &clsDate::Diary_GetRecordSet, &clsDate::Diary_ExpRecordSet,
+       {"diarydate", F::Day, -1}, {"diarytitle", F::Text, -1},
+       [](clsDate& db, const AddArguments& a) { return db.Diary_Add(Text(a, 0), Text(a, 1), Text(a, 2), Text(a, 3)); }},
+      {QStringLiteral("frmUrl"), QStringLiteral("导出网址"), QStringLiteral("导入网址"),
+       QStringLiteral("请确定您所选择的是网址导出文件！"), QStringLiteral("导入到网址模块中发生错误，"),
+       {{"urlclass", F::Text, 3},
+        {"urltext", F::Text, 0},
+        {"urladdress", F::Text, 1},
+        {"urlstring1", F::Mark, 4},
+        {"urlmemo", F::LongText, 2}},
+       "urlid", &clsDate::Url_GetClass, "urlclass", &clsDate::Url_GetRecordSet, &clsDate::Url_ExpRecordSet,
+       {"urltext", F::Text, -1}, {"urladdress", F::Text, -1},
+       [](clsDate& db, const AddArguments& a) {
+         return db.Url_Add(Text(a, 0), Text(a, 1), Text(a, 2), Text(a, 3), Text(a, 4));
+       }},
+      {QStringLiteral("frmNotes"), QStringLiteral("导出资料"), QStringLiteral("导入资料"),
+       QStringLiteral("请确定您所选择的是资料导出文件！"), QStringLiteral("导入到资料模块中发生错误，"),
+       {{"notesclass", F::Text, 2},
+        {"notestitle", F::Text, 0},
+        {"notesstring1", F::Mark, 3},
+        {"notescontent", F::LongText, 1},
+        {"notesdate", F::Stamp, -1}},
+       "notesid", &clsDate::Notes_GetClass, "notesclass", &clsDate::Notes_GetRecordSet, &clsDate::Notes_ExpRecordSet,
+       {"notestitle", F::Text, -1}, {"notesdate", F::Day, -1},
+       [](clsDate& db, const AddArguments& a) { return db.Notes_Add(Text(a, 0), Text(a, 1), Text(a, 2), Text(a, 3)); }},
+      {QStringLiteral("frmCard"), QStringLiteral("导出名片"), QStringLiteral("导入名片"),
+       QStringLiteral("请确定您所选择的是名片导出文件！"), QStringLiteral("导入到名片模块中发生错误，"),
+       {{"cardclass", F::Text, 0},
+        {"cardname", F::Text, 1},
+        {"cardcompany", F::Text, 2},
+        {"cardjob", F::Text, 3},
+        {"cardaddress", F::LongText, 4},
+        {"cardtel", F::Text, 5},
+        {"cardfax", F::Text, 6},
+        {"cardhandset", F::Text, 7},
+        {"cardemail", F::Text, 8},
+        {"cardurl", F::Text, 9},
+        {"cardmemo", F::LongText, 10},
+        {"cardstring1", F::Mark, 13},
+        {"cardstring2", F::Text, 11},
+        {"cardstring3", F::Text, 12}},
+       "cardid", &clsDate::Card_GetClass, "cardclass", &clsDate::Card_GetRecordSet, &clsDate::Card_ExpRecordSet,
+       {"cardname", F::Text, -1}, {"cardcompany", F::Text, -1},
+       [](clsDate& db, const AddArguments& a) {
+         return db.Card_Add(Text(a, 0), Text(a, 1), Text(a, 2), Text(a, 3), Text(a, 4), Text(a, 5), Text(a, 6),
+                            Text(a, 7), Text(a, 8), Text(a, 9), Text(a, 10), Text(a, 11), Text(a, 12), Text(a, 13));
+       }},
+      {QStringLiteral("frmMoneys"), QStringLiteral("导出收支"), QStringLiteral("导入收支"),
+       QStringLiteral("请确定您所选择的是收支导出文件！"), QStringLiteral("导入到收支模块中发生错误，"),
+       {{"moneysdate", F::DefaultDate, 0},
+        {"moneystype", F::Text, 1},
+        {"moneystitle", F::Text, 2},
+        {"moneyscontent", F::LongText, 3},
+        {"moneysshow", F::Number, 4},
+        {"moneysunit", F::Text, 5},
+        {"moneyssprice", F::Number, 6},
+        {"moneysstring1", F::Mark, 8},
+        {"moneyssum", F::Number, 7}},
+       "moneysid", &clsDate::Moneys_GetClass, "moneysgroup", &clsDate::Moneys_GetRecordSet,
+       &clsDate::Moneys_ExpRecordSet, {"moneystype", F::Text, -1}, {"moneystitle", F::Text, -1},
+       [](clsDate& db, const AddArguments& a) {
+         return db.Moneys_Add(Text(a, 0), Text(a, 1), Text(a, 2), Text(a, 3), Number(a, 4), Text(a, 5), Number(a, 6),
+                              Number(a, 7), Text(a, 8));
+       }},
+  };
+}
+
+QString TextOf(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
+
+// The default number text, unless it loses digits: then the shortest text that reads back as the
+// same double, so an export and import keep every amount exactly.
+QString NumberText(double value) {
+  const QString text = vb::CStr(value);
+  const auto back = vb::CDbl(text);
+  if (back && *back == value) return text;
+  return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString DefaultDateText(const QVariant& v) {
+  const QString text = TextOf(v);
+  const auto date = vb::CDate(text);
+  return date ? vb::CStr(*date) : text;
+}
+
+// A lone CR or LF would end the record's line early, so every kind of break becomes "{br}".
+void AppendLongText(QString& out, const QString& text) {
+  qsizetype from = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c != u'\r' && c != u'\n') continue;
+    out += QStringView(text).sliced(from, i - from);
+    out += kBr;
+    if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    from = i + 1;
+  }
+  out += QStringView(text).sliced(from);
+}
+
+// The data set stores dates as "yyyy-mm-dd hh:mm:ss"; such a text needs no date conversion.
+bool IsStoredStamp(QByteArrayView t) {
+  if (t.size() != 19) return false;
+  for (qsizetype i = 0; i < 19; ++i) {
+    const char c = t[i];
+    const char separator = i == 4 || i == 7 ? '-' : i == 10 ? ' ' : i == 13 || i == 16 ? ':' : 0;
+    if (separator ? c != separator : (c < '0' || c > '9')) return false;
+  }
+  return true;
+}
+
+QString DateText(QByteArrayView stored, FieldForm form) {
+  const bool day = form == F::Day;
+  if (IsStoredStamp(stored)) return QString::fromLatin1(stored.first(day ? 10 : 19));
+  return vb::Format(QVariant(QString::fromUtf8(stored)),
+                    day ? QStringLiteral("yyyy-mm-dd") : QStringLiteral("yyyy-mm-dd hh:mm:ss"));
+}
+
+void AppendField(QString& out, const RecordField& field, datastore::RowSet& rs) {
+  switch (field.form) {
+  case F::Text:
+  case F::Mark:
+    out += QString::fromUtf8(rs.Utf8(field.column));
+    break;
+  case F::LongText:
+    AppendLongText(out, QString::fromUtf8(rs.Utf8(field.column)));
+    break;
+  case F::Day:
+  case F::Stamp:
+    out += DateText(rs.Utf8(field.column), field.form);
+    break;
+  case F::DefaultDate:
+    out += DefaultDateText(rs.Fields(field.column));
+    break;
+  case F::Number: {
+    const QVariant v = rs.Fields(field.column);
+    if (!v.isNull()) out += NumberText(v.toDouble());
+    break;
+  }
+  }
+}
+
+} // namespace
+
+int Family::NeededFields() const {
+  int needed = 0;
+  for (int i = 0; i < FieldCount(); ++i)
+    if (fields[size_t(i)].arg >= 0) needed = i + 1;
+  return needed;
+}
+
+const Family* FindFamily(const QString& formName) {
+  static const std::vector<Family> families = MakeFamilies();
+  for (const Family& f : families)
+    if (f.formName == formName) return &f;
+  return nullptr;
+}
+
+QString ExportText(const Family& family, datastore::RowSet& rs) {
+  QString text;
+  for (; !rs.Eof(); rs.MoveNext()) {
+    for (const RecordField& field : family.fields) {
+      if (&field != &family.fields.front()) text += u'|';
+      AppendField(text, field, rs);
+    }
+    text += kCrLf;
+  }
+  return text;
+}
+
+QString ItemText(const Family& family, datastore::RowSet& rs) {
+  QString text;
+  AppendField(text, family.itemFirst, rs);
+  text += QStringLiteral("：");
+  AppendField(text, family.itemSecond, rs);
+  return text;
+}
+
+QStringList SplitLines(const QString& text) {
+  return text.split(text.contains(kCrLf) ? kCrLf : QStringLiteral("\n"));
+}
+
+int FieldCount(const QString& line) { return int(line.count(u'|')) + 1; }
+
+LineError::LineError(const QString& description) : std::runtime_error(description.toStdString()) {}
+
+AddArguments ParseLine(const Family& family, const QString& line, qint64 lineNumber) {
+  // Bytes that are not text in the file's encoding read as replacement characters.
+  if (line.contains(QChar::ReplacementCharacter))
+    throw LineError(QStringLiteral("第 %1 行含有无法识别的字符。").arg(lineNumber));
+  const QStringList parts = line.split(u'|');
+  const int needed = family.NeededFields();
+  if (parts.size() < needed)
+    throw LineError(QStringLiteral("第 %1 行只有 %2 个字段，至少需要 %3 个。").arg(lineNumber).arg(parts.size()).arg(needed));
+  AddArguments args(family.fields.size());
+  int argCount = 0;
+  for (int i = 0; i < needed; ++i) {
+    const RecordField& field = family.fields[size_t(i)];
+    if (field.arg < 0) continue;
+    argCount = std::max(argCount, field.arg + 1);
+    QString value = parts[i];
+    if (field.form == F::LongText) {
+      args[size_t(field.arg)] = value.replace(kBr, kCrLf);
+    } else if (field.form == F::Number) {
+      const auto number = vb::CDbl(value);
+      if (!number)
+        throw LineError(
+            QStringLiteral("第 %1 行的第 %2 个字段“%3”不是数值。").arg(lineNumber).arg(i + 1).arg(value));
+      args[size_t(field.arg)] = *number;
+    } else {
+      args[size_t(field.arg)] = value;
+    }
+  }
+  args.resize(size_t(argCount));
+  return args;
+}
+
+} // namespace exchange

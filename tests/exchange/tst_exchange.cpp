@@ -1,0 +1,316 @@
+// The record export file through the export and import dialogs: every family round trip, the
+// exact line form, files from other systems and editors, and the failures a user meets.
+
+#include "exchange/RecordFile.h"
+#include "exchange/frmExp.h"
+#include "exchange/frmImp.h"
+#include "platform/clock.h"
+#include "platform/textfile.h"
+#include "platform/vb.h"
+#include "testenv.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTest>
+#include <QTreeWidget>
+#include <functional>
+#include <memory>
+
+using exchange::frmExp;
+using exchange::frmImp;
+
+namespace {
+
+datastore::clsDate& db() { return modStart::objDate(); }
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QStringList Texts(const exchange::CheckListDialog& d) {
+  QStringList texts;
+  for (int i = 0; i < d.ItemCount(); ++i) texts << d.Item(i)->text(0);
+  return texts;
+}
+
+QStringList Ticked(const exchange::CheckListDialog& d) {
+  QStringList keys;
+  for (QTreeWidgetItem* item : d.TickedItems()) keys << exchange::CheckListDialog::Key(item);
+  return keys;
+}
+
+QByteArray ReadBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList Column(const QString& table, const QString& column) {
+  QStringList values;
+  auto rs = db().objConn.OpenRowSet(QStringLiteral("select %2 from %1 order by %1id").arg(table, column));
+  for (; !rs->Eof(); rs->MoveNext()) values << rs->Fields(column).toString();
+  return values;
+}
+
+// Chooses `path` in the import dialog's open box and lists it.
+void Open(TestEnv& env, frmImp& imp, const QString& path) {
+  env.ui.fileAnswers.push_back(path);
+  imp.cmdOpen_Click();
+}
+
+} // namespace
+
+class tst_Exchange : public QObject {
+  Q_OBJECT
+private slots:
+  void init() {
+    env_ = std::make_unique<TestEnv>();
+    platform::SetNow(vb::MakeDateTime(QDate(2008, 5, 3), QTime(14, 7, 9)));
+  }
+  void cleanup() {
+    platform::SetNow(QDateTime());
+    env_.reset();
+  }
+
+  void noteLineExactly();
+  void everyFamilyRoundTrips();
+  void exportDialog();
+  void unreadableRecordsWriteNoFile();
+  void codePage936FileImports();
+  void listingEdgeCases();
+  void importStopsAtFailingLine();
+  void invalidBytesNameTheLine();
+
+private:
+  QString Path(const QString& name) const { return env_->dir.filePath(name); }
+  std::unique_ptr<TestEnv> env_;
+};
+
+void tst_Exchange::noteLineExactly() {
+  const qint64 marked = db().Notes_Add("会议", "第一行\r\n第二行", "工作", "255");
+  const qint64 plain = db().Notes_Add("会议二", "甲\r乙\n丙", "工作", "");
+  const exchange::Family& notes = *exchange::FindFamily("frmNotes");
+  QCOMPARE(frmExp::GetExpText(notes, QString::number(marked)).value(),
+           QStringLiteral("工作|会议|255|第一行{br}第二行|2008-05-03 14:07:09") + kCrLf);
+  // A lone CR or LF is a break as well: the record stays on its one line.
+  QCOMPARE(frmExp::GetExpText(notes, QString::number(plain)).value(),
+           QStringLiteral("工作|会议二||甲{br}乙{br}丙|2008-05-03 14:07:09") + kCrLf);
+}
+
+void tst_Exchange::everyFamilyRoundTrips() {
+  struct Case {
+    QString form;
+    std::function<void()> add;
+  };
+  const QString memo = QStringLiteral("第一行\r\n第二行\r\n第三行");
+  const std::vector<Case> cases = {
+      {"frmDiary", [&] {
+         db().Diary_Add("2008-05-01", "晴", memo, "255");
+         db().Diary_Add("2008-05-02", "雨", "", "");
+       }},
+      {"frmUrl", [&] {
+         db().Url_Add("甲站", "http://a.example/?q=1&r=2", memo, "网站", "65280");
+         db().Url_Add("乙站", "http://b.example/", "", "网站", "");
+       }},
+      {"frmNotes", [&] {
+         db().Notes_Add("甲", memo, "工作", "255");
+         db().Notes_Add("乙", "", "工作", "");
+       }},
+      {"frmCard", [&] {
+         db().Card_Add("朋友", "张三", "某公司", "经理", "北京\r\n海淀", "010-1", "010-2", "139", "a@b.c", "http://z/",
+                       memo, "自定义", "2008-05-03 14:07:09", "255");
+         db().Card_Add("朋友", "李四", "", "", "", "", "", "", "", "", "", "", "", "");
+       }},
+      {"frmMoneys", [&] {
+         // Amounts that need more than fifteen digits come back exactly too.
+         db().Moneys_Add("2008-05-03", "支出", "午饭", memo, 1e20, "份", 1.5e-5, 0.1 + 0.2, "255");
+         db().Moneys_Add("2008-05-03 09:30:00", "收入", "工资", "", -2.5, "月", 12345.67, 123456789012345678.0, "");
+       }},
+  };
+  for (const Case& c : cases) {
+    c.add();
+    const QString file = Path(c.form + ".txt");
+    {
+      frmExp exp(c.form);
+      exp.cmdSelectAll_Click();
+      env_->ui.fileAnswers.push_back(file);
+      exp.cmdOk_Click();
+      QCOMPARE(env_->ui.Messages().back().title, QStringLiteral("完成"));
+    }
+    const QByteArray written = ReadBytes(file);
+    {
+      frmImp imp(c.form);
+      Open(*env_, imp, file);
+      QCOMPARE(imp.ItemCount(), 2);
+      imp.cmdSelectAll_Click();
+      imp.cmdOk_Click();
+      QVERIFY2(imp.blnImported && imp.result() == QDialog::Accepted, qPrintable(c.form));
+    }
+    // The new records (ids 3 and 4) write the very same file.
+    QCOMPARE(platform::EncodeText(frmExp::GetExpText(*exchange::FindFamily(c.form), "3,4").value()), written);
+    QVERIFY(written.endsWith("\r\n"));
+  }
+  QCOMPARE(env_->ui.Messages().size(), size_t(5));  // the five success messages, nothing else
+}
+
+void tst_Exchange::exportDialog() {
+  db().Notes_Add("乙", "", "工作", "");
+  db().Notes_Add("甲", "", "工作", "");
+  db().Notes_Add("丙", "", "生活", "");
+  frmExp exp("frmNotes");
+  QCOMPARE(exp.windowTitle(), QStringLiteral("导出资料"));
+  QCOMPARE(exp.cobClass->count(), 2);
+  QCOMPARE(Texts(exp), (QStringList{"乙：2008-05-03", "甲：2008-05-03"}));
+
+  // Nothing ticked: the box, and no save dialog.
+  exp.cmdOk_Click();
+  QCOMPARE(env_->ui.Messages().back().text, QStringLiteral("列表中至少需要选择一条记录内容方能进行导出操作！"));
+  // Double-click toggles the selected item; invert leaves exactly the others.
+  exp.ListView1->setCurrentItem(exp.Item(0));
+  exp.ListView1_DblClick();
+  QCOMPARE(Ticked(exp).size(), 1);
+  exp.cmdSelectFan_Click();
+  QCOMPARE(Ticked(exp), QStringList{exchange::CheckListDialog::Key(exp.Item(1))});
+
+  // The save dialog: caption as title, caption and day as the name; Cancel writes nothing.
+  env_->ui.Clear();
+  exp.cmdOk_Click();
+  QCOMPARE(env_->ui.shown.size(), size_t(1));
+  QCOMPARE(env_->ui.shown[0].file.title, QStringLiteral("导出资料"));
+  QCOMPARE(env_->ui.shown[0].file.fileName, QStringLiteral("导出资料20080503"));
+  QVERIFY(env_->ui.shown[0].file.overwritePrompt);
+
+  const QString file = Path("导出资料20080503");
+  env_->ui.fileAnswers.push_back(file);
+  exp.cmdOk_Click();
+  QCOMPARE(env_->ui.Messages().back().text, "已将所选记录内容导出到 " + file + " 文件中!");
+  QCOMPARE(platform::DecodeText(ReadBytes(file)), QStringLiteral("工作|甲|||2008-05-03 14:07:09\r\n"));
+  QCOMPARE(Ticked(exp).size(), 1);  // the dialog stays with its ticks
+}
+
+void tst_Exchange::unreadableRecordsWriteNoFile() {
+  db().Notes_Add("甲", "", "工作", "");
+  frmExp exp("frmNotes");
+  exp.cmdSelectAll_Click();
+  const QString file = Path("old.txt");
+  QVERIFY(WriteBytes(file, "old"));
+  db().CloseDataBase();
+  env_->ui.fileAnswers.push_back(file);
+  exp.cmdOk_Click();
+  // The data store's own box, and neither a file nor a success message.
+  QCOMPARE(env_->ui.Messages().size(), size_t(1));
+  QVERIFY(env_->ui.Messages()[0].text.startsWith("获得导出资料列表时发生错误，"));
+  QCOMPARE(ReadBytes(file), QByteArray("old"));
+}
+
+void tst_Exchange::codePage936FileImports() {
+  const QString text = QStringLiteral("网站|新浪|http://sina.com.cn/|255|中文门户{br}新闻\r\n");
+  const QByteArray bytes = QStringEncoder("GB18030").encode(text);
+  QVERIFY(bytes.size() < text.toUtf8().size());  // two bytes a character, as code page 936 has it
+  QVERIFY(WriteBytes(Path("cp936.txt"), bytes));
+  frmImp imp("frmUrl");
+  QCOMPARE(imp.windowTitle(), QStringLiteral("导入网址"));
+  Open(*env_, imp, Path("cp936.txt"));
+  QCOMPARE(Texts(imp), QStringList{"网站|新浪|http://sina.com.cn/|255|中文门户{br}新闻"});
+  imp.cmdSelectAll_Click();
+  QVERIFY(imp.Import());
+  auto rs = db().Url_GetRecordSet();
+  QCOMPARE(rs->Fields("urltext").toString(), QStringLiteral("新浪"));
+  QCOMPARE(rs->Fields("urlmemo").toString(), QStringLiteral("中文门户\r\n新闻"));
+}
+
+void tst_Exchange::listingEdgeCases() {
+  frmImp imp("frmDiary");
+  auto lastMessage = [&] { return env_->ui.Messages().back(); };
+
+  imp.LoadFile("");
+  QVERIFY(lastMessage().text.startsWith("从文件中获得内容时发生错误，"));
+  imp.LoadFile("\r\na|b|c|d|e\r\n");
+  QCOMPARE(lastMessage().text, QStringLiteral("请确定您所选择的是日记导出文件！"));
+  QCOMPARE(lastMessage().title, QStringLiteral("文件不符合"));
+  QCOMPARE(imp.ItemCount(), 0);
+
+  // No final break, and empty lines between: every line with text is listed, keyed by its index.
+  imp.LoadFile("1|a|||\r\n\r\n2|b|||\r\n3|c|||");
+  QCOMPARE(Texts(imp), (QStringList{"1|a|||", "2|b|||", "3|c|||"}));
+  QCOMPARE(exchange::CheckListDialog::Key(imp.Item(2)), QStringLiteral("_3"));
+  // Lines ending in LF alone; and a stray LF inside a field of a CR LF file stays in its line.
+  imp.LoadFile("1|a|||\n2|b|||\n");
+  QCOMPARE(Texts(imp), (QStringList{"1|a|||", "2|b|||"}));
+  imp.LoadFile("1|a|x\ny||\r\n");
+  QCOMPARE(Texts(imp), QStringList{"1|a|x\ny||"});
+
+  // A diary file read as bookmarks: five fields pass, taken field by field.
+  frmImp url("frmUrl");
+  url.LoadFile(QStringLiteral("2008-05-01|晴|正文|255|2008-05-01 08:00:00\r\n"));
+  url.cmdSelectAll_Click();
+  QVERIFY(url.Import());
+  auto rs = db().Url_GetRecordSet();
+  QCOMPARE(rs->Fields("urlclass").toString(), QStringLiteral("2008-05-01"));
+  QCOMPARE(rs->Fields("urlmemo").toString(), QStringLiteral("2008-05-01 08:00:00"));
+
+  // A "|" inside a title gives the line one field more: every later field moves one place.
+  db().Notes_Add("甲|乙", "内容", "工作", "255");
+  const auto text = frmExp::GetExpText(*exchange::FindFamily("frmNotes"), "1");
+  QCOMPARE(text.value(), QStringLiteral("工作|甲|乙|255|内容|2008-05-03 14:07:09\r\n"));
+  frmImp notes("frmNotes");
+  notes.LoadFile(*text);
+  QCOMPARE(lastMessage().text, QStringLiteral("请确定您所选择的是资料导出文件！"));
+  notes.LoadFile("工作|其他|||2008-05-03 14:07:09\r\n" + *text);
+  notes.cmdSelectAll_Click();
+  QVERIFY(notes.Import());
+  QCOMPARE(Column("notes", "notestitle"), (QStringList{"甲|乙", "其他", "甲"}));
+  QCOMPARE(Column("notes", "notesstring1").last(), QStringLiteral("乙"));
+  QCOMPARE(Column("notes", "notescontent").last(), QStringLiteral("255"));
+
+  // "完成" with nothing ticked adds nothing and closes as imported.
+  frmImp none("frmNotes");
+  none.LoadFile("工作|丁|||\r\n");
+  none.cmdOk_Click();
+  QVERIFY(none.blnImported);
+  QCOMPARE(none.recordsAdded, 0);
+}
+
+void tst_Exchange::importStopsAtFailingLine() {
+  frmImp imp("frmMoneys");
+  imp.LoadFile(
+      "2008-05-03|支出|甲||1|个|2||2\r\n"
+      "2008-05-03|支出|乙||1|个|2||2\r\n"
+      "2008-05-03|支出|丙||一|个|2||2\r\n"
+      "2008-05-03|支出|丁||1|个|2||2\r\n");
+  imp.cmdSelectAll_Click();
+  imp.cmdOk_Click();
+  QVERIFY(!imp.blnImported);
+  QCOMPARE(imp.recordsAdded, 2);
+  QCOMPARE(imp.result(), int(QDialog::Rejected));  // still open
+  QCOMPARE(env_->ui.Messages().back().text, QStringLiteral("导入到收支模块中发生错误，第 3 行的第 5 个字段“一”不是数值。"));
+  QCOMPARE(Column("moneys", "moneystitle"), (QStringList{"甲", "乙"}));
+
+  // Too few fields.
+  frmImp notes("frmNotes");
+  notes.LoadFile("工作|甲|||\r\n工作|乙|||\r\n工作|丙\r\n");
+  notes.cmdSelectAll_Click();
+  QVERIFY(!notes.Import());
+  QCOMPARE(env_->ui.Messages().back().text, QStringLiteral("导入到资料模块中发生错误，第 3 行只有 2 个字段，至少需要 4 个。"));
+  QCOMPARE(Column("notes", "notestitle"), (QStringList{"甲", "乙"}));
+}
+
+void tst_Exchange::invalidBytesNameTheLine() {
+  QByteArray bytes = platform::EncodeText(QStringLiteral("工作|甲|||\r\n工作|乙|||\r\n"));
+  bytes += "\xB9\xA4\xD7\xF7|\xFF\xFF|||\r\n";  // 工作 and two bytes that are no text
+  bytes += platform::EncodeText(QStringLiteral("工作|丁|||\r\n"));
+  QVERIFY(WriteBytes(Path("bad.txt"), bytes));
+  frmImp imp("frmNotes");
+  Open(*env_, imp, Path("bad.txt"));
+  QCOMPARE(imp.Item(0)->text(0), QStringLiteral("工作|甲|||"));
+  imp.cmdSelectAll_Click();
+  QVERIFY(!imp.Import());
+  QCOMPARE(env_->ui.Messages().back().text, QStringLiteral("导入到资料模块中发生错误，第 3 行含有无法识别的字符。"));
+  QCOMPARE(Column("notes", "notestitle"), (QStringList{"甲", "乙"}));
+}
+
+QTEST_MAIN(tst_Exchange)
+#include "tst_exchange.moc"

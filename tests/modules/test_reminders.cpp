@@ -162,7 +162,7 @@ private slots:
     env_->ui.msgAnswers.push_back(platform::MsgResult::Yes);
     w->TreeView1->setCurrentIndex(w->IndexOf(added));
     QTest::mouseClick(w->LabDelete, Qt::LeftButton);
-    QCOMPARE(env_->ui.Messages().back().text, QString("确定要删除 09:30：站会（三楼\r\n会议室） 的提醒信息吗？"));
+    QCOMPARE(env_->ui.Messages().back().text, QString("确定要删除 09:30：站会（三楼 会议室） 的提醒信息吗？"));
     QVERIFY(!w->Timer1->isActive());
     QVERIFY(w->Firing->DueList().empty());
     QCOMPARE(w->LabTitle->Caption(), QString("计划任务提醒[1]"));

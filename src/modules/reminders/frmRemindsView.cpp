@@ -86,14 +86,9 @@ void frmRemindsView::Form_Activate() {
   // Once the pop-up is drawn: the file's program, or the box saying it could not start, comes
   // after it.
   QTimer::singleShot(0, this, [this] {
-    if (Tag.isEmpty() || platform::ShellOpen(Tag)) return;
-    // The box belongs to the pop-up: owned by the main window, which is topmost too, it would
-    // bring that window over the pop-up.
-    QWidget* const owner = platform::DialogParent();
-    platform::SetDialogParent(this);
-    platform::MsgBox("打开提醒时打开 " + Tag + " 文件出错。", platform::MsgButtons::OK, platform::MsgIcon::Critical,
-                     "发生错误");
-    platform::SetDialogParent(owner);
+    if (!Tag.isEmpty() && !platform::ShellOpen(Tag))
+      platform::MsgBox("打开提醒时打开 " + Tag + " 文件出错。", platform::MsgButtons::OK, platform::MsgIcon::Critical,
+                       "发生错误");
   });
 }
 

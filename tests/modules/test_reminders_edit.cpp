@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <memory>
@@ -138,6 +139,22 @@ private slots:
     d.cmdOk->click();
     QCOMPARE(d.SavedClass, QString("2026年12月06日"));
     QCOMPARE(Stored(), (QVariantList{"2026-12-06 09:30:00", "看议程", "第一行\r\n第二行", file, "Day"}));
+  }
+
+  void enterMovesOnAndCtrlEnterSaves() {
+    frmRemindsEdit d;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    d.cobMinute->setFocus();
+    QTest::keyClick(d.cobMinute, Qt::Key_Return);
+    QTRY_VERIFY(d.txtTitle->hasFocus());
+    d.txtTitle->setText("键盘");
+    QTest::keyClick(d.txtContent, Qt::Key_Return);
+    QCOMPARE(d.Content(), QString("\r\n"));
+    QVERIFY(d.isVisible() && Stored().isEmpty());
+    QTest::keyClick(d.txtContent, Qt::Key_Return, Qt::ControlModifier);
+    QVERIFY(!d.isVisible());
+    QCOMPARE(Stored().value(1).toString(), QString("键盘"));
   }
 };
 

@@ -179,8 +179,9 @@ bool DeleteWhere(Connection& conn, const QString& table, const QString& conditio
 }
 
 // A duplicate shows its box and answers true (stop).
-bool IsDuplicate(Connection& conn, const QString& sql, const QString& message, const QString& title) {
-  if (conn.OpenRowSet(sql)->Eof()) return false;
+bool IsDuplicate(Connection& conn, const QString& sql, const QString& message, const QString& title,
+                 const QVector<QVariant>& binds = {}) {
+  if (conn.OpenRowSet(sql, binds)->Eof()) return false;
   MsgBox(message, MsgButtons::OK, MsgIcon::Critical, title);
   return true;
 }
@@ -620,10 +621,12 @@ RowSetPtr clsDate::Url_ExpRecordSet(const QString& strID) {
                [&] { return ByIds(objConn, QStringLiteral("url"), strID, QStringLiteral("urltext")); });
 }
 
-bool clsDate::Url_CheckUrlText(const QString& strTitle) {
+bool clsDate::Url_CheckUrlText(const QString& strTitle, qint64 exceptId) {
   return Guard(QStringLiteral("检查收藏标题是否重复时发生错误，"), true, [&] {
-    return IsDuplicate(objConn, QStringLiteral("select urlid from url where urltext='%1'").arg(Quote(strTitle)),
-                       QStringLiteral("收藏标题 %1 已经存在，请您重新输入。").arg(strTitle), QStringLiteral("收藏标题重复"));
+    // Titles compare without regard to ASCII letter case; the bookmark being modified is no namesake.
+    return IsDuplicate(objConn, QStringLiteral("select urlid from url where urltext=? collate nocase and urlid<>?"),
+                       QStringLiteral("收藏标题 %1 已经存在，请您重新输入。").arg(strTitle), QStringLiteral("收藏标题重复"),
+                       {strTitle, exceptId});
   });
 }
 

@@ -120,7 +120,8 @@ public:
   RowSetPtr Url_GetClass();
   RowSetPtr Url_GetRecordSet(const QString& strClass = QString());
   RowSetPtr Url_ExpRecordSet(const QString& strID);
-  bool Url_CheckUrlText(const QString& strTitle);
+  // exceptId: the bookmark being modified, which does not count as a namesake (0 for none).
+  bool Url_CheckUrlText(const QString& strTitle, qint64 exceptId = 0);
   qint64 Url_Add(const QString& strTitle, const QString& strAddress, const QString& strContent,
                  const QString& strClass, const QString& strColor);
   qint64 Url_Modify(qint64 intID, const QString& strTitle, const QString& strAddress,

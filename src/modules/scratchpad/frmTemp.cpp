@@ -1,0 +1,347 @@
+#include "modules/scratchpad/frmTemp.h"
+
+#include "modules/listwindow/icons.h"
+#include "platform/clock.h"
+#include "platform/settings.h"
+#include "platform/textfile.h"
+#include "platform/ui.h"
+#include "platform/vbcolor.h"
+#include "platform/widgets/exacttext.h"
+#include "modules/listwindow/modStart.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+using platform::PixelsToTwips;
+using platform::TwipsToPixels;
+
+namespace {
+
+const char* const kSection = "Temp";
+const char* const kPlaceholder = "请在这里输入查找的关键字...";
+const char* const kTextFilter = "文本文件(*.txt)|*.txt|所有文件(*.*)|*.*";
+constexpr int kBarHeight = 360;
+constexpr int kFootButtonWidth = 540;
+
+datastore::clsDate& db() { return modStart::objDate(); }
+
+QString FromStored(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString ToStored(QString text) { return text.replace(u'\n', QStringLiteral("\r\n")); }
+
+QString TimeStamp() { return platform::Now().toString(QStringLiteral("yyyyMMddhhmmss")); }
+
+QFrame* MakeBar(QWidget* parent, const QString& name) {
+  auto* bar = new QFrame(parent);
+  bar->setObjectName(name);
+  QPalette pal = bar->palette();
+  pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+  bar->setPalette(pal);
+  bar->setAutoFillBackground(true);
+  bar->setFixedHeight(TwipsToPixels(kBarHeight));
+  return bar;
+}
+
+listwindow::LabelButton* MakeBarButton(QWidget* bar, const QString& name, const QString& caption, int left) {
+  auto* button = new listwindow::LabelButton(caption, bar);
+  button->setObjectName(name);
+  // Centred in the bar, so a larger font stays inside it.
+  button->move(TwipsToPixels(left), qMax(0, (bar->height() - button->height()) / 2));
+  return button;
+}
+
+} // namespace
+
+frmTemp::frmTemp(QWidget* parent) : QWidget(parent) {
+  setObjectName("frmTemp");
+  resize(TwipsToPixels(7245), TwipsToPixels(6555));
+
+  picTop = MakeBar(this, "picTop");
+  Image1 = new QLabel(picTop);
+  Image1->setObjectName("Image1");
+  Image1->setGeometry(TwipsToPixels(50), TwipsToPixels(60), TwipsToPixels(240), TwipsToPixels(240));
+  Image1->setPixmap(listwindow::PagePixmap(QColor(0x30, 0x90, 0x30)));
+  Image1->setScaledContents(true);
+  LabTitle = MakeBarButton(picTop, "LabTitle", "临时记事便条", 345);
+  LabTitle->SetPressable(false);
+  LabTitle->setCursor(Qt::ArrowCursor);
+  LabAllOpen = MakeBarButton(picTop, "LabAllOpen", "保存内容", 5760);
+
+  Combo1 = new QComboBox(this);
+  Combo1->setObjectName("Combo1");
+  Combo1->setEditable(true);
+  Combo1->setInsertPolicy(QComboBox::NoInsert);
+  // Completion would change the find text into a history entry before the find runs.
+  Combo1->setCompleter(nullptr);
+  Combo1->setMaxVisibleItems(10);
+  Combo1->setToolTip("按 CTRL+F 快捷键快速查找下一个！");
+  Combo1->setEditText(kPlaceholder);
+
+  txtContent = new QPlainTextEdit(this);
+  txtContent->setObjectName("txtContent");
+  txtContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  txtContent->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  txtContent->setTabChangesFocus(true);
+
+  picFoot = MakeBar(this, "picFoot");
+  const auto foot = [this](const char* name, const QString& caption, int left) {
+    listwindow::LabelButton* button = MakeBarButton(picFoot, name, caption, left);
+    button->SetFixedTextWidth(TwipsToPixels(kFootButtonWidth));
+    return button;
+  };
+  LabAdd = foot("LabAdd", "&A.全选", 100);
+  LabModify = foot("LabModify", "&C.复制", 821);
+  LabDelete = foot("LabDelete", "&X.剪切", 1542);
+  LabGoto = foot("LabGoto", "&V.粘贴", 2263);
+  labHas = foot("labHas", "&L.另存", 2985);
+  LabAd = MakeBarButton(picFoot, "LabAd", QString(), 3840);
+
+  connect(LabAllOpen, &listwindow::LabelButton::clicked, this, &frmTemp::LabAllOpen_Click);
+  connect(LabAdd, &listwindow::LabelButton::clicked, this, &frmTemp::LabAdd_Click);
+  connect(LabModify, &listwindow::LabelButton::clicked, this, &frmTemp::LabModify_Click);
+  connect(LabDelete, &listwindow::LabelButton::clicked, this, &frmTemp::LabDelete_Click);
+  connect(LabGoto, &listwindow::LabelButton::clicked, this, &frmTemp::LabGoto_Click);
+  connect(labHas, &listwindow::LabelButton::clicked, this, &frmTemp::labHas_Click);
+  connect(LabAd, &listwindow::LabelButton::clicked, this, &frmTemp::LabAd_Click);
+  connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
+
+  // Key preview: the window sees the keys of all its controls first.
+  qApp->installEventFilter(this);
+  Form_Load();
+  // The window opens ready for typing into the text, not into the find box.
+  txtContent->setFocus();
+}
+
+frmTemp::~frmTemp() {
+  qApp->removeEventFilter(this);
+  Combo1->disconnect(this);
+}
+
+QString frmTemp::Text() const { return platform::ExactText(txtContent); }
+
+QString frmTemp::Content() const { return ToStored(Text()); }
+
+void frmTemp::Form_Load() {
+  LabAd->SetCaption(datastore::clsSystem::AppUrl());
+  platform::SetExactText(txtContent, FromStored(db().GetUserNote()));
+  Tag = Text();
+  LoadSearchHistory();
+}
+
+// ---- save and unload --------------------------------------------------------------------------
+
+void frmTemp::LabAllOpen_Click() {
+  const QString text = Text();
+  // A failure has been shown by the data store; the text stays counted as changed.
+  if (!db().UserNote_Modify(ToStored(text))) return;
+  Tag = text;
+  platform::MsgBox("请放心，当前的内容已保存！", platform::MsgButtons::OK, platform::MsgIcon::Information, "保存内容");
+}
+
+QString frmTemp::KeepInFile(const QString& content) {
+  const QString dataSet = db().objConn.Path();
+  QStringList folders;
+  if (!dataSet.isEmpty()) folders << QFileInfo(dataSet).absolutePath();
+  folders << QFileInfo(platform::SettingsFile()).absolutePath();
+  const QString base = (dataSet.isEmpty() ? QStringLiteral("Almanor") : QFileInfo(dataSet).completeBaseName()) +
+                       "-临时记事便条-" + TimeStamp();
+  for (const QString& folder : folders) {
+    QDir dir(folder);
+    QString path = dir.filePath(base + ".txt");
+    // An earlier kept text is never replaced.
+    for (int n = 2; QFileInfo::exists(path); ++n) path = dir.filePath(base + "-" + QString::number(n) + ".txt");
+    if (platform::WriteTextFile(path, content).isEmpty()) return QDir::toNativeSeparators(path);
+  }
+  return QString();
+}
+
+void frmTemp::Form_Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  if (IsChanged()) {
+    const QString content = Content();
+    if (db().UserNote_Modify(content)) {
+      Tag = Text();
+    } else {
+      // The data store has shown why; the text must not go with the window.
+      const QString file = KeepInFile(content);
+      if (!file.isEmpty())
+        platform::MsgBox("临时记事便条的内容未能保存到数据账套中，已将它保存到 " + file + " 文件中。",
+                         platform::MsgButtons::OK, platform::MsgIcon::Exclamation, "保存内容");
+      else
+        platform::MsgBox("临时记事便条的内容未能保存到数据账套中，也无法保存到文件中，修改的内容已丢失。",
+                         platform::MsgButtons::OK, platform::MsgIcon::Critical, "发生错误");
+    }
+  }
+  int k = 1;
+  for (int i = Combo1->count() - 1; i >= 0 && k <= 10; --i, ++k)
+    platform::SaveSetting(kSection, "Down" + QString::number(k), Combo1->itemText(i));
+}
+
+void frmTemp::closeEvent(QCloseEvent* event) {
+  Form_Unload();
+  event->accept();
+}
+
+// ---- find and its history ---------------------------------------------------------------------
+
+void frmTemp::LoadSearchHistory() {
+  const QString shown = Combo1->currentText();
+  const QSignalBlocker block(Combo1);
+  for (int n = 10; n >= 1; --n) {
+    const QString entry = platform::GetSetting(kSection, "Down" + QString::number(n), "");
+    if (!entry.isEmpty()) Combo1->addItem(entry);
+  }
+  Combo1->setEditText(shown);
+}
+
+void frmTemp::AddSearchHistory(const QString& strText) {
+  if (Combo1->findText(strText, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0) return;
+  // Adding an entry must not replace what the box shows.
+  const QString shown = Combo1->currentText();
+  const QSignalBlocker block(Combo1);
+  Combo1->addItem(strText);
+  Combo1->setEditText(shown);
+}
+
+void frmTemp::Combo1_KeyPress(int keyAscii) {
+  if (keyAscii != 13) return;
+  txtContent->setFocus();
+  const QString find = Combo1->currentText();
+  // Each Yes to the question starts over from the top; the loop ends with a match or a No.
+  for (;;) {
+    const QString text = Text();
+    QTextCursor cursor = txtContent->textCursor();
+    const qsizetype found = text.indexOf(find, cursor.selectionEnd(), Qt::CaseInsensitive);
+    if (found >= 0) {
+      // An empty find text matches at the caret and selects nothing: not worth a history entry.
+      if (!find.isEmpty()) AddSearchHistory(find);
+      cursor.setPosition(static_cast<int>(found));
+      cursor.setPosition(static_cast<int>(found + find.size()), QTextCursor::KeepAnchor);
+      txtContent->setTextCursor(cursor);
+      return;
+    }
+    if (platform::MsgBox("在当前位置以下没有找到匹配的字符串,是否从头开始吗?", platform::MsgButtons::YesNo,
+                         platform::MsgIcon::Question, "查找") == platform::MsgResult::No)
+      return;
+    cursor.setPosition(0);
+    txtContent->setTextCursor(cursor);
+  }
+}
+
+void frmTemp::Combo1_Click() { Combo1_KeyPress(13); }
+
+// ---- clipboard and save-as --------------------------------------------------------------------
+
+void frmTemp::LabAdd_Click() {
+  txtContent->selectAll();
+  txtContent->setFocus();
+}
+
+QString frmTemp::SelectedText() const {
+  const QTextCursor cursor = txtContent->textCursor();
+  return Text().mid(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart());
+}
+
+void frmTemp::LabModify_Click() {
+  if (!txtContent->textCursor().hasSelection()) return;
+  QGuiApplication::clipboard()->setText(SelectedText());
+}
+
+void frmTemp::LabDelete_Click() {
+  QTextCursor cursor = txtContent->textCursor();
+  if (!cursor.hasSelection()) return;
+  QGuiApplication::clipboard()->setText(SelectedText());
+  cursor.removeSelectedText();
+  txtContent->setTextCursor(cursor);
+  txtContent->setFocus();
+}
+
+void frmTemp::LabGoto_Click() {
+  // No text on the clipboard pastes nothing, which still replaces the selection.
+  QTextCursor cursor = txtContent->textCursor();
+  cursor.beginEditBlock();
+  cursor.removeSelectedText();
+  txtContent->setTextCursor(cursor);
+  platform::InsertExactText(txtContent, FromStored(QGuiApplication::clipboard()->text()));
+  cursor.endEditBlock();
+}
+
+void frmTemp::labHas_Click() {
+  platform::FileDialogRequest request;
+  request.title = "临时便条另存";
+  request.fileName = TimeStamp() + ".txt";
+  request.filter = kTextFilter;
+  request.save = true;
+  request.overwritePrompt = true;
+  request.mustExist = false;
+  const std::optional<QString> file = platform::FileDialog(request);
+  if (!file) return;
+  const QString error = platform::WriteTextFile(*file, Content());
+  if (!error.isEmpty()) {
+    platform::MsgBox("将当前的临时记事便条内容另存时发生错误，" + error, platform::MsgButtons::OK,
+                     platform::MsgIcon::Critical, "发生错误");
+    return;
+  }
+  platform::MsgBox("已将当前的临时记事便条内容另存到 " + *file + " 文件中。", platform::MsgButtons::OK,
+                   platform::MsgIcon::Information, "另存成功！");
+}
+
+void frmTemp::LabAd_Click() { modStart::OpenWebPage(QString()); }
+
+// ---- layout and keys --------------------------------------------------------------------------
+
+void frmTemp::Form_Resize() {
+  if (isMinimized() || window()->isMinimized()) return;
+  const int m50 = TwipsToPixels(50);
+  const int m100 = TwipsToPixels(100);
+  const int w = width();
+  const int h = height();
+  picTop->setGeometry(m50, m50, qMax(0, w - m100), picTop->height());
+  LabAllOpen->move(picTop->width() - m100 - LabAllOpen->width(), LabAllOpen->y());
+  picFoot->setGeometry(m50, h - m50 - picFoot->height(), picTop->width(), picFoot->height());
+  Combo1->setGeometry(m50, picTop->y() + picTop->height() + m50, qMax(0, w - m100), Combo1->sizeHint().height());
+  const int top = Combo1->y() + Combo1->height() + m50;
+  txtContent->setGeometry(m50, top, Combo1->width(), qMax(0, picFoot->y() - m50 - top));
+  LabAd->move(picFoot->width() - LabAd->width() - m100, LabAd->y());
+  LabAd->setVisible(PixelsToTwips(labHas->x() + labHas->width()) + 181 <= PixelsToTwips(LabAd->x()));
+}
+
+void frmTemp::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Form_Resize();
+}
+
+bool frmTemp::Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift) {
+  if ((shift & ~Qt::KeypadModifier) != Qt::ControlModifier) return false;
+  switch (keyCode) {
+  case Qt::Key_A: LabAdd_Click(); return true;
+  case Qt::Key_S: LabAllOpen_Click(); return true;
+  case Qt::Key_F: Combo1_KeyPress(13); return true;
+  default: return false;
+  }
+}
+
+bool frmTemp::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || (widget != this && !isAncestorOf(widget))) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (Form_KeyDown(key->key(), key->modifiers())) return true;
+  const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+  if (enter && !(key->modifiers() & Qt::ControlModifier) && (widget == Combo1 || widget == Combo1->lineEdit())) {
+    // Handled here, so the box's own Enter handling cannot run the find a second time.
+    Combo1_KeyPress(13);
+    return true;
+  }
+  return false;
+}

@@ -194,8 +194,24 @@ std::optional<QDateTime> IsoDateTime(const QString& s) {
   return vb::MakeDateTime(date, time);
 }
 
+// format(stored date, 'yyyy年mm月dd日'), which the day-grouped listings run for every row, straight
+// from the stored text; false for anything else.
+bool DayTextOfStoredDate(sqlite3_context* ctx, sqlite3_value** argv) {
+  static const QByteArray dayPattern = QByteArrayLiteral("yyyy年mm月dd日");
+  if (sqlite3_value_type(argv[0]) != SQLITE_TEXT || sqlite3_value_type(argv[1]) != SQLITE_TEXT) return false;
+  const QByteArrayView pattern(reinterpret_cast<const char*>(sqlite3_value_text(argv[1])), sqlite3_value_bytes(argv[1]));
+  if (pattern != dayPattern) return false;
+  const QByteArrayView text(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])), sqlite3_value_bytes(argv[0]));
+  if (text.size() != 19 || !IsoDateTime(QString::fromLatin1(text))) return false;
+  const QByteArray day = text.first(4).toByteArray() + "年" + text.sliced(5, 2).toByteArray() + "月" +
+                         text.sliced(8, 2).toByteArray() + "日";
+  sqlite3_result_text64(ctx, day.constData(), sqlite3_uint64(day.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+  return true;
+}
+
 // SQL format(value, pattern) with the run time's Format; SQLite's printf format keeps its other arities.
 void SqlFormat(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (DayTextOfStoredDate(ctx, argv)) return;
   const QString pattern = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[1])),
                                             sqlite3_value_bytes(argv[1]));
   QString result;

@@ -1,0 +1,222 @@
+// Reminders going off, with the clock set by the test: which rows are due, the timer, late ticks,
+// the day change, and the pop-up opening the reminder's file.
+
+#include "modules/reminders/RemindDue.h"
+#include "modules/reminders/RemindTimer.h"
+#include "modules/reminders/frmRemindsView.h"
+#include "platform/clock.h"
+#include "platform/vb.h"
+#include "modules/listwindow/modStart.h"
+#include "testenv.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <map>
+#include <memory>
+
+using namespace reminders;
+
+namespace {
+
+datastore::clsDate& db() { return modStart::objDate(); }
+
+QDateTime At(const QString& text) { return *vb::CDate(text); }
+
+void SetNow(const QString& text) { platform::SetNow(At(text)); }
+
+qint64 Add(const QString& time, const QString& title, bool daily = false, const QString& content = "",
+           const QString& file = "") {
+  return db().Reminds_Add(time, title, content, file, daily ? 1 : 0);
+}
+
+// What the list window does on every load: judge each row, keep the due entries in row order.
+std::map<QString, RowJudgement> Load(RemindTimer& timer, std::vector<DueEntry>* dueOut = nullptr) {
+  const LoadMoment at = timer.BeginLoad();
+  std::map<QString, RowJudgement> judged;
+  std::vector<DueEntry> due;
+  for (datastore::RowSetPtr rs = db().Reminds_GetRecordSet(); rs && !rs->Eof(); rs->MoveNext()) {
+    std::optional<DueEntry> entry;
+    judged[rs->Fields("remindstitle").toString()] = JudgeRow(*rs, at, entry);
+    if (entry) due.push_back(*entry);
+  }
+  if (dueOut) *dueOut = due;
+  timer.SetDueList(std::move(due));
+  return judged;
+}
+
+// A timer whose firings are recorded as "time line title".
+struct Recorded {
+  RemindTimer timer;
+  QStringList fired;
+  Recorded() {
+    timer.Fire = [this](const QDateTime& due, const DueEntry& e) { fired << FiringTimeText(due) + " " + e.title; };
+    timer.NewDay = [this] { Load(timer); };
+  }
+  // Ticks at a moment; returns what fired at that tick.
+  QString TickAt(const QString& moment) {
+    SetNow(moment);
+    const qsizetype before = fired.size();
+    timer.Timer1_Timer();
+    return fired.size() > before ? fired.last() : QString();
+  }
+};
+
+} // namespace
+
+class TestRemindersFiring : public QObject {
+  Q_OBJECT
+  std::unique_ptr<TestEnv> env_;
+
+private slots:
+  void init() { env_ = std::make_unique<TestEnv>(); }
+  void cleanup() {
+    if (frmRemindsView* view = frmRemindsView::Instance()) delete view;
+    platform::SetNow(QDateTime());
+    env_.reset();
+  }
+
+  void dueEntriesKeepEveryText() {
+    SetNow("2026-12-06 12:00:00");
+    Add("2026-12-06 15:00", "later <分> today<分隔>", false, "内容<分>\r\n第二行<分隔>", "/tmp/a<分>b.txt");
+    Add("2026-12-01 08:00", "daily since last week", true);
+    Add("2026-12-06 12:00", "this very minute");
+    Add("2026-12-06 11:59", "a minute ago");
+    RemindTimer timer;
+    std::vector<DueEntry> due;
+    const auto judged = Load(timer, &due);
+    // Its second is still running: past, yet the next tick fires it.
+    QCOMPARE(ImageKey(judged.at("this very minute").status), QString("remindsno"));
+    QVERIFY(judged.at("this very minute").due && !judged.at("a minute ago").due);
+    QCOMPARE(due.size(), 3u);
+    QCOMPARE(due[0], (DueEntry{8 * 3600, "daily since last week", "", ""}));
+    QCOMPARE(due[2], (DueEntry{15 * 3600, "later <分> today<分隔>", "内容<分>\r\n第二行<分隔>", "/tmp/a<分>b.txt"}));
+  }
+
+  void sameSecondAndLateTicksFireEveryReminder() {
+    SetNow("2026-12-06 09:00:00");
+    Recorded r;
+    r.timer.BeginLoad();
+    r.timer.SetDueList({{34200, "first in the list", "", ""},
+                        {34202, "two seconds later", "", ""},
+                        {34200, "second in the list", "", ""}});
+    // Two at one second: one pop-up per tick, in list order; then nothing until the next one.
+    QCOMPARE(r.TickAt("2026-12-06 09:30:00"), QString("2026年12月06日09时30分00秒 first in the list"));
+    QCOMPARE(r.TickAt("2026-12-06 09:30:00"), QString("2026年12月06日09时30分00秒 second in the list"));
+    QCOMPARE(r.TickAt("2026-12-06 09:30:00"), QString());
+    QCOMPARE(r.TickAt("2026-12-06 09:30:02"), QString("2026年12月06日09时30分02秒 two seconds later"));
+    QCOMPARE(r.TickAt("2026-12-06 23:59:59"), QString());
+    // Firing leaves the due list as the last load made it.
+    QCOMPARE(r.timer.DueList().size(), 3u);
+
+    // A late tick (the machine slept over their seconds) still fires them, in time order.
+    Recorded late;
+    SetNow("2026-12-06 09:00:00");
+    late.timer.BeginLoad();
+    late.timer.SetDueList({{34202, "b", "", ""}, {34200, "a", "", ""}});
+    QCOMPARE(late.TickAt("2026-12-06 09:29:59"), QString());
+    QCOMPARE(late.TickAt("2026-12-06 09:40:00"), QString("2026年12月06日09时30分00秒 a"));
+    QCOMPARE(late.timer.Waiting(), 1);
+    QCOMPARE(late.TickAt("2026-12-06 09:40:01"), QString("2026年12月06日09时30分02秒 b"));
+    QCOMPARE(late.TickAt("2026-12-06 09:40:02"), QString());
+
+    // A reload while armed keeps what was already looked at: a reload after a firing does not
+    // fire it again, and one that comes late still catches what passed.
+    Add("2026-12-06 09:50", "c");
+    late.TickAt("2026-12-06 09:45:00");
+    SetNow("2026-12-06 09:55:00");
+    Load(late.timer);
+    QCOMPARE(late.TickAt("2026-12-06 09:55:01"), QString("2026年12月06日09时50分00秒 c"));
+    Load(late.timer);
+    QCOMPARE(late.TickAt("2026-12-06 09:55:02"), QString());
+  }
+
+  void newDayRebuildsTheDueList() {
+    SetNow("2026-12-06 22:00:00");
+    Add("2026-12-06 23:00", "one-off tonight");
+    Add("2026-12-07 00:00", "at midnight");
+    Add("2026-12-01 08:00", "every morning", true);
+    Recorded r;
+    Load(r.timer);
+    QCOMPARE(r.TickAt("2026-12-06 23:00:00"), QString("2026年12月06日23时00分00秒 one-off tonight"));
+    QCOMPARE(r.TickAt("2026-12-07 00:00:00"), QString("2026年12月07日00时00分00秒 at midnight"));
+    QCOMPARE(r.TickAt("2026-12-07 08:00:00"), QString("2026年12月07日08时00分00秒 every morning"));
+    QCOMPARE(r.TickAt("2026-12-07 23:00:00"), QString());  // tonight's one-off is over
+
+    // Asleep across midnight: first the rest of the old day, then what passed on the new one.
+    Recorded asleep;
+    Add("2026-12-07 23:30", "late evening");
+    Add("2026-12-08 00:10", "after midnight");
+    SetNow("2026-12-07 23:00:00");
+    Load(asleep.timer);
+    QCOMPARE(asleep.TickAt("2026-12-07 23:00:01"), QString());
+    QCOMPARE(asleep.TickAt("2026-12-08 07:00:00"), QString("2026年12月07日23时30分00秒 late evening"));
+    QCOMPARE(asleep.TickAt("2026-12-08 07:00:01"), QString("2026年12月08日00时10分00秒 after midnight"));
+    QCOMPARE(asleep.TickAt("2026-12-08 07:00:02"), QString());
+
+    // Nothing due today: the timer is off, and the day watch's tick on the new day arms the
+    // daily reminder that starts then.
+    env_.reset();
+    env_ = std::make_unique<TestEnv>();
+    Add("2026-12-10 09:00", "daily from the tenth", true);
+    Recorded idle;
+    SetNow("2026-12-09 10:00:00");
+    Load(idle.timer);
+    QVERIFY(!idle.timer.Timer1->isActive());
+    QCOMPARE(idle.TickAt("2026-12-10 00:00:01"), QString());
+    QVERIFY(idle.timer.Timer1->isActive());
+    QCOMPARE(idle.TickAt("2026-12-10 09:00:00"), QString("2026年12月10日09时00分00秒 daily from the tenth"));
+  }
+
+  void popUpShowsTheReminderAndOpensItsFileOnce() {
+    QTemporaryDir files;
+    const QString first = files.filePath("议程.txt");
+    const QString second = files.filePath("second.txt");
+    const QDateTime due = At("2026-12-06 09:30:00");
+
+    frmRemindsView::ShowReminder(due, {34200, "站会 <b>", "内容\r\n第二行", first});
+    frmRemindsView* view = frmRemindsView::Instance();
+    QVERIFY(view && view->isVisible() && !view->parentWidget());
+    QVERIFY(view->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(view->LabTitle->text(), QString("站会 <b>"));
+    QCOMPARE(view->txtContent->toPlainText(), QString("内容\n第二行"));
+    QTRY_COMPARE(env_->ui.Opened(), QStringList{first});
+
+    // A later reminder while it is open replaces the texts but opens no file.
+    frmRemindsView::ShowReminder(due.addSecs(60), {34260, "next", "", second});
+    QCOMPARE(frmRemindsView::Instance(), view);
+    QCOMPARE(view->LabTitle->text(), QString("next"));
+    view->Form_Activate();
+    QCOMPARE(env_->ui.Opened(), QStringList{first});
+
+    // Closed and shown again: the file opens again.
+    view->close();
+    QTRY_VERIFY(!frmRemindsView::Instance());
+    frmRemindsView::ShowReminder(due, {34200, "again", "", second});
+    QTRY_COMPARE(env_->ui.Opened(), (QStringList{first, second}));
+
+    // A file the desktop cannot open is reported; the pop-up stays.
+    delete frmRemindsView::Instance();
+    env_->ui.shellOpenSucceeds = false;
+    frmRemindsView::ShowReminder(due, {34200, "bad", "", "/nowhere/x.doc"});
+    QTRY_COMPARE(env_->ui.Messages().size(), 1u);
+    QCOMPARE(env_->ui.Messages()[0].text, QString("打开提醒时打开 /nowhere/x.doc 文件出错。"));
+    QVERIFY(frmRemindsView::Instance());
+  }
+
+  void popUpClosesItselfOnceTheDataSetIsClosed() {
+    frmRemindsView::ShowReminder(At("2026-12-06 09:30:00"), {34200, "t", "", ""});
+    QPointer<frmRemindsView> view = frmRemindsView::Instance();
+    view->Form_Activate();
+    QVERIFY(view);
+    db().CloseDataBase();
+    view->Form_Activate();
+    QTRY_VERIFY(!view);
+    QVERIFY(env_->ui.Messages().empty());
+  }
+};
+
+QTEST_MAIN(TestRemindersFiring)
+#include "test_reminders_firing.moc"

@@ -15,6 +15,7 @@
 #include "modules/files/frmFiles.h"
 #include "modules/listwindow/modStart.h"
 #include "platform/settings.h"
+#include "platform/textfile.h"
 #include "platform/ui.h"
 
 #include <QApplication>
@@ -163,7 +164,7 @@ void BM_Extract9MiB(benchmark::State& state) {
   SideBySideWithCp(state, source, [&] {
     const auto stored = filearchive::ReadArchivedFile(db, id);
     return stored && stored->content.size() == kFileBytes &&
-           filearchive::WriteExtractedFile(target, stored->content).isEmpty();
+           platform::WriteFileBytes(target, stored->content).isEmpty();
   });
   QFile::remove(target);
 }

@@ -200,17 +200,20 @@ TextFileResult ReadTextFile(const QString& path) {
 QString WriteTextFile(const QString& path, const QString& text) {
   if (!QStringEncoder(kGb18030).isValid())
     return QStringLiteral("The GB18030 text encoding is not available.");
+  return WriteFileBytes(path, EncodeText(text));
+}
+
+QString WriteFileBytes(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly))
-    return file.errorString();
-  const QByteArray bytes = EncodeText(text);
-  if (file.write(bytes) != bytes.size()) {
+  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  // Flushed here: QSaveFile's commit does not notice a failure of the final flush of a small
+  // buffered write, and would put a cut-off file in place of the old one.
+  if (file.write(bytes) != bytes.size() || !file.flush()) {
     const QString reason = file.errorString();
     file.cancelWriting();
     return reason;
   }
-  if (!file.commit())
-    return file.errorString();
+  if (!file.commit()) return file.errorString();
   return QString();
 }
 

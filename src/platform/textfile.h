@@ -17,6 +17,7 @@ struct TextFileResult {
 TextFileResult ReadTextFile(const QString& path);
 // Replaces the file whole or leaves it untouched (QSaveFile). Returns "" on success, else the reason.
 QString WriteTextFile(const QString& path, const QString& text);
+QString WriteFileBytes(const QString& path, const QByteArray& bytes);
 
 // The codec itself, for record files and tests.
 QByteArray EncodeText(const QString& text);

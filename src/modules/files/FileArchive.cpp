@@ -1,10 +1,10 @@
 #include "modules/files/FileArchive.h"
 
 #include "datastore/clsDate.h"
+#include "platform/textfile.h"
 #include "platform/ui.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace filearchive {
 
@@ -75,22 +75,8 @@ QString AskExtractPath(const QString& strType, const QString& strName) {
   return platform::FileDialog(ExtractRequest(strType, strName)).value_or(QString());
 }
 
-QString WriteExtractedFile(const QString& path, const QByteArray& bytes) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  // Flushed here: QSaveFile's commit does not notice a failure of the final flush of a small
-  // buffered write, and would put a cut-off file in place of the old one.
-  if (file.write(bytes) != bytes.size() || !file.flush()) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    return reason;
-  }
-  if (!file.commit()) return file.errorString();
-  return QString();
-}
-
 bool ExtractAndOpen(const QString& path, const QByteArray& bytes) {
-  const QString error = WriteExtractedFile(path, bytes);
+  const QString error = platform::WriteFileBytes(path, bytes);
   if (!error.isEmpty()) {
     ExtractionError(error);
     return false;

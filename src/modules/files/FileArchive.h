@@ -42,9 +42,6 @@ bool ConfirmUploadSize(double size);
 // cancel.
 QString AskExtractPath(const QString& strType, const QString& strName);
 
-// Writes bytes to path through QSaveFile: a file already there is replaced whole, and a failed
-// write leaves it as it was. Returns "" on success, else the reason.
-QString WriteExtractedFile(const QString& path, const QByteArray& bytes);
 // Writes the extracted file and opens it; a failure of either is shown in the extraction's error
 // box. True when the file was written and opened.
 bool ExtractAndOpen(const QString& path, const QByteArray& bytes);

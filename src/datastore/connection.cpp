@@ -269,6 +269,35 @@ bool SchemaHas(sqlite3* db, const char* sql, const char* name = nullptr) {
   Fail(db);
 }
 
+// The names of a table's columns in their order, lower-cased; none when there is no such table.
+QByteArrayList TableColumns(sqlite3* db, const char* table) {
+  QByteArrayList names;
+  sqlite3_stmt* stmt = nullptr;
+  int step = sqlite3_prepare_v2(db, "select lower(name) from pragma_table_info(?)", -1, &stmt, nullptr);
+  if (step == SQLITE_OK) {
+    sqlite3_bind_text(stmt, 1, table, -1, SQLITE_STATIC);
+    while ((step = sqlite3_step(stmt)) == SQLITE_ROW)
+      names.append(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+  }
+  sqlite3_finalize(stmt);
+  if (step != SQLITE_DONE) Fail(db);
+  return names;
+}
+
+// The columns of every table as a data set of ours has them, taken once from the schema itself.
+const std::vector<QByteArrayList>& SchemaColumns() {
+  static const std::vector<QByteArrayList> columns = [] {
+    sqlite3* memory = nullptr;
+    std::vector<QByteArrayList> tables;
+    if (sqlite3_open_v2(":memory:", &memory, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+        sqlite3_exec(memory, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK)
+      for (const char* table : kTables) tables.push_back(TableColumns(memory, table));
+    sqlite3_close(memory);
+    return tables;
+  }();
+  return columns;
+}
+
 // The one-row, one-column answer of a pragma.
 QByteArray PragmaText(sqlite3* db, const QByteArray& sql) {
   sqlite3_stmt* stmt = nullptr;
@@ -443,6 +472,17 @@ void Connection::Open(const QString& path) {
     for (const char* table : kTables)
       if (!SchemaHas(db, "select 1 from sqlite_master where type='table' and name=?", table))
         throw DbError(QStringLiteral("不是有效的数据账套，缺少数据表 %1").arg(QLatin1String(table)).toStdString());
+    // Checked before the first write: a missing column would otherwise fail only in some window,
+    // after the open had already stamped the file.
+    const std::vector<QByteArrayList>& expected = SchemaColumns();
+    for (size_t t = 0; t < expected.size(); ++t) {
+      const QByteArrayList present = TableColumns(db, kTables[t]);
+      for (const QByteArray& column : expected[t])
+        if (!present.contains(column))
+          throw DbError(QStringLiteral("不是有效的数据账套，数据表 %1 缺少字段 %2")
+                            .arg(QLatin1String(kTables[t]), QLatin1String(column))
+                            .toStdString());
+    }
     // A data set we made has no triggers and no views: one that has them was made or changed by
     // someone else, and a trigger would run on our own updates (the stamp at every open).
     if (SchemaHas(db, "select 1 from sqlite_master where type in ('trigger','view')"))

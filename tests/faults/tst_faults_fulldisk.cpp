@@ -1,0 +1,164 @@
+// A disk that fills up while the program writes: extracting an archived file, saving the scratch
+// pad (into the data set and to a text file) and writing an export. Each shows its error box,
+// leaves the old target file as it was, loses none of the user's text, and works once there is
+// room again.
+
+#include "exchange/frmExp.h"
+#include "faultenv.h"
+#include "modules/files/frmFiles.h"
+#include "modules/scratchpad/frmTemp.h"
+#include "platform/textfile.h"
+#include "testenv.h"
+
+#include <QPlainTextEdit>
+#include <QTest>
+#include <memory>
+
+using faults::Bytes;
+using faults::Snapshot;
+using faults::WriteBytes;
+
+namespace {
+
+datastore::clsDate& db() { return modStart::objDate(); }
+
+// Longer than any write buffer, so the write itself meets the full disk.
+QString LongText() { return QStringLiteral("满盘测试的内容 😀\n").repeated(20000); }
+
+} // namespace
+
+class tst_faults_fulldisk : public QObject {
+  Q_OBJECT
+private slots:
+  void init() {
+    env_ = std::make_unique<TestEnv>();
+    disk_ = std::make_unique<faults::FullDisk>(Path(QStringLiteral("disk")));
+    qInfo("full disk by %s", qPrintable(disk_->how));
+  }
+  void cleanup() {
+    disk_.reset();
+    env_.reset();
+  }
+
+  void extractionOntoAFullDisk();
+  void scratchPadOnAFullDisk();
+  void exportOntoAFullDisk();
+
+private:
+  QString Path(const QString& name) const { return env_->dir.filePath(name); }
+  QString OnDisk(const QString& name) const { return Path(QStringLiteral("disk/") + name); }
+  // The one message box shown since the last Clear.
+  platform::ShownMessage OnlyBox() const {
+    const auto boxes = env_->ui.Messages();
+    return boxes.size() == 1 ? boxes[0] : platform::ShownMessage{};
+  }
+  std::unique_ptr<TestEnv> env_;
+  std::unique_ptr<faults::FullDisk> disk_;
+};
+
+void tst_faults_fulldisk::extractionOntoAFullDisk() {
+  QByteArray stored;
+  for (int i = 0; i < 300000; ++i) stored.append(char(i * 7 % 256));
+  QVERIFY(WriteBytes(Path(QStringLiteral("报告.bin")), stored));
+  const qint64 id = db().Files_Add(QStringLiteral("文档"), Path(QStringLiteral("报告.bin")), QStringLiteral("报告"),
+                                   QStringLiteral("bin"), double(stored.size()), QString());
+  QVERIFY(id > 0);
+  frmFiles window;
+  window.resize(900, 600);
+  window.show();
+  window.TreeView1->setCurrentIndex(window.IndexOf(window.Node(QStringLiteral("_%1").arg(id))));
+
+  const QString target = OnDisk(QStringLiteral("报告.bin"));
+  QVERIFY(WriteBytes(target, "the old file"));
+  const auto before = Snapshot(OnDisk(QString()));
+  disk_->Fill();
+  env_->ui.fileAnswers = {target};
+  window.LabGoto_Click();
+  disk_->Free();
+  const platform::ShownMessage box = OnlyBox();
+  QVERIFY2(box.text.startsWith(QStringLiteral("从数据文件中提取文件出现错误：")), qPrintable(box.text));
+  QCOMPARE(box.icon, platform::MsgIcon::Exclamation);
+  QVERIFY(env_->ui.Opened().isEmpty());
+  QCOMPARE(Snapshot(OnDisk(QString())), before);  // the old file whole, no half-written copy beside it
+
+  // With room again the same command writes every stored byte.
+  env_->ui.Clear();
+  env_->ui.fileAnswers = {target};
+  window.LabGoto_Click();
+  QCOMPARE(Bytes(target), stored);
+  QCOMPARE(env_->ui.Opened(), QStringList{target});
+}
+
+void tst_faults_fulldisk::scratchPadOnAFullDisk() {
+  // The data set itself lives on the disk that fills up.
+  db().CloseDataBase();
+  const QString dataSet = OnDisk(QStringLiteral("便条.kvt"));
+  QVERIFY(db().CreateDataBase(dataSet));
+  QVERIFY(db().OpenDataBase(dataSet));
+  QVERIFY(db().UserNote_Modify(QStringLiteral("旧的内容")));
+  const QString copy = OnDisk(QStringLiteral("副本.txt"));
+  QVERIFY(WriteBytes(copy, "old copy"));
+
+  frmTemp pad;
+  pad.resize(900, 600);
+  pad.show();
+  const QString text = LongText();
+  pad.txtContent->selectAll();
+  pad.txtContent->insertPlainText(text);
+
+  disk_->Fill();
+  env_->ui.Clear();
+  QTest::keyClick(pad.txtContent, Qt::Key_S, Qt::ControlModifier);
+  platform::ShownMessage box = OnlyBox();
+  QVERIFY2(box.text.startsWith(QStringLiteral("修改临时记事便条时发生错误，")), qPrintable(box.text));
+  QCOMPARE(box.icon, platform::MsgIcon::Critical);
+  QVERIFY(pad.IsChanged());
+
+  env_->ui.Clear();
+  env_->ui.fileAnswers = {copy};
+  pad.labHas_Click();
+  box = OnlyBox();
+  QVERIFY2(box.text.startsWith(QStringLiteral("将当前的临时记事便条内容另存时发生错误，")), qPrintable(box.text));
+  QCOMPARE(Bytes(copy), QByteArray("old copy"));
+  disk_->Free();
+
+  // Nothing of the text is lost: it is still in the window, the data set is sound and still holds
+  // the old text, and the next save stores it all.
+  QCOMPARE(pad.Text(), text);
+  QCOMPARE(db().objConn.OpenRowSet(QStringLiteral("pragma integrity_check"))->Fields("integrity_check").toString(),
+           QStringLiteral("ok"));
+  QCOMPARE(db().GetUserNote(), QStringLiteral("旧的内容"));
+  env_->ui.Clear();
+  QTest::keyClick(pad.txtContent, Qt::Key_S, Qt::ControlModifier);
+  QCOMPARE(OnlyBox().text, QStringLiteral("请放心，当前的内容已保存！"));
+  QCOMPARE(db().GetUserNote(), QString(text).replace(u'\n', QStringLiteral("\r\n")));
+  QVERIFY(!pad.IsChanged());
+  db().CloseDataBase();
+}
+
+void tst_faults_fulldisk::exportOntoAFullDisk() {
+  QVERIFY(db().Notes_Add(QStringLiteral("甲"), LongText(), QStringLiteral("工作"), QString()) > 0);
+  const QString file = OnDisk(QStringLiteral("导出资料.txt"));
+  QVERIFY(WriteBytes(file, "an earlier export"));
+  const auto before = Snapshot(OnDisk(QString()));
+  exchange::frmExp exp(QStringLiteral("frmNotes"));
+  exp.cmdSelectAll_Click();
+
+  disk_->Fill();
+  env_->ui.fileAnswers = {file};
+  exp.cmdOk_Click();
+  disk_->Free();
+  const platform::ShownMessage box = OnlyBox();
+  QVERIFY2(box.text.startsWith(QStringLiteral("导出过程中发生错误，")), qPrintable(box.text));
+  QCOMPARE(box.icon, platform::MsgIcon::Critical);
+  QCOMPARE(Snapshot(OnDisk(QString())), before);
+
+  env_->ui.Clear();
+  env_->ui.fileAnswers = {file};
+  exp.cmdOk_Click();
+  QCOMPARE(OnlyBox().title, QStringLiteral("完成"));
+  QVERIFY(platform::ReadTextFile(file).text.contains(QStringLiteral("满盘测试的内容 😀{br}")));
+}
+
+QTEST_MAIN(tst_faults_fulldisk)
+#include "tst_faults_fulldisk.moc"

@@ -74,6 +74,7 @@ void tst_faults_startup::badDataSetIsRefusedUntouched_data() {
   QTest::addColumn<QString>("kind");
   QTest::addColumn<QString>("reason");  // what the box must say
   QTest::newRow("not an SQLite file") << "text" << "不是有效的数据账套文件";
+  QTest::newRow("empty file") << "empty" << "不是有效的数据账套文件";  // SQLite would take it for a new one
   QTest::newRow("truncated") << "truncated" << "数据账套文件已损坏";
   QTest::newRow("file without write permission") << "read-only file" << "数据账套文件是只读的";
   QTest::newRow("folder without write permission") << "read-only folder" << "数据账套所在的文件夹是只读的";
@@ -91,6 +92,8 @@ void tst_faults_startup::badDataSetIsRefusedUntouched() {
 
   if (kind == QLatin1String("text")) {
     QVERIFY(faults::WriteBytes(path, QStringLiteral("这是一个文本文件，不是数据账套。\n").repeated(300).toUtf8()));
+  } else if (kind == QLatin1String("empty")) {
+    QVERIFY(faults::WriteBytes(path, QByteArray()));
   } else {
     MakeDataSet(path, kind == QLatin1String("truncated") ? 200 : 3);
     if (kind == QLatin1String("no table")) db().objConn.Execute(QStringLiteral("drop table url"));

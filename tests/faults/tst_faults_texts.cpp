@@ -10,6 +10,11 @@
 
 #include "exchange/frmExp.h"
 #include "exchange/frmImp.h"
+#include "modules/bookmarks/frmUrlEdit.h"
+#include "modules/files/frmFilesEdit.h"
+#include "modules/ledger/frmMoneysEdit.h"
+#include "modules/notes/frmNotesEdit.h"
+#include "modules/reminders/frmRemindsEdit.h"
 #include "testenv.h"
 
 #include <QFile>
@@ -154,6 +159,7 @@ private slots:
   void throughTheDataStore();
   void throughTheRecordFile_data() { AddKinds(); }
   void throughTheRecordFile();
+  void openedAndSavedUnchanged();
 
 private:
   std::vector<platform::ShownMessage> Failures() const {
@@ -240,6 +246,49 @@ void tst_faults_texts::throughTheRecordFile() {
     QVERIFY2(differences.isEmpty(), qPrintable(family.form + differences));
   }
   QVERIFY(Failures().empty());
+}
+
+void tst_faults_texts::openedAndSavedUnchanged() {
+  // A record's long text opened in its dialog and saved untouched stays as it was: the text box
+  // must not turn no-break spaces into blanks, nor U+2028 or a lone CR into line breaks.
+  const QString text = QStringLiteral("甲\u00A0乙\u2028丙\r丁\r\n戊😀𠀀<分>{br}");
+  struct Case {
+    const char* table;
+    const char* column;
+    std::function<qint64()> add;
+    std::function<std::unique_ptr<listwindow::EditDialog>()> dialog;
+  };
+  const std::vector<Case> cases = {
+      {"notes", "notescontent", [&] { return db().Notes_Add(QStringLiteral("标题"), text, QStringLiteral("类"), QString()); },
+       [] { return std::make_unique<frmNotesEdit>(); }},
+      {"moneys", "moneyscontent",
+       [&] { return db().Moneys_Add(QStringLiteral("2024-05-01"), QStringLiteral("支出"), QStringLiteral("午饭"), text, 1,
+                                    QStringLiteral("份"), 2, 2, QString()); },
+       [] { return std::make_unique<frmMoneysEdit>(); }},
+      {"reminds", "remindscontent",
+       [&] { return db().Reminds_Add(QStringLiteral("2099-05-01 09:00:00"), QStringLiteral("提醒"), text, QString(), 0); },
+       [] { return std::make_unique<frmRemindsEdit>(); }},
+      {"files", "filesmemo",
+       [&] { return db().Files_Add(QStringLiteral("类"), g_source, QStringLiteral("source"), QStringLiteral("bin"), 4, text); },
+       [] { return std::make_unique<frmFilesEdit>(); }},
+      {"url", "urlmemo",
+       [&] { return db().Url_Add(QStringLiteral("标题"), QStringLiteral("http://a.example/"), text, QStringLiteral("类"), QString()); },
+       [] { return std::make_unique<frmUrlEdit>(); }},
+  };
+  for (const Case& c : cases) {
+    const qint64 id = c.add();
+    QVERIFY2(id > 0, c.table);
+    const auto read = [&] {
+      return db().objConn.OpenRowSet(QStringLiteral("select %2 from %1 where %1id=?").arg(c.table, c.column), {id})
+          ->Fields(c.column).toString();
+    };
+    const std::unique_ptr<listwindow::EditDialog> dialog = c.dialog();
+    dialog->Modify(id, *db().objConn.OpenRowSet(QStringLiteral("select * from %1 where %1id=?").arg(c.table), {id}));
+    dialog->show();
+    dialog->cmdOk_Click();
+    QVERIFY2(!dialog->SavedClass.isEmpty(), c.table);
+    QVERIFY2(read() == text, qPrintable(QStringLiteral("%1: %2").arg(c.table, Describe(read()))));
+  }
 }
 
 QTEST_MAIN(tst_faults_texts)

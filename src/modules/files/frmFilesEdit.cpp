@@ -4,6 +4,7 @@
 #include "modules/listwindow/modStart.h"
 #include "platform/ui.h"
 #include "platform/vbcolor.h"
+#include "platform/widgets/exacttext.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -133,7 +134,7 @@ void frmFilesEdit::PlaceControls() {
   Place(cmdCancel, 5415, 5220, 1095, kButtonHeight);
 }
 
-QString frmFilesEdit::Memo() const { return txtMemo->toPlainText().replace("\n", "\r\n"); }
+QString frmFilesEdit::Memo() const { return platform::ExactText(txtMemo).replace("\n", "\r\n"); }
 
 void frmFilesEdit::SetSize(qint64 size) {
   SizeTag = size;
@@ -150,7 +151,7 @@ void frmFilesEdit::LoadRecord(datastore::RowSet& row) {
   cobClass->setCurrentText(row.Fields("filesclass").toString());
   SetWholeText(txtKuo, row.Fields("filestype").toString());
   SetSize(std::llround(row.Fields("filessize").toDouble()));
-  txtMemo->setPlainText(row.Fields("filesmemo").toString().replace("\r\n", "\n"));
+  platform::SetExactText(txtMemo, row.Fields("filesmemo").toString().replace("\r\n", "\n"));
   cmdGetFile->setEnabled(true);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
+#include "platform/widgets/exacttext.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
@@ -142,7 +143,7 @@ frmMoneysEdit::frmMoneysEdit(QWidget* parent) : EditDialog(MoneysDesign(), paren
 
 frmMoneysEdit::~frmMoneysEdit() = default;
 
-QString frmMoneysEdit::Content() const { return txtContent->toPlainText().replace("\n", "\r\n"); }
+QString frmMoneysEdit::Content() const { return platform::ExactText(txtContent).replace("\n", "\r\n"); }
 
 void frmMoneysEdit::ComputeSum(QLineEdit* changed) {
   const double product = AmountFactor(txtShow->text()) * AmountFactor(txtSprice->text());
@@ -163,7 +164,7 @@ void frmMoneysEdit::LoadRecord(datastore::RowSet& row) {
   SetWhole(txtDate, date ? vb::CStr(*date) : stored);
   cobType->setCurrentText(Text(row.Fields("moneystype")));
   SetWhole(txtTitle, Text(row.Fields("moneystitle")));
-  txtContent->setPlainText(Text(row.Fields("moneyscontent")).replace("\r\n", "\n"));
+  platform::SetExactText(txtContent, Text(row.Fields("moneyscontent")).replace("\r\n", "\n"));
   SetWhole(txtShow, Amount(row.Fields("moneysshow")));
   SetWhole(txtUnit, Text(row.Fields("moneysunit")));
   SetWhole(txtSprice, Amount(row.Fields("moneyssprice")));

@@ -5,6 +5,7 @@
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
+#include "platform/widgets/exacttext.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -128,9 +129,11 @@ frmRemindsEdit::frmRemindsEdit(QWidget* parent) : EditDialog(RemindsDesign(), pa
 
 frmRemindsEdit::~frmRemindsEdit() = default;
 
-void frmRemindsEdit::SetContent(const QString& text) { txtContent->setPlainText(QString(text).replace("\r\n", "\n")); }
+void frmRemindsEdit::SetContent(const QString& text) {
+  platform::SetExactText(txtContent, QString(text).replace("\r\n", "\n"));
+}
 
-QString frmRemindsEdit::Content() const { return txtContent->toPlainText().replace("\n", "\r\n"); }
+QString frmRemindsEdit::Content() const { return platform::ExactText(txtContent).replace("\n", "\r\n"); }
 
 QColor frmRemindsEdit::FileBackColor() const { return txtFile->palette().color(QPalette::Base); }
 

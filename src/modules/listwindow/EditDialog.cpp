@@ -123,7 +123,10 @@ void EditDialog::FillClasses(QComboBox* box, datastore::RowSetPtr rows, const QS
   if (!rows || rows->State() != 1) return;
   for (; !rows->Eof(); rows->MoveNext()) {
     const QVariant value = rows->Fields(field);
-    if (!value.isNull()) box->addItem(value.toString());
+    if (value.isNull()) continue;
+    box->addItem(value.toString());
+    // An imported category may be longer than the box takes by default: it is kept whole.
+    if (QLineEdit* edit = box->lineEdit()) edit->setMaxLength(qMax(edit->maxLength(), int(value.toString().size())));
   }
   rows->Close();
   if (!design_.classKey.isEmpty())

@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n qt6-qpa-plugins
   libsqlite3-dev sqlite3
   libgtest-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   fonts-wqy-zenhei xvfb xauth
 )
 missing=()

@@ -109,15 +109,22 @@ QString DecodeGb18030(QByteArrayView bytes) {
       c = 0x20AC;
     else if (b < 0xFF && next >= 0x40 && next < 0xFF)
       c = pairs[size_t(b - 0x81) * kTrails + size_t(next - 0x40)];
-    if (c) {
+    if (c || b == 0) {
       out[length++] = c;
       i += b > 0x80 ? 2 : 1;
       continue;
     }
-    // Four-byte characters (a digit after the lead) and broken bytes go through the converter.
-    const qsizetype take = b < 0xFF && next >= '0' && next <= '9' ? qMin<qsizetype>(4, n - i) : 1;
+    // Four-byte characters (lead, digit, lead, digit) and broken bytes go through the converter,
+    // one broken byte at a time, so it never swallows the start of the next character. A broken
+    // byte reads as a replacement character (the converter drops a cut-off one), so a reader
+    // can refuse it.
+    const auto isDigit = [](uchar d) { return d >= '0' && d <= '9'; };
+    const bool fourBytes =
+        b < 0xFF && i + 3 < n && isDigit(next) && in[i + 2] > 0x80 && in[i + 2] < 0xFF && isDigit(in[i + 3]);
+    const qsizetype take = fourBytes ? 4 : 1;
     QStringDecoder gb(kGb18030, QStringConverter::Flag::Stateless);
-    const QString piece = gb.decode(bytes.sliced(i, take));
+    QString piece = gb.decode(bytes.sliced(i, take));
+    if (piece.isEmpty()) piece = QChar(QChar::ReplacementCharacter);
     if (length + piece.size() > text.size()) {  // the converter gives one character per byte at most; still
       text.resize(length + piece.size() + (n - i));
       out = reinterpret_cast<char16_t*>(text.data());
@@ -164,8 +171,9 @@ QByteArray EncodeText(const QString& text) {
 //   Latin, Greek, Cyrillic and similar letters besides ASCII need their byte-order mark.
 QString DecodeText(const QByteArray& bytes) {
   static const QByteArray bom("\xEF\xBB\xBF");
+  // fromUtf8 drops the mark itself, and only the first one: a U+FEFF after it is text.
   if (bytes.startsWith(bom) && ReadAsUtf8(QByteArrayView(bytes).sliced(bom.size())) != Utf8Reading::Invalid)
-    return QString::fromUtf8(bytes.constData() + bom.size(), bytes.size() - bom.size());
+    return QString::fromUtf8(bytes);
   switch (ReadAsUtf8(bytes)) {
   case Utf8Reading::Plain:
     return QString::fromLatin1(bytes);

@@ -169,7 +169,8 @@ std::optional<double> ParseRadix(const QString& s, qsizetype& i) {
     ++digits;
     ++j;
   }
-  if (digits == 0)
+  // Too many digits overflow to infinity, which no amount may be (the run time reports an overflow).
+  if (digits == 0 || !std::isfinite(value))
     return std::nullopt;
   i = j;
   return value;

@@ -126,6 +126,17 @@ TEST(TextFile, CodecChoosesByContent) {
   EXPECT_EQ(EncodeText(QStringLiteral("a\r\nb")), QByteArray("a\r\nb"));
 }
 
+TEST(TextFile, BrokenBytesShowAndSpoilNothingAfterThem) {
+  const QString replacement(QChar::ReplacementCharacter);
+  // A NUL before digits must not take the first byte of the next character with it.
+  EXPECT_EQ(DecodeText(QByteArray::fromHex("003132d6d0")), QString(QChar(0)) + QString::fromUtf8("12中"));
+  // A broken or cut-off character reads as a replacement character (which an import refuses); it
+  // never vanishes.
+  EXPECT_EQ(DecodeText(QByteArray::fromHex("41817f41d6")), "A" + replacement + "\x7f" "A" + replacement);
+  // After the byte-order mark, a U+FEFF is text.
+  EXPECT_EQ(DecodeText(QByteArray::fromHex("efbbbfefbbbf41")), QString(QChar(0xFEFF)) + "A");
+}
+
 // Every GB2312 character (from the code page's own table) with its GB18030 bytes.
 std::vector<std::pair<QByteArray, QString>> Gb2312Characters() {
   std::vector<std::pair<QByteArray, QString>> chars;

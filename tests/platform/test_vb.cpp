@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 using namespace vb;
 
@@ -13,6 +14,9 @@ namespace {
 QDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
   return MakeDateTime(QDate(y, mo, d), QTime(h, mi, s));
 }
+
+// Beyond the largest double: no amount may read as infinity.
+const std::string kHugeHex = "&H" + std::string(300, 'F');
 
 } // namespace
 
@@ -79,6 +83,7 @@ TEST(VbNumber, IsNumericAndCDbl) {
       {"abc", std::nullopt},  {".", std::nullopt}, {"-", std::nullopt}, {"1e", std::nullopt},
       {",100", std::nullopt}, {"100,", std::nullopt}, {"1.2.3", std::nullopt}, {"1 2", std::nullopt},
       {"&H", std::nullopt},   {"&HFG", std::nullopt}, {"2024-05-01", std::nullopt},
+      {kHugeHex.c_str(), std::nullopt}, {"1e400", std::nullopt},
   };
   for (const auto& c : cases) {
     const QString text = QString::fromUtf8(c.text);
@@ -96,6 +101,7 @@ TEST(VbNumber, ValReadsTheLeadingNumber) {
       {"12ab", 12},  {"abc", 0},       {"", 0},         {" 1 2 ", 12},  {"3.5e2x", 350},
       {"&H10", 16},  {"-7.25 kg", -7.25}, {"1,000", 1}, {".5", 0.5},    {"1e", 1},
       {"2e+", 2},    {"--1", 0},       {"1.2.3", 1.2},  {"\t4\n2", 42}, {"+8", 8},
+      {kHugeHex.c_str(), 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

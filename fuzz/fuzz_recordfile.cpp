@@ -1,0 +1,46 @@
+// The record-file reader of one family (ALMANOR_FAMILY, the module window's name): the bytes of a
+// file go through what the import dialog does with them, from decoding to the Add arguments.
+#include "check.h"
+#include "exchange/RecordFile.h"
+#include "platform/textfile.h"
+
+#include <cmath>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const exchange::Family* family = exchange::FindFamily(QStringLiteral(ALMANOR_FAMILY));
+  FUZZ_CHECK(family, QStringLiteral(ALMANOR_FAMILY));
+  const QString text = platform::DecodeText(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+  if (text.isEmpty()) return 0;
+  const QStringList lines = exchange::SplitLines(text);
+  if (exchange::FieldCount(lines.front()) != family->FieldCount()) return 0;
+
+  // The Add operation reads one argument per field that an import reads.
+  size_t arguments = 0;
+  for (const exchange::RecordField& field : family->fields) arguments = std::max(arguments, size_t(field.arg + 1));
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    if (lines[i].isEmpty()) continue;
+    exchange::AddArguments args;
+    try {
+      args = exchange::ParseLine(*family, lines[i], i + 1);
+    } catch (const exchange::LineError& e) {
+      FUZZ_CHECK(!e.Description().isEmpty(), lines[i]);
+      continue;
+    }
+    FUZZ_CHECK(args.size() == arguments, lines[i]);
+    for (const exchange::RecordField& field : family->fields) {
+      if (field.arg < 0) continue;
+      const QVariant& value = args[size_t(field.arg)];
+      if (field.form == exchange::FieldForm::Number) {
+        // An amount is a finite double: the ledger cannot store or show anything else.
+        FUZZ_CHECK(value.metaType().id() == QMetaType::Double && std::isfinite(value.toDouble()), lines[i]);
+        continue;
+      }
+      const QString fieldText = value.toString();
+      FUZZ_CHECK(!fieldText.contains(u'|'), lines[i]);
+      if (field.form == exchange::FieldForm::LongText) FUZZ_CHECK(!fieldText.contains(QStringLiteral("{br}")), lines[i]);
+      else FUZZ_CHECK(!fieldText.contains(QStringLiteral("\r\n")) || !text.contains(QStringLiteral("\r\n")), lines[i]);
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,94 @@
+#include "modules/listwindow/WindowParts.h"
+
+#include "modules/listwindow/ListWindow.h"
+#include "platform/settings.h"
+#include "platform/vbcolor.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPixmap>
+
+namespace listwindow {
+
+using platform::TwipsToPixels;
+
+namespace {
+
+constexpr int kBarHeight = 360;
+constexpr int kFootButtonWidth = 540;
+
+} // namespace
+
+QFrame* MakeBar(QWidget* parent, const QString& name) {
+  auto* bar = new QFrame(parent);
+  bar->setObjectName(name);
+  QPalette pal = bar->palette();
+  pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+  bar->setPalette(pal);
+  bar->setAutoFillBackground(true);
+  bar->setFixedHeight(TwipsToPixels(kBarHeight));
+  return bar;
+}
+
+LabelButton* MakeBarButton(QWidget* bar, const QString& name, const QString& caption, int left) {
+  auto* button = new LabelButton(caption, bar);
+  button->setObjectName(name);
+  // The design's top of 90 twips assumes a small font; centring keeps any font inside the bar.
+  button->move(TwipsToPixels(left), qMax(0, (bar->height() - button->height()) / 2));
+  return button;
+}
+
+LabelButton* MakeFootButton(QWidget* bar, const QString& name, const QString& caption, int left) {
+  LabelButton* button = MakeBarButton(bar, name, caption, left);
+  button->SetFixedTextWidth(TwipsToPixels(kFootButtonWidth));
+  return button;
+}
+
+QLabel* MakeBarImage(QWidget* bar, const QPixmap& pixmap) {
+  auto* image = new QLabel(bar);
+  image->setObjectName("Image1");
+  image->setGeometry(TwipsToPixels(50), TwipsToPixels(60), TwipsToPixels(240), TwipsToPixels(240));
+  image->setPixmap(pixmap);
+  image->setScaledContents(true);
+  return image;
+}
+
+QComboBox* MakeSearchBox(QWidget* parent) {
+  auto* box = new QComboBox(parent);
+  box->setObjectName("Combo1");
+  box->setEditable(true);
+  box->setInsertPolicy(QComboBox::NoInsert);
+  // Completion would change what was typed into a history entry before the search runs.
+  box->setCompleter(nullptr);
+  box->setMaxVisibleItems(10);
+  box->setEditText(ListWindow::kPlaceholder);
+  return box;
+}
+
+void LoadSearchHistory(QComboBox* box, const QString& section) {
+  const QString shown = box->currentText();
+  const QSignalBlocker block(box);
+  for (int n = 10; n >= 1; --n) {
+    const QString entry = platform::GetSetting(section, "Down" + QString::number(n), "");
+    if (!entry.isEmpty()) box->addItem(entry);
+  }
+  box->setEditText(shown);
+}
+
+void AddSearchHistory(QComboBox* box, const QString& strText) {
+  if (box->findText(strText, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0) return;
+  // Adding an entry must not replace what the box shows.
+  const QString shown = box->currentText();
+  const QSignalBlocker block(box);
+  box->addItem(strText);
+  box->setEditText(shown);
+}
+
+void SaveSearchHistory(const QComboBox* box, const QString& section) {
+  int k = 1;
+  for (int i = box->count() - 1; i >= 0 && k <= 10; --i, ++k)
+    platform::SaveSetting(section, "Down" + QString::number(k), box->itemText(i));
+}
+
+} // namespace listwindow

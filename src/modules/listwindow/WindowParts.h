@@ -1,0 +1,32 @@
+#pragma once
+// The pieces the list windows and the scratch pad build alike: the grey bars and their
+// label-buttons, and the search box with its history of ten entries.
+
+#include "modules/listwindow/LabelButton.h"
+
+#include <QString>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPixmap;
+class QWidget;
+
+namespace listwindow {
+
+QFrame* MakeBar(QWidget* parent, const QString& name);
+// A label-button on a bar, `left` in twips.
+LabelButton* MakeBarButton(QWidget* bar, const QString& name, const QString& caption, int left);
+// A bottom-bar command: every one has the same width.
+LabelButton* MakeFootButton(QWidget* bar, const QString& name, const QString& caption, int left);
+// The module's picture at the left end of the title bar.
+QLabel* MakeBarImage(QWidget* bar, const QPixmap& pixmap);
+
+// An editable box showing the placeholder, with its history as the items.
+QComboBox* MakeSearchBox(QWidget* parent);
+// The history is kept under `section` as "Down1" (newest) to "Down10".
+void LoadSearchHistory(QComboBox* box, const QString& section);
+void AddSearchHistory(QComboBox* box, const QString& strText);
+void SaveSearchHistory(const QComboBox* box, const QString& section);
+
+} // namespace listwindow

@@ -2,12 +2,15 @@
 
 #include "modules/listwindow/ListWindow.h"
 #include "platform/settings.h"
+#include "platform/ui.h"
 #include "platform/vbcolor.h"
 
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
+#include <QPlainTextEdit>
+#include <QTextCursor>
 
 namespace listwindow {
 
@@ -89,6 +92,26 @@ void SaveSearchHistory(const QComboBox* box, const QString& section) {
   int k = 1;
   for (int i = box->count() - 1; i >= 0 && k <= 10; --i, ++k)
     platform::SaveSetting(section, "Down" + QString::number(k), box->itemText(i));
+}
+
+bool FindWrapping(QPlainTextEdit* edit, const QString& text, const QString& find) {
+  // Each Yes to the question starts over from the top; the loop ends with a match or a No.
+  for (;;) {
+    QTextCursor cursor = edit->textCursor();
+    const qsizetype found = text.indexOf(find, cursor.selectionEnd(), Qt::CaseInsensitive);
+    if (found >= 0) {
+      cursor.setPosition(static_cast<int>(found));
+      cursor.setPosition(static_cast<int>(found + find.size()), QTextCursor::KeepAnchor);
+      edit->setTextCursor(cursor);
+      edit->setFocus();
+      return true;
+    }
+    if (platform::MsgBox("在当前位置以下没有找到匹配的字符串,是否从头开始吗?", platform::MsgButtons::YesNo,
+                         platform::MsgIcon::Question, "查找") != platform::MsgResult::Yes)
+      return false;
+    cursor.setPosition(0);
+    edit->setTextCursor(cursor);
+  }
 }
 
 } // namespace listwindow

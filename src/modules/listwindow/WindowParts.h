@@ -1,6 +1,7 @@
 #pragma once
 // The pieces the list windows and the scratch pad build alike: the grey bars and their
-// label-buttons, and the search box with its history of ten entries.
+// label-buttons, the search box with its history of ten entries, and the find that offers to start
+// over from the top.
 
 #include "modules/listwindow/LabelButton.h"
 
@@ -10,6 +11,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QPixmap;
+class QPlainTextEdit;
 class QWidget;
 
 namespace listwindow {
@@ -28,5 +30,9 @@ QComboBox* MakeSearchBox(QWidget* parent);
 void LoadSearchHistory(QComboBox* box, const QString& section);
 void AddSearchHistory(QComboBox* box, const QString& strText);
 void SaveSearchHistory(const QComboBox* box, const QString& section);
+
+// Selects the next match of `find` (any letter case) after the selection of `edit`, whose text is
+// `text`; where there is none, asks whether to start over from the top. False after a No.
+bool FindWrapping(QPlainTextEdit* edit, const QString& text, const QString& find);
 
 } // namespace listwindow

@@ -7,6 +7,7 @@
 #include "platform/vbcolor.h"
 #include "platform/widgets/exacttext.h"
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/WindowParts.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -15,7 +16,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextCursor>
 
 namespace {
 
@@ -206,26 +206,7 @@ void frmNotesEdit::FindNext() {
     return;
   }
   txtContent->setFocus();
-  // Each Yes to the question starts over from the top; the loop ends with a match or a No.
-  for (;;) {
-    const QString text = txtContent->toPlainText();
-    const qsizetype from = txtContent->textCursor().selectionEnd();
-    const qsizetype found = text.indexOf(FindTag, from, Qt::CaseInsensitive);
-    if (found >= 0) {
-      QTextCursor cursor = txtContent->textCursor();
-      cursor.setPosition(static_cast<int>(found));
-      cursor.setPosition(static_cast<int>(found + FindTag.length()), QTextCursor::KeepAnchor);
-      txtContent->setTextCursor(cursor);
-      txtContent->setFocus();
-      return;
-    }
-    if (platform::MsgBox("在当前位置以下没有找到匹配的字符串,是否从头开始吗?", platform::MsgButtons::YesNo,
-                         platform::MsgIcon::Question, "查找") != platform::MsgResult::Yes)
-      return;
-    QTextCursor cursor = txtContent->textCursor();
-    cursor.setPosition(0);
-    txtContent->setTextCursor(cursor);
-  }
+  listwindow::FindWrapping(txtContent, txtContent->toPlainText(), FindTag);
 }
 
 void frmNotesEdit::cmdExp_Click() {

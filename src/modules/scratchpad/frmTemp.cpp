@@ -24,6 +24,7 @@
 #include <QTextCursor>
 
 using listwindow::AddSearchHistory;
+using listwindow::FindWrapping;
 using listwindow::LoadSearchHistory;
 using listwindow::MakeBar;
 using listwindow::MakeBarButton;
@@ -167,25 +168,8 @@ void frmTemp::Combo1_KeyPress(int keyAscii) {
   if (keyAscii != 13) return;
   txtContent->setFocus();
   const QString find = Combo1->currentText();
-  // Each Yes to the question starts over from the top; the loop ends with a match or a No.
-  for (;;) {
-    const QString text = Text();
-    QTextCursor cursor = txtContent->textCursor();
-    const qsizetype found = text.indexOf(find, cursor.selectionEnd(), Qt::CaseInsensitive);
-    if (found >= 0) {
-      // An empty find text matches at the caret and selects nothing: not worth a history entry.
-      if (!find.isEmpty()) AddSearchHistory(Combo1, find);
-      cursor.setPosition(static_cast<int>(found));
-      cursor.setPosition(static_cast<int>(found + find.size()), QTextCursor::KeepAnchor);
-      txtContent->setTextCursor(cursor);
-      return;
-    }
-    if (platform::MsgBox("在当前位置以下没有找到匹配的字符串,是否从头开始吗?", platform::MsgButtons::YesNo,
-                         platform::MsgIcon::Question, "查找") == platform::MsgResult::No)
-      return;
-    cursor.setPosition(0);
-    txtContent->setTextCursor(cursor);
-  }
+  // An empty find text matches at the caret and selects nothing: not worth a history entry.
+  if (FindWrapping(txtContent, Text(), find) && !find.isEmpty()) AddSearchHistory(Combo1, find);
 }
 
 void frmTemp::Combo1_Click() { Combo1_KeyPress(13); }

@@ -7,6 +7,7 @@
 #include "modules/listwindow/modStart.h"
 #include "platform/ui.h"
 #include "testenv.h"
+#include "driver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,8 +26,6 @@ datastore::clsDate& db() { return modStart::objDate(); }
 qint64 AddUrl(const QString& title, const QString& address, const QString& memo, const QString& cls) {
   return db().Url_Add(title, address, memo, cls, "");
 }
-
-QString Key(qint64 id) { return "_" + QString::number(id); }
 
 struct Bookmark {
   QString title, address, memo, cls;

@@ -6,6 +6,7 @@
 #include "platform/ui.h"
 #include "modules/listwindow/modStart.h"
 #include "testenv.h"
+#include "driver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,10 +15,8 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTest>
-#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
-#include <functional>
 #include <memory>
 
 namespace {
@@ -29,19 +28,6 @@ qint64 AddNote(const QString& title, const QString& content) {
 QString StoredContent(qint64 id) {
   datastore::RowSetPtr rs = modStart::objDate().Notes_GetModify(id);
   return rs && !rs->Eof() ? rs->Fields("notescontent").toString() : QString("(none)");
-}
-
-// Runs `action` on the notes editor once it is shown modally.
-void WhenEditorShown(std::function<void(frmNotesEdit&)> action) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, action] {
-    auto* editor = qobject_cast<frmNotesEdit*>(QApplication::activeModalWidget());
-    if (!editor) return;
-    timer->stop();
-    timer->deleteLater();
-    action(*editor);
-  });
-  timer->start(10);
 }
 
 } // namespace
@@ -117,7 +103,7 @@ private slots:
     QVERIFY(w.Node("_" + QString::number(id))->Text().startsWith(QChar(0xFEFF) + QString("网页 ")));
     QVERIFY(w.Node("_" + QString::number(id))->Text().contains(QString(u'（') + QChar(0xFEFF)));
     w.TreeView1->setCurrentIndex(w.IndexOf(w.Node("_" + QString::number(id))));
-    WhenEditorShown([](frmNotesEdit& editor) { editor.cmdOk->click(); });
+    ModalDriver<frmNotesEdit> save([](frmNotesEdit& editor) { editor.cmdOk->click(); });
     w.LabModify_Click();
     QCOMPARE(StoredContent(id), text);
 
@@ -129,7 +115,7 @@ private slots:
     out.close();
     env_->ui.fileAnswers.push_back(file);
     const qsizetype afterSeparator = text.indexOf(QChar::LineSeparator) + 1;
-    WhenEditorShown([afterSeparator](frmNotesEdit& editor) {
+    ModalDriver<frmNotesEdit> typeAndImport([afterSeparator](frmNotesEdit& editor) {
       QTextCursor cursor = editor.txtContent->textCursor();
       cursor.setPosition(int(afterSeparator));
       editor.txtContent->setTextCursor(cursor);

@@ -1,0 +1,46 @@
+#pragma once
+// Helpers shared by the module window tests: a driver for a dialog the window shows modally, and
+// the texts and keys of tree nodes.
+
+#include "modules/listwindow/NodeModel.h"
+
+#include <QApplication>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+
+// Runs `action` on the dialog of type D as soon as it is shown modally; `seen` tells whether one
+// opened.
+template <class D>
+class ModalDriver : public QObject {
+public:
+  explicit ModalDriver(std::function<void(D&)> action) : action_(std::move(action)) {
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      timer_.stop();
+      seen = true;
+      caption = dialog->windowTitle();
+      action_(*dialog);
+    });
+    timer_.start(10);
+  }
+  bool seen = false;
+  QString caption;
+
+private:
+  std::function<void(D&)> action_;
+  QTimer timer_;
+};
+
+// The texts of a node's children; none for a missing node.
+inline QStringList Children(const listwindow::TreeNode* node) {
+  QStringList texts;
+  for (int i = 0; node && i < node->ChildCount(); ++i) texts << node->Child(i)->Text();
+  return texts;
+}
+
+// The key of a record's node.
+inline QString Key(qint64 id) { return "_" + QString::number(id); }

@@ -210,14 +210,8 @@ void frmNotesEdit::FindNext() {
 }
 
 void frmNotesEdit::cmdExp_Click() {
-  platform::FileDialogRequest request;
-  request.title = "导出内容";
-  request.fileName = txtTitle->text();
-  request.filter = kTextFilter;
-  request.save = true;
-  request.overwritePrompt = true;
-  request.mustExist = false;
-  const std::optional<QString> file = platform::FileDialog(request);
+  const std::optional<QString> file =
+      platform::FileDialog(platform::SaveRequest("导出内容", txtTitle->text(), kTextFilter));
   if (!file) return;
 
   const QString error = platform::WriteTextFile(*file, Content());

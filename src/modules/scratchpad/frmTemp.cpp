@@ -211,14 +211,8 @@ void frmTemp::LabGoto_Click() {
 }
 
 void frmTemp::labHas_Click() {
-  platform::FileDialogRequest request;
-  request.title = "临时便条另存";
-  request.fileName = TimeStamp() + ".txt";
-  request.filter = kTextFilter;
-  request.save = true;
-  request.overwritePrompt = true;
-  request.mustExist = false;
-  const std::optional<QString> file = platform::FileDialog(request);
+  const std::optional<QString> file =
+      platform::FileDialog(platform::SaveRequest("临时便条另存", TimeStamp() + ".txt", kTextFilter));
   if (!file) return;
   const QString error = platform::WriteTextFile(*file, Content());
   if (!error.isEmpty()) {

@@ -1,6 +1,7 @@
 #include "modules/bookmarks/frmUrlEdit.h"
 
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/WindowParts.h"
 #include "platform/ui.h"
 #include "platform/vbcolor.h"
 #include "platform/widgets/exacttext.h"
@@ -66,11 +67,8 @@ frmUrlEdit::frmUrlEdit(QWidget* parent) : EditDialog(UrlDesign(), parent) {
   txtAddress->setMaxLength(150);
   Place(txtAddress, kFieldLeft, 1710, kAddressWidth, kRowHeight);
 
-  txtContent = new QPlainTextEdit(this);
-  txtContent->setObjectName(QStringLiteral("txtContent"));
-  txtContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  txtContent = listwindow::MakeTextBox(this, QStringLiteral("txtContent"));
   txtContent->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  txtContent->setTabChangesFocus(true);
   Place(txtContent, kFieldLeft, 2160, kFieldWidth, 2040);
 
   cobClass = new QComboBox(this);

@@ -2,6 +2,7 @@
 
 #include "modules/files/FileArchive.h"
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/WindowParts.h"
 #include "platform/ui.h"
 #include "platform/vbcolor.h"
 
@@ -79,10 +80,7 @@ frmFilesEdit::frmFilesEdit(QWidget* parent) : EditDialog(FilesDesign(), parent) 
   txtSize->setEnabled(false);
   txtSize->setText("0.00");
 
-  txtMemo = new QPlainTextEdit(this);
-  txtMemo->setObjectName("txtMemo");
-  txtMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  txtMemo->setTabChangesFocus(true);
+  txtMemo = listwindow::MakeTextBox(this, "txtMemo");
 
   cobClass = new QComboBox(this);
   cobClass->setObjectName("cobClass");

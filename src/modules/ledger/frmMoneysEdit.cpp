@@ -1,6 +1,7 @@
 #include "modules/ledger/frmMoneysEdit.h"
 
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/WindowParts.h"
 #include "platform/clock.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
@@ -88,10 +89,7 @@ frmMoneysEdit::frmMoneysEdit(QWidget* parent) : EditDialog(MoneysDesign(), paren
   // Completion would turn a direction typed as the start of a listed one into that one.
   cobType->setCompleter(nullptr);
   txtTitle = MakeBox(this, "txtTitle", 100);
-  txtContent = new QPlainTextEdit(this);
-  txtContent->setObjectName("txtContent");
-  txtContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  txtContent->setTabChangesFocus(true);
+  txtContent = listwindow::MakeTextBox(this, "txtContent");
   txtShow = MakeBox(this, "txtShow", 20, "0.00");
   txtUnit = MakeBox(this, "txtUnit", 10);
   txtSprice = MakeBox(this, "txtSprice", 20, "0.00");

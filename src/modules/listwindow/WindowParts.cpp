@@ -94,6 +94,14 @@ void SaveSearchHistory(const QComboBox* box, const QString& section) {
     platform::SaveSetting(section, "Down" + QString::number(k), box->itemText(i));
 }
 
+QPlainTextEdit* MakeTextBox(QWidget* parent, const QString& name) {
+  auto* box = new QPlainTextEdit(parent);
+  box->setObjectName(name);
+  box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  box->setTabChangesFocus(true);
+  return box;
+}
+
 bool FindWrapping(QPlainTextEdit* edit, const QString& text, const QString& find) {
   // Each Yes to the question starts over from the top; the loop ends with a match or a No.
   for (;;) {

@@ -1,7 +1,7 @@
 #pragma once
-// The pieces the list windows and the scratch pad build alike: the grey bars and their
-// label-buttons, the search box with its history of ten entries, and the find that offers to start
-// over from the top.
+// The pieces the module windows and their dialogs build alike: the grey bars and their
+// label-buttons, the search box with its history of ten entries, the multi-line text box, and the
+// find that offers to start over from the top.
 
 #include "modules/listwindow/LabelButton.h"
 
@@ -30,6 +30,9 @@ QComboBox* MakeSearchBox(QWidget* parent);
 void LoadSearchHistory(QComboBox* box, const QString& section);
 void AddSearchHistory(QComboBox* box, const QString& strText);
 void SaveSearchHistory(const QComboBox* box, const QString& section);
+
+// A multi-line text box with its vertical scroll bar always shown; Tab leaves it.
+QPlainTextEdit* MakeTextBox(QWidget* parent, const QString& name);
 
 // Selects the next match of `find` (any letter case) after the selection of `edit`, whose text is
 // `text`; where there is none, asks whether to start over from the top. False after a No.

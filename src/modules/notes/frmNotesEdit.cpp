@@ -81,11 +81,8 @@ frmNotesEdit::frmNotesEdit(QWidget* parent) : EditDialog(NotesDesign(), parent) 
   txtTitle->setObjectName("txtTitle");
   txtTitle->setMaxLength(100);
 
-  txtContent = new QPlainTextEdit(this);
-  txtContent->setObjectName("txtContent");
-  txtContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  txtContent = listwindow::MakeTextBox(this, "txtContent");
   txtContent->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  txtContent->setTabChangesFocus(true);
 
   cmdOk = MakeButton("cmdOk", "保存(&S)");
   cmdCancel = MakeButton("cmdCancel", "取消(&C)");

@@ -1,6 +1,7 @@
 #include "modules/reminders/frmRemindsEdit.h"
 
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/WindowParts.h"
 #include "platform/clock.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
@@ -60,10 +61,7 @@ frmRemindsEdit::frmRemindsEdit(QWidget* parent) : EditDialog(RemindsDesign(), pa
   txtTitle = new QLineEdit(this);
   txtTitle->setObjectName("txtTitle");
   txtTitle->setMaxLength(100);
-  txtContent = new QPlainTextEdit(this);
-  txtContent->setObjectName("txtContent");
-  txtContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  txtContent->setTabChangesFocus(true);
+  txtContent = listwindow::MakeTextBox(this, "txtContent");
   txtFile = new QLineEdit(this);
   txtFile->setObjectName("txtFile");
   txtFile->setMaxLength(200);

@@ -31,6 +31,7 @@ using listwindow::MakeBarButton;
 using listwindow::MakeBarImage;
 using listwindow::MakeFootButton;
 using listwindow::MakeSearchBox;
+using listwindow::MakeTextBox;
 using listwindow::SaveSearchHistory;
 using platform::PixelsToTwips;
 using platform::TwipsToPixels;
@@ -63,11 +64,8 @@ frmTemp::frmTemp(QWidget* parent) : QWidget(parent) {
   Combo1 = MakeSearchBox(this);
   Combo1->setToolTip("按 CTRL+F 快捷键快速查找下一个！");
 
-  txtContent = new QPlainTextEdit(this);
-  txtContent->setObjectName("txtContent");
-  txtContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  txtContent = MakeTextBox(this, "txtContent");
   txtContent->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  txtContent->setTabChangesFocus(true);
 
   picFoot = MakeBar(this, "picFoot");
   LabAdd = MakeFootButton(picFoot, "LabAdd", "&A.全选", 100);

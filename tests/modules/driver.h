@@ -1,6 +1,6 @@
 #pragma once
-// Helpers shared by the module window tests: a driver for a dialog the window shows modally, and
-// the texts and keys of tree nodes.
+// Helpers shared by the module window tests: a window shown at a working size, a driver for a
+// dialog the window shows modally, and the texts and keys of tree nodes.
 
 #include "modules/listwindow/NodeModel.h"
 
@@ -8,8 +8,19 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 #include <functional>
+#include <memory>
+
+// The window shown at 900 x 600, once it is on the screen.
+template <class W>
+std::unique_ptr<W> Shown(std::unique_ptr<W> w) {
+  w->resize(900, 600);
+  w->show();
+  if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
+  return w;
+}
 
 // Runs `action` on the dialog of type D as soon as it is shown modally; `seen` tells whether one
 // opened.

@@ -53,13 +53,7 @@ class TestBookmarks : public QObject {
 
   std::unique_ptr<TestEnv> env_;
 
-  std::unique_ptr<frmUrl> OpenWindow() {
-    auto w = std::make_unique<frmUrl>();
-    w->resize(900, 600);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
-    return w;
-  }
+  std::unique_ptr<frmUrl> OpenWindow() { return Shown(std::make_unique<frmUrl>()); }
 
   std::unique_ptr<frmUrlEdit> OpenDialog(std::optional<qint64> id = std::nullopt) {
     auto d = std::make_unique<frmUrlEdit>();

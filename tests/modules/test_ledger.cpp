@@ -54,13 +54,7 @@ class TestLedger : public QObject {
 
   std::unique_ptr<TestEnv> env_;
 
-  std::unique_ptr<frmMoneys> OpenList() {
-    auto w = std::make_unique<frmMoneys>();
-    w->resize(900, 600);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
-    return w;
-  }
+  std::unique_ptr<frmMoneys> OpenList() { return Shown(std::make_unique<frmMoneys>()); }
 
   std::unique_ptr<frmMoneysEdit> OpenDialog() {
     auto d = std::make_unique<frmMoneysEdit>();

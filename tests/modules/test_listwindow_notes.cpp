@@ -76,10 +76,7 @@ class TestListWindowNotes : public QObject {
     // Every change of the tree must reach the view as a consistent model change.
     new QAbstractItemModelTester(w->TreeView1->model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
                                  w.get());
-    w->resize(900, 600);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
-    return w;
+    return Shown(std::move(w));
   }
 
 private slots:

@@ -38,13 +38,7 @@ class TestNotesText : public QObject {
   std::unique_ptr<TestEnv> env_;
   const QString lines_ = QString::fromUtf16(u"第一行\r\n第二行\r\n\r\n第四行\u2028第五行\u2029第六行");
 
-  std::unique_ptr<frmNotes> Open() {
-    auto w = std::make_unique<frmNotes>();
-    w->resize(900, 600);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
-    return w;
-  }
+  std::unique_ptr<frmNotes> Open() { return Shown(std::make_unique<frmNotes>()); }
 
   QString TreeShows(const frmNotes& w, const listwindow::TreeNode* node) {
     return w.TreeView1->model()->data(w.IndexOf(node)).toString();

@@ -51,12 +51,7 @@ class TestReminders : public QObject {
   Q_OBJECT
   std::unique_ptr<TestEnv> env_;
 
-  std::unique_ptr<frmReminds> Open() {
-    auto w = std::make_unique<frmReminds>();
-    w->resize(900, 600);
-    w->show();
-    return w;
-  }
+  std::unique_ptr<frmReminds> Open() { return Shown(std::make_unique<frmReminds>()); }
 
   static bool HasImage(const frmReminds& w, qint64 id, Status status) {
     const TreeNode* node = w.Node(Key(id));

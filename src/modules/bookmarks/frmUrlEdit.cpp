@@ -88,13 +88,7 @@ frmUrlEdit::frmUrlEdit(QWidget* parent) : EditDialog(UrlDesign(), parent) {
   Place(cmdCancel, kFieldLeft + kFieldWidth - kButtonWidth, 4965, kButtonWidth, kButtonHeight);
   Place(cmdOk, kFieldLeft + kFieldWidth - 2 * kButtonWidth - 120, 4965, kButtonWidth, kButtonHeight);
 
-  setTabOrder(txtTitle, txtAddress);
-  setTabOrder(txtAddress, txtContent);
-  setTabOrder(txtContent, cobClass);
-  setTabOrder(cobClass, cmdOk);
-  setTabOrder(cmdOk, cmdCancel);
-  setTabOrder(cmdCancel, cmdHelp);
-  setTabOrder(cmdHelp, cmdGoto);
+  listwindow::SetTabChain({txtTitle, txtAddress, txtContent, cobClass, cmdOk, cmdCancel, cmdHelp, cmdGoto});
 
   connect(cmdOk, &QPushButton::clicked, this, &frmUrlEdit::cmdOk_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &frmUrlEdit::cmdCancel_Click);

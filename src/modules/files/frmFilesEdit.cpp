@@ -97,9 +97,8 @@ frmFilesEdit::frmFilesEdit(QWidget* parent) : EditDialog(FilesDesign(), parent) 
   // A new record has nothing stored to extract; a modification enables it.
   cmdGetFile->setEnabled(false);
 
-  QWidget* order[] = {txtFrom, txtName, txtKuo, txtSize, txtMemo, cobClass, cmdOk, cmdCancel, cmdSelectFile,
-                      cmdGetFile, cmdRun};
-  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+  listwindow::SetTabChain({txtFrom, txtName, txtKuo, txtSize, txtMemo, cobClass, cmdOk, cmdCancel, cmdSelectFile,
+                           cmdGetFile, cmdRun});
 
   connect(cmdOk, &QPushButton::clicked, this, &frmFilesEdit::cmdOk_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &frmFilesEdit::cmdCancel_Click);

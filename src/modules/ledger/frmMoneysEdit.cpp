@@ -111,15 +111,8 @@ frmMoneysEdit::frmMoneysEdit(QWidget* parent) : EditDialog(MoneysDesign(), paren
   Place(cmdOk, 3975, 4845, 1095, 375);
   Place(cmdCancel, 5220, 4845, 1095, 375);
 
-  setTabOrder(txtDate, cobType);
-  setTabOrder(cobType, txtTitle);
-  setTabOrder(txtTitle, txtContent);
-  setTabOrder(txtContent, txtShow);
-  setTabOrder(txtShow, txtUnit);
-  setTabOrder(txtUnit, txtSprice);
-  setTabOrder(txtSprice, cmdOk);
-  setTabOrder(cmdOk, cmdCancel);
-  setTabOrder(cmdCancel, cmdHelp);
+  listwindow::SetTabChain(
+      {txtDate, cobType, txtTitle, txtContent, txtShow, txtUnit, txtSprice, cmdOk, cmdCancel, cmdHelp});
 
   for (QWidget* field : std::initializer_list<QWidget*>{txtDate, cobType, txtTitle, txtShow, txtUnit, txtSprice})
     modStart::EnterToTab(field);

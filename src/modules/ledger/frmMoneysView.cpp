@@ -2,6 +2,7 @@
 
 #include "modules/ledger/QueryResultModel.h"
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/WindowParts.h"
 #include "modules/listwindow/Options.h"
 #include "platform/clock.h"
 #include "platform/ui.h"
@@ -146,13 +147,8 @@ frmMoneysView::frmMoneysView() : QWidget(nullptr, Qt::Window) {
     label->adjustSize();
   }
 
-  setTabOrder(txtStartDate, txtEndDate);
-  setTabOrder(txtEndDate, txtType);
-  setTabOrder(txtType, txtTitle);
-  setTabOrder(txtTitle, cmdQuery);
-  setTabOrder(cmdQuery, txtMinMoney);
-  setTabOrder(txtMinMoney, txtMaxMoney);
-  setTabOrder(txtMaxMoney, ListView1);
+  listwindow::SetTabChain(
+      {txtStartDate, txtEndDate, txtType, txtTitle, cmdQuery, txtMinMoney, txtMaxMoney, ListView1});
 
   for (QLineEdit* txt : {txtMinMoney, txtMaxMoney, txtTitle, txtType}) modStart::SelectAllOnFocus(txt);
   txtMinMoney->installEventFilter(this);

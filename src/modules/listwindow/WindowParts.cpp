@@ -102,6 +102,11 @@ QPlainTextEdit* MakeTextBox(QWidget* parent, const QString& name) {
   return box;
 }
 
+void SetTabChain(std::initializer_list<QWidget*> widgets) {
+  auto it = widgets.begin();
+  for (QWidget* previous = *it++; it != widgets.end(); previous = *it++) QWidget::setTabOrder(previous, *it);
+}
+
 bool FindWrapping(QPlainTextEdit* edit, const QString& text, const QString& find) {
   // Each Yes to the question starts over from the top; the loop ends with a match or a No.
   for (;;) {

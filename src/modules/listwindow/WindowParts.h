@@ -1,11 +1,12 @@
 #pragma once
 // The pieces the module windows and their dialogs build alike: the grey bars and their
-// label-buttons, the search box with its history of ten entries, the multi-line text box, and the
-// find that offers to start over from the top.
+// label-buttons, the search box with its history of ten entries, the multi-line text box, the tab
+// order, and the find that offers to start over from the top.
 
 #include "modules/listwindow/LabelButton.h"
 
 #include <QString>
+#include <initializer_list>
 
 class QComboBox;
 class QFrame;
@@ -33,6 +34,9 @@ void SaveSearchHistory(const QComboBox* box, const QString& section);
 
 // A multi-line text box with its vertical scroll bar always shown; Tab leaves it.
 QPlainTextEdit* MakeTextBox(QWidget* parent, const QString& name);
+
+// Tab moves through the widgets in this order.
+void SetTabChain(std::initializer_list<QWidget*> widgets);
 
 // Selects the next match of `find` (any letter case) after the selection of `edit`, whose text is
 // `text`; where there is none, asks whether to start over from the top. False after a No.

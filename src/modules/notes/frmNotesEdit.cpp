@@ -91,13 +91,7 @@ frmNotesEdit::frmNotesEdit(QWidget* parent) : EditDialog(NotesDesign(), parent) 
   cmdFind = MakeButton("cmdFind", "查找(&F)");
   cmdFind->setToolTip("按 Ctrl+F 查找下一个！");
 
-  setTabOrder(cobClass, txtTitle);
-  setTabOrder(txtTitle, txtContent);
-  setTabOrder(txtContent, cmdOk);
-  setTabOrder(cmdOk, cmdCancel);
-  setTabOrder(cmdCancel, cmdExp);
-  setTabOrder(cmdExp, cmdImp);
-  setTabOrder(cmdImp, cmdFind);
+  listwindow::SetTabChain({cobClass, txtTitle, txtContent, cmdOk, cmdCancel, cmdExp, cmdImp, cmdFind});
 
   connect(cmdOk, &QPushButton::clicked, this, &frmNotesEdit::cmdOk_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &frmNotesEdit::cmdCancel_Click);

@@ -98,12 +98,8 @@ frmRemindsEdit::frmRemindsEdit(QWidget* parent) : EditDialog(RemindsDesign(), pa
   Place(cmdCancel, 3600, 4470, 1095, 375);
   Place(cmdHelp, 4890, 4470, 1095, 375);
 
-  QWidget* previous = cobYear;
-  for (QWidget* next : std::initializer_list<QWidget*>{cobMonth, cobDay, cobHour, cobMinute, txtTitle, txtContent,
-                                                       txtFile, cmdSelectFile, Check1, cmdOk, cmdCancel, cmdHelp}) {
-    setTabOrder(previous, next);
-    previous = next;
-  }
+  listwindow::SetTabChain({cobYear, cobMonth, cobDay, cobHour, cobMinute, txtTitle, txtContent, txtFile, cmdSelectFile,
+                           Check1, cmdOk, cmdCancel, cmdHelp});
   for (QWidget* field : std::initializer_list<QWidget*>{cobYear, cobMonth, cobDay, cobHour, cobMinute, txtTitle, txtFile})
     modStart::EnterToTab(field);
   modStart::SelectAllOnFocus(txtTitle);

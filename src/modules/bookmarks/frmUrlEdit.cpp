@@ -57,14 +57,10 @@ frmUrlEdit::frmUrlEdit(QWidget* parent) : EditDialog(UrlDesign(), parent) {
   label("Label5", QStringLiteral("收藏描述"), 2160);
   label("Label6", QStringLiteral("收藏分类"), 4350);
 
-  txtTitle = new QLineEdit(this);
-  txtTitle->setObjectName(QStringLiteral("txtTitle"));
-  txtTitle->setMaxLength(100);
+  txtTitle = listwindow::MakeLineBox(this, QStringLiteral("txtTitle"), 100);
   Place(txtTitle, kFieldLeft, 1260, kFieldWidth, kRowHeight);
 
-  txtAddress = new QLineEdit(kBlankAddress, this);
-  txtAddress->setObjectName(QStringLiteral("txtAddress"));
-  txtAddress->setMaxLength(150);
+  txtAddress = listwindow::MakeLineBox(this, QStringLiteral("txtAddress"), 150, kBlankAddress);
   Place(txtAddress, kFieldLeft, 1710, kAddressWidth, kRowHeight);
 
   txtContent = listwindow::MakeTextBox(this, QStringLiteral("txtContent"));

@@ -38,13 +38,6 @@ void Exclaim(const QString& text, const QString& title) {
   platform::MsgBox(text, platform::MsgButtons::OK, platform::MsgIcon::Exclamation, title);
 }
 
-QLineEdit* MakeField(QWidget* parent, const char* name, int maxLength) {
-  auto* field = new QLineEdit(parent);
-  field->setObjectName(QLatin1String(name));
-  field->setMaxLength(maxLength);
-  return field;
-}
-
 // A loaded text may be longer than typing allows: it is shown and kept whole.
 void SetWholeText(QLineEdit* field, const QString& text) {
   field->setMaxLength(qMax(field->maxLength(), int(text.size())));
@@ -71,12 +64,12 @@ frmFilesEdit::frmFilesEdit(QWidget* parent) : EditDialog(FilesDesign(), parent) 
   label("Label11", "文件分类", kLabelLeft, 4725);
 
   // The path comes only from the open dialog: typing changes nothing.
-  txtFrom = MakeField(this, "txtFrom", int(filearchive::kMaxSourcePath));
+  txtFrom = listwindow::MakeLineBox(this, "txtFrom", int(filearchive::kMaxSourcePath));
   txtFrom->setReadOnly(true);
-  txtName = MakeField(this, "txtName", 50);
-  txtKuo = MakeField(this, "txtKuo", 150);
+  txtName = listwindow::MakeLineBox(this, "txtName", 50);
+  txtKuo = listwindow::MakeLineBox(this, "txtKuo", 150);
   txtKuo->setEnabled(false);
-  txtSize = MakeField(this, "txtSize", 150);
+  txtSize = listwindow::MakeLineBox(this, "txtSize", 150);
   txtSize->setEnabled(false);
   txtSize->setText("0.00");
 

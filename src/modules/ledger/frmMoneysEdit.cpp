@@ -30,13 +30,6 @@ listwindow::EditDialogDesign MoneysDesign() {
           QString()};
 }
 
-QLineEdit* MakeBox(QWidget* parent, const char* name, int maxLength, const QString& text = QString()) {
-  auto* box = new QLineEdit(text, parent);
-  box->setObjectName(name);
-  box->setMaxLength(maxLength);
-  return box;
-}
-
 void SetBackColor(QWidget* box, bool warn) {
   QPalette palette = box->palette();
   palette.setColor(QPalette::Base, warn ? platform::ColorFromVb(kWarnColor) : platform::SystemWindowColor());
@@ -81,19 +74,19 @@ frmMoneysEdit::frmMoneysEdit(QWidget* parent) : EditDialog(MoneysDesign(), paren
     label->adjustSize();
   }
 
-  txtDate = MakeBox(this, "txtDate", 20);
+  txtDate = listwindow::MakeLineBox(this, "txtDate", 20);
   cobType = new QComboBox(this);
   cobType->setObjectName("cobType");
   cobType->setEditable(true);
   cobType->setInsertPolicy(QComboBox::NoInsert);
   // Completion would turn a direction typed as the start of a listed one into that one.
   cobType->setCompleter(nullptr);
-  txtTitle = MakeBox(this, "txtTitle", 100);
+  txtTitle = listwindow::MakeLineBox(this, "txtTitle", 100);
   txtContent = listwindow::MakeTextBox(this, "txtContent");
-  txtShow = MakeBox(this, "txtShow", 20, "0.00");
-  txtUnit = MakeBox(this, "txtUnit", 10);
-  txtSprice = MakeBox(this, "txtSprice", 20, "0.00");
-  txtSum = MakeBox(this, "txtSum", 100, "0.00");
+  txtShow = listwindow::MakeLineBox(this, "txtShow", 20, "0.00");
+  txtUnit = listwindow::MakeLineBox(this, "txtUnit", 10);
+  txtSprice = listwindow::MakeLineBox(this, "txtSprice", 20, "0.00");
+  txtSum = listwindow::MakeLineBox(this, "txtSum", 100, "0.00");
   txtSum->setEnabled(false);
   cmdHelp = MakeButton("cmdHelp", "帮助(&H)");
   cmdOk = MakeButton("cmdOk", "确定(&O)");

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -92,6 +93,13 @@ void SaveSearchHistory(const QComboBox* box, const QString& section) {
   int k = 1;
   for (int i = box->count() - 1; i >= 0 && k <= 10; --i, ++k)
     platform::SaveSetting(section, "Down" + QString::number(k), box->itemText(i));
+}
+
+QLineEdit* MakeLineBox(QWidget* parent, const QString& name, int maxLength, const QString& text) {
+  auto* box = new QLineEdit(text, parent);
+  box->setObjectName(name);
+  box->setMaxLength(maxLength);
+  return box;
 }
 
 QPlainTextEdit* MakeTextBox(QWidget* parent, const QString& name) {

@@ -1,7 +1,7 @@
 #pragma once
 // The pieces the module windows and their dialogs build alike: the grey bars and their
-// label-buttons, the search box with its history of ten entries, the multi-line text box, the tab
-// order, and the find that offers to start over from the top.
+// label-buttons, the search box with its history of ten entries, the line and multi-line text
+// boxes, the tab order, and the find that offers to start over from the top.
 
 #include "modules/listwindow/LabelButton.h"
 
@@ -11,6 +11,7 @@
 class QComboBox;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QPixmap;
 class QPlainTextEdit;
 class QWidget;
@@ -32,6 +33,8 @@ void LoadSearchHistory(QComboBox* box, const QString& section);
 void AddSearchHistory(QComboBox* box, const QString& strText);
 void SaveSearchHistory(const QComboBox* box, const QString& section);
 
+// A one-line text box showing `text`, taking at most maxLength characters.
+QLineEdit* MakeLineBox(QWidget* parent, const QString& name, int maxLength, const QString& text = QString());
 // A multi-line text box with its vertical scroll bar always shown; Tab leaves it.
 QPlainTextEdit* MakeTextBox(QWidget* parent, const QString& name);
 

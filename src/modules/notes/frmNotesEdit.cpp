@@ -77,9 +77,7 @@ frmNotesEdit::frmNotesEdit(QWidget* parent) : EditDialog(NotesDesign(), parent) 
   // Completion would turn a new category typed as the start of an existing one into that one.
   cobClass->setCompleter(nullptr);
 
-  txtTitle = new QLineEdit(this);
-  txtTitle->setObjectName("txtTitle");
-  txtTitle->setMaxLength(100);
+  txtTitle = listwindow::MakeLineBox(this, "txtTitle", 100);
 
   txtContent = listwindow::MakeTextBox(this, "txtContent");
   txtContent->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

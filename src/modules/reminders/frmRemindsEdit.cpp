@@ -58,13 +58,9 @@ frmRemindsEdit::frmRemindsEdit(QWidget* parent) : EditDialog(RemindsDesign(), pa
   cobHour = NumberBox(this, "cobHour", 1, 23);
   cobMinute = NumberBox(this, "cobMinute", 1, 59);
 
-  txtTitle = new QLineEdit(this);
-  txtTitle->setObjectName("txtTitle");
-  txtTitle->setMaxLength(100);
+  txtTitle = listwindow::MakeLineBox(this, "txtTitle", 100);
   txtContent = listwindow::MakeTextBox(this, "txtContent");
-  txtFile = new QLineEdit(this);
-  txtFile->setObjectName("txtFile");
-  txtFile->setMaxLength(200);
+  txtFile = listwindow::MakeLineBox(this, "txtFile", 200);
   txtFile->setAutoFillBackground(true);
   cmdSelectFile = MakeButton("cmdSelectFile", "…");
   Check1 = new QCheckBox("对所选日期后的每天的该时间都进行提示。", this);

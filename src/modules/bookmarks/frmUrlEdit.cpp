@@ -24,12 +24,6 @@ constexpr double kButtonWidth = 1095;
 constexpr double kButtonHeight = 375;
 const QString kBlankAddress = QStringLiteral("http://");
 
-int Px(double twips) { return platform::TwipsToPixels(twips); }
-
-void Place(QWidget* w, double left, double top, double width, double height) {
-  w->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
-
 listwindow::EditDialogDesign UrlDesign() {
   listwindow::EditDialogDesign design;
   design.objectName = QStringLiteral("frmUrlEdit");

@@ -4,7 +4,6 @@
 #include "modules/listwindow/modStart.h"
 #include "modules/listwindow/WindowParts.h"
 #include "platform/ui.h"
-#include "platform/vbcolor.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -14,12 +13,6 @@
 #include <cmath>
 
 namespace {
-
-int Px(double twips) { return platform::TwipsToPixels(twips); }
-
-void Place(QWidget* w, double left, double top, double width, double height) {
-  w->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
 
 // Design places in twips: labels at the left, fields from kFieldLeft on.
 constexpr double kLabelLeft = 270;

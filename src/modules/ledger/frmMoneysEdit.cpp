@@ -18,12 +18,6 @@ namespace {
 
 constexpr qint64 kWarnColor = 0xC0C0FF;  // light red
 
-int Px(double twips) { return platform::TwipsToPixels(twips); }
-
-void Place(QWidget* w, double left, double top, double width, double height) {
-  w->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
-
 listwindow::EditDialogDesign MoneysDesign() {
   // A fixed window around a client area of 6720 x 5445.
   return {QStringLiteral("frmMoneysEdit"), QStringLiteral("Moneys"), QSizeF(6840, 5955), QSizeF(6720, 5445), false,

@@ -29,12 +29,6 @@ constexpr double kGap = 100;
 
 const char* const kTextFilter = "文本文件(*.txt)|*.txt|所有文件(*.*)|*.*";
 
-int Px(double twips) { return platform::TwipsToPixels(twips); }
-
-void Place(QWidget* w, double left, double top, double width, double height) {
-  w->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
-
 QString BoolText(bool value) { return value ? "True" : "False"; }
 
 // A stored "True"/"False"; anything else leaves the current value.

@@ -19,12 +19,6 @@ namespace {
 
 constexpr qint64 kMissingFileColor = 0xC0C0FF;  // light red
 
-int Px(double twips) { return platform::TwipsToPixels(twips); }
-
-void Place(QWidget* w, double left, double top, double width, double height) {
-  w->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
-
 listwindow::EditDialogDesign RemindsDesign() {
   return {QStringLiteral("frmRemindsEdit"), QStringLiteral("Reminds"), QSizeF(6270, 5490), QSizeF(6150, 4980), false,
           QString()};

@@ -211,12 +211,7 @@ void frmMoneysView::InitColumns() {
   header->setSortIndicatorShown(false);
   header->setHighlightSections(false);
   header->setStretchLastSection(false);
-  // The selection stays as visible when the list has lost the focus.
-  QPalette palette = ListView1->palette();
-  palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
-  palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                   palette.color(QPalette::Active, QPalette::HighlightedText));
-  ListView1->setPalette(palette);
+  listwindow::KeepHighlightWhenInactive(ListView1);
   for (int column = 0; column < QueryResultModel::ColumnCount; ++column) {
     model_->SetCaption(column, QString::fromUtf8(kColumns[column].caption));
     header->resizeSection(column, Px(kColumns[column].width));

@@ -38,14 +38,6 @@ QString ResultText(const TreeNode* node) {
   return (node->Parent() ? node->Parent()->Text() : QString()) + " > " + node->Text();
 }
 
-// The selected row stays highlighted when the view loses the focus.
-void KeepHighlightWhenInactive(QWidget* view) {
-  QPalette pal = view->palette();
-  pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
-  pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
-  view->setPalette(pal);
-}
-
 } // namespace
 
 ResultItem::ResultItem(QString key, const QString& text, const QIcon& icon) : Key(std::move(key)) {

@@ -115,6 +115,13 @@ void SetTabChain(std::initializer_list<QWidget*> widgets) {
   for (QWidget* previous = *it++; it != widgets.end(); previous = *it++) QWidget::setTabOrder(previous, *it);
 }
 
+void KeepHighlightWhenInactive(QWidget* view) {
+  QPalette pal = view->palette();
+  pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+  pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
+  view->setPalette(pal);
+}
+
 bool FindWrapping(QPlainTextEdit* edit, const QString& text, const QString& find) {
   // Each Yes to the question starts over from the top; the loop ends with a match or a No.
   for (;;) {

@@ -1,7 +1,8 @@
 #pragma once
 // The pieces the module windows and their dialogs build alike: the grey bars and their
 // label-buttons, the search box with its history of ten entries, the line and multi-line text
-// boxes, the tab order, and the find that offers to start over from the top.
+// boxes, the tab order, the
+// highlight of a list without the focus, and the find that offers to start over from the top.
 
 #include "modules/listwindow/LabelButton.h"
 
@@ -40,6 +41,9 @@ QPlainTextEdit* MakeTextBox(QWidget* parent, const QString& name);
 
 // Tab moves through the widgets in this order.
 void SetTabChain(std::initializer_list<QWidget*> widgets);
+
+// The selected row stays highlighted when the view loses the focus.
+void KeepHighlightWhenInactive(QWidget* view);
 
 // Selects the next match of `find` (any letter case) after the selection of `edit`, whose text is
 // `text`; where there is none, asks whether to start over from the top. False after a No.

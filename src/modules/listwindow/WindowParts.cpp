@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -93,6 +94,11 @@ void SaveSearchHistory(const QComboBox* box, const QString& section) {
   int k = 1;
   for (int i = box->count() - 1; i >= 0 && k <= 10; --i, ++k)
     platform::SaveSetting(section, "Down" + QString::number(k), box->itemText(i));
+}
+
+bool IsSearchEnter(const QKeyEvent* key, const QWidget* widget, const QComboBox* box) {
+  const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+  return enter && !(key->modifiers() & Qt::ControlModifier) && (widget == box || widget == box->lineEdit());
 }
 
 QLineEdit* MakeLineBox(QWidget* parent, const QString& name, int maxLength, const QString& text) {

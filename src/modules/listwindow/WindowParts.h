@@ -1,8 +1,8 @@
 #pragma once
 // The pieces the module windows and their dialogs build alike: the grey bars and their
 // label-buttons, the search box with its history of ten entries, the line and multi-line text
-// boxes, the tab order, the
-// highlight of a list without the focus, and the find that offers to start over from the top.
+// boxes, the tab order, the highlight of a list without the focus, and the find that offers to
+// start over from the top.
 
 #include "modules/listwindow/LabelButton.h"
 
@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPixmap;
@@ -33,6 +34,8 @@ QComboBox* MakeSearchBox(QWidget* parent);
 void LoadSearchHistory(QComboBox* box, const QString& section);
 void AddSearchHistory(QComboBox* box, const QString& strText);
 void SaveSearchHistory(const QComboBox* box, const QString& section);
+// Enter (without Ctrl) pressed in the box or in its line edit (`widget`).
+bool IsSearchEnter(const QKeyEvent* key, const QWidget* widget, const QComboBox* box);
 
 // A one-line text box showing `text`, taking at most maxLength characters.
 QLineEdit* MakeLineBox(QWidget* parent, const QString& name, int maxLength, const QString& text = QString());

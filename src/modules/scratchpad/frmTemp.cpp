@@ -263,8 +263,7 @@ bool frmTemp::eventFilter(QObject* watched, QEvent* event) {
   if (!widget || (widget != this && !isAncestorOf(widget))) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   if (Form_KeyDown(key->key(), key->modifiers())) return true;
-  const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-  if (enter && !(key->modifiers() & Qt::ControlModifier) && (widget == Combo1 || widget == Combo1->lineEdit())) {
+  if (listwindow::IsSearchEnter(key, widget, Combo1)) {
     // Handled here, so the box's own Enter handling cannot run the find a second time.
     Combo1_KeyPress(13);
     return true;

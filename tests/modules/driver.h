@@ -1,6 +1,7 @@
 #pragma once
-// Helpers shared by the module window tests: a window shown at a working size, a driver for a
-// dialog the window shows modally, and the texts and keys of tree nodes.
+// Helpers shared by the module window tests: a window shown at a working size, a dialog shown as
+// the active window, a driver for a dialog the window shows modally, and the texts and keys of
+// tree nodes.
 
 #include "modules/listwindow/NodeModel.h"
 
@@ -20,6 +21,15 @@ std::unique_ptr<W> Shown(std::unique_ptr<W> w) {
   w->show();
   if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
   return w;
+}
+
+// The dialog shown and made the active window, so it gets the keys a test types.
+template <class D>
+std::unique_ptr<D> Active(std::unique_ptr<D> d) {
+  d->show();
+  d->activateWindow();
+  [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(d.get());
+  return d;
 }
 
 // Runs `action` on the dialog of type D as soon as it is shown modally; `seen` tells whether one

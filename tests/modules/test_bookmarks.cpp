@@ -61,10 +61,7 @@ class TestBookmarks : public QObject {
       datastore::RowSetPtr rs = db().Url_GetModify(*id);
       d->Modify(*id, *rs);
     }
-    d->show();
-    d->activateWindow();
-    [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(d.get());
-    return d;
+    return Active(std::move(d));
   }
 
   static void Fill(frmUrlEdit& d, const QString& title, const QString& address, const QString& memo,

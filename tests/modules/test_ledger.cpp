@@ -56,13 +56,7 @@ class TestLedger : public QObject {
 
   std::unique_ptr<frmMoneys> OpenList() { return Shown(std::make_unique<frmMoneys>()); }
 
-  std::unique_ptr<frmMoneysEdit> OpenDialog() {
-    auto d = std::make_unique<frmMoneysEdit>();
-    d->show();
-    d->activateWindow();
-    [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(d.get());
-    return d;
-  }
+  std::unique_ptr<frmMoneysEdit> OpenDialog() { return Active(std::make_unique<frmMoneysEdit>()); }
 
 private slots:
   void init() {

@@ -23,7 +23,6 @@
 
 namespace listwindow {
 
-using platform::PixelsToTwips;
 using platform::TwipsToPixels;
 
 const QString ListWindow::kPlaceholder = QStringLiteral("请在这里输入查找的关键字...");
@@ -404,17 +403,12 @@ void ListWindow::Form_Resize() {
   if (isMinimized() || window()->isMinimized()) return;
   const int m50 = TwipsToPixels(50);
   const int m100 = TwipsToPixels(100);
-  const int w = width();
-  const int h = height();
-  picTop->setGeometry(m50, m50, qMax(0, w - m100), picTop->height());
+  PlaceBars(this, picTop, Combo1, picFoot);
   LabAllClose->move(picTop->width() - m100 - LabAllClose->width(), LabAllClose->y());
   LabAllOpen->move(LabAllClose->x() - m50 - LabAllOpen->width(), LabAllOpen->y());
-  picFoot->setGeometry(m50, h - m50 - picFoot->height(), picTop->width(), picFoot->height());
-  Combo1->setGeometry(m50, picTop->y() + picTop->height() + m50, qMax(0, w - m100), Combo1->sizeHint().height());
   ListView1->setGeometry(m50, Combo1->y() + Combo1->height() + m50, Combo1->width(), TwipsToPixels(1485));
   PlaceTree();
-  LabAd->move(picFoot->width() - LabAd->width() - m100, LabAd->y());
-  LabAd->setVisible(PixelsToTwips(labHas->x() + labHas->width()) + 181 <= PixelsToTwips(LabAd->x()));
+  PlaceAd(LabAd, labHas);
 }
 
 bool ListWindow::Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift) {

@@ -16,6 +16,7 @@
 
 namespace listwindow {
 
+using platform::PixelsToTwips;
 using platform::TwipsToPixels;
 
 namespace {
@@ -57,6 +58,19 @@ QLabel* MakeBarImage(QWidget* bar, const QPixmap& pixmap) {
   image->setPixmap(pixmap);
   image->setScaledContents(true);
   return image;
+}
+
+void PlaceBars(const QWidget* window, QFrame* top, QComboBox* box, QFrame* foot) {
+  const int m50 = TwipsToPixels(50);
+  const int m100 = TwipsToPixels(100);
+  top->setGeometry(m50, m50, qMax(0, window->width() - m100), top->height());
+  foot->setGeometry(m50, window->height() - m50 - foot->height(), top->width(), foot->height());
+  box->setGeometry(m50, top->y() + top->height() + m50, qMax(0, window->width() - m100), box->sizeHint().height());
+}
+
+void PlaceAd(LabelButton* ad, const QWidget* last) {
+  ad->move(ad->parentWidget()->width() - ad->width() - TwipsToPixels(100), ad->y());
+  ad->setVisible(PixelsToTwips(last->x() + last->width()) + 181 <= PixelsToTwips(ad->x()));
 }
 
 QComboBox* MakeSearchBox(QWidget* parent) {

@@ -27,6 +27,12 @@ LabelButton* MakeBarButton(QWidget* bar, const QString& name, const QString& cap
 LabelButton* MakeFootButton(QWidget* bar, const QString& name, const QString& caption, int left);
 // The module's picture at the left end of the title bar.
 QLabel* MakeBarImage(QWidget* bar, const QPixmap& pixmap);
+// Across the window's width: the title bar at the top, the search box below it, the command bar
+// at the foot.
+void PlaceBars(const QWidget* window, QFrame* top, QComboBox* box, QFrame* foot);
+// The address label at the right end of its bar, shown only where it clears `last`, the last
+// command.
+void PlaceAd(LabelButton* ad, const QWidget* last);
 
 // An editable box showing the placeholder, with its history as the items.
 QComboBox* MakeSearchBox(QWidget* parent);

@@ -33,7 +33,6 @@ using listwindow::MakeFootButton;
 using listwindow::MakeSearchBox;
 using listwindow::MakeTextBox;
 using listwindow::SaveSearchHistory;
-using platform::PixelsToTwips;
 using platform::TwipsToPixels;
 
 namespace {
@@ -229,17 +228,11 @@ void frmTemp::LabAd_Click() { modStart::OpenWebPage(QString()); }
 void frmTemp::Form_Resize() {
   if (isMinimized() || window()->isMinimized()) return;
   const int m50 = TwipsToPixels(50);
-  const int m100 = TwipsToPixels(100);
-  const int w = width();
-  const int h = height();
-  picTop->setGeometry(m50, m50, qMax(0, w - m100), picTop->height());
-  LabAllOpen->move(picTop->width() - m100 - LabAllOpen->width(), LabAllOpen->y());
-  picFoot->setGeometry(m50, h - m50 - picFoot->height(), picTop->width(), picFoot->height());
-  Combo1->setGeometry(m50, picTop->y() + picTop->height() + m50, qMax(0, w - m100), Combo1->sizeHint().height());
+  listwindow::PlaceBars(this, picTop, Combo1, picFoot);
+  LabAllOpen->move(picTop->width() - TwipsToPixels(100) - LabAllOpen->width(), LabAllOpen->y());
   const int top = Combo1->y() + Combo1->height() + m50;
   txtContent->setGeometry(m50, top, Combo1->width(), qMax(0, picFoot->y() - m50 - top));
-  LabAd->move(picFoot->width() - LabAd->width() - m100, LabAd->y());
-  LabAd->setVisible(PixelsToTwips(labHas->x() + labHas->width()) + 181 <= PixelsToTwips(LabAd->x()));
+  listwindow::PlaceAd(LabAd, labHas);
 }
 
 void frmTemp::resizeEvent(QResizeEvent* event) {

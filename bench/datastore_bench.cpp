@@ -1,6 +1,7 @@
 // The data store's speed and memory: reading every note, adding ledger entries one by one,
 // storing and reading a large archived file, and listing an archive of large files.
 // compare_sqlite3.sh runs the same SQL through the sqlite3 tool on the same files.
+#include "benchutil.h"
 #include "datastore_datagen.h"
 
 #include "datastore/clsDate.h"
@@ -9,24 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <benchmark/benchmark.h>
-#include <fstream>
-#include <string>
 
 namespace {
 
+using benchutil::ProcField;
 using datastore::clsDate;
-
-// A field of /proc/self/status in KiB (VmHWM, VmRSS).
-double StatusKiB(const std::string& field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind(field + ":", 0) == 0) return std::stod(line.substr(field.size() + 1));
-  return 0;
-}
-
-// Resets the peak resident size, so VmHWM afterwards is the peak of what follows.
-void ResetPeakRss() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 QString FreshDataSet(const QString& name) {
   const QString path = QDir(benchdata::DataDir()).filePath(name);
@@ -114,8 +102,8 @@ void BM_FilesListArchive(benchmark::State& state) {
   const QString archive = benchdata::ArchiveDataSet();
   clsDate db;
   if (!db.OpenDataBase(archive)) return state.SkipWithError("cannot open the archive data set");
-  const double rssBefore = StatusKiB("VmRSS");
-  ResetPeakRss();
+  const double rssBefore = ProcField("/proc/self/status", "VmRSS:");
+  benchutil::ResetPeakRss();
   qint64 rows = 0;
   for (auto _ : state) {
     rows = 0;
@@ -128,8 +116,8 @@ void BM_FilesListArchive(benchmark::State& state) {
     }
   }
   state.counters["rows"] = double(rows);
-  state.counters["peak_rss_MB"] = StatusKiB("VmHWM") / 1024.0;
-  state.counters["rss_growth_MB"] = (StatusKiB("VmRSS") - rssBefore) / 1024.0;
+  state.counters["peak_rss_MB"] = benchutil::PeakRssKiB() / 1024.0;
+  state.counters["rss_growth_MB"] = (ProcField("/proc/self/status", "VmRSS:") - rssBefore) / 1024.0;
 }
 BENCHMARK(BM_FilesListArchive)->Unit(benchmark::kMillisecond)->Iterations(20);
 

@@ -8,12 +8,7 @@
 
 namespace benchdata {
 
-namespace {
-
-// Builds the data set under a temporary name and renames it, so an interrupted run leaves no
-// half-filled data set behind.
-template <class Fill>
-QString Generate(const QString& name, Fill fill) {
+QString Generate(const QString& name, const std::function<void(datastore::Connection&)>& fill) {
   const QString path = QDir(DataDir()).filePath(name);
   if (QFileInfo::exists(path)) return path;
   const QString partial = path + QStringLiteral(".part");
@@ -29,8 +24,6 @@ QString Generate(const QString& name, Fill fill) {
   QFile::rename(partial, path);
   return path;
 }
-
-} // namespace
 
 QString DataDir() {
   QString dir = qEnvironmentVariable("ALMANOR_BENCH_DATA");

@@ -5,12 +5,12 @@
 // Each runs five times; compare the medians. Run offscreen (QT_QPA_PLATFORM=offscreen) from a
 // release build, with the sqlite3 tool on the PATH.
 
+#include "benchutil.h"
 #include "datastore_datagen.h"
 #include "exchange/RecordFile.h"
 #include "exchange/frmExp.h"
 #include "exchange/frmImp.h"
 #include "modules/listwindow/modStart.h"
-#include "platform/settings.h"
 #include "platform/textfile.h"
 #include "platform/ui.h"
 
@@ -18,7 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -191,10 +190,6 @@ BENCHMARK(BM_ListLedgerLines)
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QTemporaryDir settings;
-  platform::SetSettingsFile(settings.filePath(QStringLiteral("Almanor.ini")));
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  const benchutil::TempSettings settings;
+  return benchutil::RunBenchmarks(argc, argv);
 }

@@ -7,6 +7,7 @@
 // And the list window over 200 archived files of 5 MiB: its loads read no file bytes, so the
 // process stays small (target: resident memory under 100 MB). Run offscreen
 // (QT_QPA_PLATFORM=offscreen); ALMANOR_BENCH_DATA names the folder of the generated files.
+#include "benchutil.h"
 #include "datastore_datagen.h"
 
 #include "datastore/clsDate.h"
@@ -14,7 +15,6 @@
 #include "modules/files/FileArchive.h"
 #include "modules/files/frmFiles.h"
 #include "modules/listwindow/modStart.h"
-#include "platform/settings.h"
 #include "platform/textfile.h"
 #include "platform/ui.h"
 
@@ -22,11 +22,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
-#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <fstream>
 #include <memory>
 #include <spawn.h>
 #include <unistd.h>
@@ -37,24 +34,18 @@ extern char** environ;
 
 namespace {
 
+using benchutil::Median;
+using benchutil::ProcField;
+using benchutil::ResetPeakRss;
 using Clock = std::chrono::steady_clock;
 constexpr qint64 kFileBytes = 9 * 1024 * 1024;
-
-// A field of /proc/self/status or /proc/self/io ("VmHWM:", "rchar:") as a number.
-double ProcField(const char* file, const std::string& field) {
-  std::ifstream in(file);
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind(field, 0) == 0) return std::stod(line.substr(field.size()));
-  return 0;
-}
 
 // The whole-tree loads of the archive window. The bytes read are every read of the process over
 // all loads (the data set's pages included), against 1000 MiB of file bytes in the archive.
 void BM_ListWindowOverArchive(benchmark::State& state) {
   if (!modStart::objDate().OpenDataBase(benchdata::ArchiveDataSet()))
     return state.SkipWithError("cannot open the archive data set");
-  std::ofstream("/proc/self/clear_refs") << "5";  // the peak from here on
+  ResetPeakRss();
   const double readBefore = ProcField("/proc/self/io", "rchar:");
   auto window = std::make_unique<frmFiles>();  // its load is the first
   window->resize(1000, 700);
@@ -63,7 +54,7 @@ void BM_ListWindowOverArchive(benchmark::State& state) {
   state.counters["records"] = double(window->RecordCount());
   state.counters["loads"] = double(state.iterations() + 1);
   state.counters["read_MB_all_loads"] = (ProcField("/proc/self/io", "rchar:") - readBefore) / (1024.0 * 1024.0);
-  state.counters["peak_rss_MB"] = ProcField("/proc/self/status", "VmHWM:") / 1024.0;
+  state.counters["peak_rss_MB"] = benchutil::PeakRssKiB() / 1024.0;
   window.reset();
   modStart::objDate().CloseDataBase();
 }
@@ -104,12 +95,6 @@ double TimeCp(const QString& from, const QString& to, bool sync) {
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 // Runs cp and then the operation in each iteration; the benchmark's own time is the operation's.
@@ -174,11 +159,7 @@ BENCHMARK(BM_Extract9MiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Itera
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QTemporaryDir settings;
-  platform::SetSettingsFile(settings.filePath(QStringLiteral("Almanor.ini")));
+  const benchutil::TempSettings settings;
   platform::TestUi ui;  // no box may wait for an answer
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return benchutil::RunBenchmarks(argc, argv);
 }

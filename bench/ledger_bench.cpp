@@ -6,12 +6,12 @@
 // Run offscreen (QT_QPA_PLATFORM=offscreen) from a release build. The data set is ledger.kvt in
 // $ALMANOR_BENCH_DATA (default /tmp/almanor-bench), generated on first use.
 
+#include "benchutil.h"
 #include "datastore/clsDate.h"
 #include "ledger_datagen.h"
 #include "modules/ledger/frmMoneys.h"
 #include "modules/ledger/frmMoneysView.h"
 #include "modules/listwindow/modStart.h"
-#include "platform/settings.h"
 #include "platform/ui.h"
 
 #include <QAbstractItemModel>
@@ -21,8 +21,6 @@
 #include <QProcess>
 #include <QTableView>
 #include <QTreeView>
-#include <QTemporaryDir>
-#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
@@ -38,13 +36,6 @@ frmMoneys* g_list = nullptr;
 frmMoneysView* g_view = nullptr;
 // Seconds per run, by benchmark name.
 std::map<std::string, std::vector<double>> g_seconds;
-
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const size_t mid = values.size() / 2;
-  return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
 
 template <class Run>
 void Timed(benchmark::State& state, const std::string& name, Run run) {
@@ -106,8 +97,8 @@ BENCHMARK(BM_QueryWindowFill)->UseManualTime()->Unit(benchmark::kMillisecond)->I
 BENCHMARK(BM_Sqlite3ToolQueryRows)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kRuns);
 
 void PrintRatio(const char* what, const std::string& ours, const std::string& tool) {
-  const double a = Median(g_seconds[ours]);
-  const double b = Median(g_seconds[tool]);
+  const double a = benchutil::Median(g_seconds[ours]);
+  const double b = benchutil::Median(g_seconds[tool]);
   if (a > 0 && b > 0) std::printf("%s / sqlite3 select, medians: %.1f ms / %.1f ms = %.2f\n", what, a * 1e3, b * 1e3, a / b);
 }
 
@@ -115,8 +106,7 @@ void PrintRatio(const char* what, const std::string& ours, const std::string& to
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QTemporaryDir dir;
-  platform::SetSettingsFile(dir.filePath("Almanor.ini"));
+  const benchutil::TempSettings settings;
   platform::TestUi ui;  // no box may wait for an answer
   g_dataSet = benchdata::LedgerDataSet();
   if (!modStart::objDate().OpenDataBase(g_dataSet)) {
@@ -132,9 +122,7 @@ int main(int argc, char** argv) {
   g_view->txtStartDate->setText(benchdata::kLedgerFirstDay.toString("yyyy-MM-dd"));
   g_view->txtEndDate->setText(benchdata::kLedgerLastDay.toString("yyyy-MM-dd"));
 
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  benchutil::RunBenchmarks(argc, argv);
 
   PrintRatio("list window load", "list", "list_tool");
   PrintRatio("query window fill", "query", "query_tool");

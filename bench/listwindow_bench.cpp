@@ -6,8 +6,8 @@
 // `sqlite3 FILE "select * from notes order by notestitle"`); an existing file there is reused as it
 // is. Without it a temporary one is used.
 
+#include "benchutil.h"
 #include "modules/notes/frmNotes.h"
-#include "platform/settings.h"
 #include "platform/ui.h"
 #include "modules/listwindow/modStart.h"
 
@@ -27,7 +27,7 @@ namespace {
 constexpr int kNotes = 100000;
 constexpr int kCategories = 500;
 
-QString DataPath(QTemporaryDir& dir) {
+QString DataPath(const QTemporaryDir& dir) {
   const QString path = qEnvironmentVariable("ALMANOR_BENCH_DATA");
   if (path.isEmpty()) return dir.filePath("bench.kvt");
   // The data store's benchmarks read the variable as their data folder: then the file goes inside.
@@ -51,20 +51,12 @@ bool BuildDataSet(const QString& path) {
   return true;
 }
 
-qint64 PeakResidentKb() {
-  QFile status("/proc/self/status");
-  if (!status.open(QIODevice::ReadOnly)) return 0;
-  for (const QByteArray& line : status.readAll().split('\n'))
-    if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-  return 0;
-}
-
 frmNotes* g_window = nullptr;
 
 void BM_WholeTreeLoad(benchmark::State& state) {
   for (auto _ : state) g_window->LoadTree(QString());
   state.counters["records"] = static_cast<double>(g_window->RecordCount());
-  state.counters["peak_rss_MB"] = static_cast<double>(PeakResidentKb()) / 1024.0;
+  state.counters["peak_rss_MB"] = benchutil::PeakRssKiB() / 1024.0;
 }
 BENCHMARK(BM_WholeTreeLoad)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -85,14 +77,14 @@ void BM_KeywordSearch(benchmark::State& state) {
   g_window->Combo1->setEditText("needle");
   for (auto _ : state) g_window->Combo1_KeyPress(13);
   state.counters["hits"] = g_window->ListView1->topLevelItemCount();
-  state.counters["peak_rss_MB"] = static_cast<double>(PeakResidentKb()) / 1024.0;
+  state.counters["peak_rss_MB"] = benchutil::PeakRssKiB() / 1024.0;
 }
 BENCHMARK(BM_KeywordSearch)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 void BM_KeywordSearchNoHit(benchmark::State& state) {
   g_window->Combo1->setEditText("不存在的词");
   for (auto _ : state) g_window->Combo1_KeyPress(13);
-  state.counters["peak_rss_MB"] = static_cast<double>(PeakResidentKb()) / 1024.0;
+  state.counters["peak_rss_MB"] = benchutil::PeakRssKiB() / 1024.0;
 }
 BENCHMARK(BM_KeywordSearchNoHit)->Unit(benchmark::kMillisecond)->Iterations(20);
 
@@ -100,10 +92,9 @@ BENCHMARK(BM_KeywordSearchNoHit)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QTemporaryDir dir;
-  platform::SetSettingsFile(dir.filePath("Almanor.ini"));
+  const benchutil::TempSettings settings;
   platform::TestUi ui;  // no box may wait for an answer
-  const QString path = DataPath(dir);
+  const QString path = DataPath(settings.dir);
   if (!BuildDataSet(path)) {
     std::fprintf(stderr, "cannot build the data set at %s\n", qPrintable(path));
     return 1;
@@ -113,8 +104,5 @@ int main(int argc, char** argv) {
   window->resize(1000, 700);
   window->show();
   g_window = window.get();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return benchutil::RunBenchmarks(argc, argv);
 }

@@ -7,11 +7,11 @@
 // first use; bench/reminders_compare.sh times `sqlite3 FILE "select * from reminds order by
 // remindstime"` on the same file.
 
+#include "benchutil.h"
 #include "datastore_datagen.h"
 #include "modules/reminders/RemindTimer.h"
 #include "modules/reminders/frmReminds.h"
 #include "platform/clock.h"
-#include "platform/settings.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "modules/listwindow/modStart.h"
@@ -19,7 +19,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -109,8 +108,7 @@ BENCHMARK(BM_IdleTick)->Arg(5)->Arg(500)->Arg(50000);
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QTemporaryDir dir;
-  platform::SetSettingsFile(dir.filePath("Almanor.ini"));
+  const benchutil::TempSettings settings;
   platform::TestUi ui;  // no box may wait for an answer
   platform::SetNow(kNow);
   const QString path = QDir(benchdata::DataDir()).filePath("reminders.kvt");
@@ -123,8 +121,5 @@ int main(int argc, char** argv) {
   window->resize(1000, 700);
   window->show();
   g_window = window.get();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return benchutil::RunBenchmarks(argc, argv);
 }

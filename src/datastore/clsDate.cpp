@@ -199,6 +199,67 @@ bool IsDuplicate(Connection& conn, const QString& table, const QString& expr, co
 
 QString TextOf(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
 
+// What the record families do alike, each operation with its own failure text. A family's fields
+// are its table's name followed by "id", "class" and "string1".
+struct Family {
+  const char* table;
+  const char* getOne;
+  const char* color;
+  const char* remove;
+  // Families grouped by a category field; the others group by a day.
+  const char* rename = nullptr;
+  const char* removeClass = nullptr;
+};
+
+const Family kNotes{.table = "notes",
+                    .getOne = "获得常用资料笔记时发生错误，",
+                    .color = "修改常用资料笔记标识时发生错误，",
+                    .remove = "删除常用资料笔记时发生错误，",
+                    .rename = "修改常用资料笔记分类时发生错误，",
+                    .removeClass = "删除常用资料笔记分类时发生错误，"};
+const Family kMoneys{.table = "moneys",
+                     .getOne = "获得日常收支帐目时发生错误，",
+                     .color = "修改日常收支帐目标识时发生错误，",
+                     .remove = "删除日常收支帐目时发生错误，"};
+const Family kReminds{.table = "reminds",
+                      .getOne = "获得计划任务提醒时发生错误，",
+                      .color = "修改计划任务提醒标识时发生错误，",
+                      .remove = "删除计划任务提醒时发生错误，"};
+const Family kFiles{.table = "files",
+                    .getOne = "获得重要文件备案时发生错误，",
+                    .color = "修改重要文件备案标识时发生错误，",
+                    .remove = "删除重要文件备案时发生错误，",
+                    .rename = "修改重要文件备案分类时发生错误，",
+                    .removeClass = "删除重要文件备案分类时发生错误，"};
+const Family kUrl{.table = "url",
+                  .getOne = "获得收藏网址资料时发生错误，",
+                  .color = "修改收藏网址资料标识时发生错误，",
+                  .remove = "删除收藏网址资料时发生错误，",
+                  .rename = "修改收藏网址资料分类时发生错误，",
+                  .removeClass = "删除收藏网址资料分类时发生错误，"};
+
+RowSetPtr GetOne(Connection& conn, const Family& f, qint64 id) {
+  return Guard(f.getOne, RowSetPtr(), [&] { return ById(conn, f.table, id); });
+}
+
+bool MarkOne(Connection& conn, const Family& f, qint64 id, const QString& strColor) {
+  return Guard(f.color, false, [&] { return SetColor(conn, f.table, id, strColor); });
+}
+
+bool DeleteOne(Connection& conn, const Family& f, qint64 id) {
+  return Guard(f.remove, false, [&] { return DeleteWhere(conn, f.table, QString(f.table) + "id", id); });
+}
+
+bool RenameClass(Connection& conn, const Family& f, const QString& newClass, const QString& oldClass) {
+  return Guard(f.rename, false, [&] { return SetCategory(conn, f.table, QString(f.table) + "class", newClass, oldClass); });
+}
+
+bool DeleteClass(Connection& conn, const Family& f, const QString& strClass) {
+  return Guard(f.removeClass, false, [&] {
+    return DeleteWhere(conn, f.table, NoCase(QString(f.table) + "class"), vb::TextKey(strClass));
+  });
+}
+
 } // namespace
 
 // --- data set and configuration record -------------------------------------------------------
@@ -352,31 +413,16 @@ qint64 clsDate::Notes_Modify(qint64 intID, const QString& strTitle, const QStrin
 }
 
 bool clsDate::Notes_ModifyClass(const QString& newClass, const QString& oldClass) {
-  return Guard(QStringLiteral("修改常用资料笔记分类时发生错误，"), false, [&] {
-    return SetCategory(objConn, QStringLiteral("notes"), QStringLiteral("notesclass"), newClass, oldClass);
-  });
+  return RenameClass(objConn, kNotes, newClass, oldClass);
 }
 
-bool clsDate::Notes_ModifyColor(qint64 id, const QString& strColor) {
-  return Guard(QStringLiteral("修改常用资料笔记标识时发生错误，"), false,
-               [&] { return SetColor(objConn, QStringLiteral("notes"), id, strColor); });
-}
+bool clsDate::Notes_ModifyColor(qint64 id, const QString& strColor) { return MarkOne(objConn, kNotes, id, strColor); }
 
-bool clsDate::Notes_DeleteClass(const QString& strClass) {
-  return Guard(QStringLiteral("删除常用资料笔记分类时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("notes"), NoCase(QStringLiteral("notesclass")), vb::TextKey(strClass));
-  });
-}
+bool clsDate::Notes_DeleteClass(const QString& strClass) { return DeleteClass(objConn, kNotes, strClass); }
 
-bool clsDate::Notes_Delete(qint64 intID) {
-  return Guard(QStringLiteral("删除常用资料笔记时发生错误，"), false,
-               [&] { return DeleteWhere(objConn, QStringLiteral("notes"), QStringLiteral("notesid"), intID); });
-}
+bool clsDate::Notes_Delete(qint64 intID) { return DeleteOne(objConn, kNotes, intID); }
 
-RowSetPtr clsDate::Notes_GetModify(qint64 intID) {
-  return Guard(QStringLiteral("获得常用资料笔记时发生错误，"), RowSetPtr(),
-               [&] { return ById(objConn, QStringLiteral("notes"), intID); });
-}
+RowSetPtr clsDate::Notes_GetModify(qint64 intID) { return GetOne(objConn, kNotes, intID); }
 
 // --- income and expense ledger -------------------------------------------------------------
 
@@ -432,15 +478,9 @@ qint64 clsDate::Moneys_Modify(qint64 intID, const QString& moneysdate, const QSt
   });
 }
 
-bool clsDate::Moneys_ModifyColor(qint64 id, const QString& strColor) {
-  return Guard(QStringLiteral("修改日常收支帐目标识时发生错误，"), false,
-               [&] { return SetColor(objConn, QStringLiteral("moneys"), id, strColor); });
-}
+bool clsDate::Moneys_ModifyColor(qint64 id, const QString& strColor) { return MarkOne(objConn, kMoneys, id, strColor); }
 
-bool clsDate::Moneys_Delete(qint64 intID) {
-  return Guard(QStringLiteral("删除日常收支帐目时发生错误，"), false,
-               [&] { return DeleteWhere(objConn, QStringLiteral("moneys"), QStringLiteral("moneysid"), intID); });
-}
+bool clsDate::Moneys_Delete(qint64 intID) { return DeleteOne(objConn, kMoneys, intID); }
 
 bool clsDate::Moneys_DeleteClass(const QString& strDate) {
   return Guard(QStringLiteral("删除日常收支帐日期时发生错误，"), false, [&] {
@@ -448,10 +488,7 @@ bool clsDate::Moneys_DeleteClass(const QString& strDate) {
   });
 }
 
-RowSetPtr clsDate::Moneys_GetModify(qint64 intID) {
-  return Guard(QStringLiteral("获得日常收支帐目时发生错误，"), RowSetPtr(),
-               [&] { return ById(objConn, QStringLiteral("moneys"), intID); });
-}
+RowSetPtr clsDate::Moneys_GetModify(qint64 intID) { return GetOne(objConn, kMoneys, intID); }
 
 RowSetPtr clsDate::Moneys_Query(const MoneysQuery& query) {
   return Guard(QStringLiteral("获得收支帐目记录时发生错误，"), RowSetPtr(), [&] {
@@ -524,21 +561,11 @@ qint64 clsDate::Reminds_Modify(qint64 intID, const QString& strTime, const QStri
   });
 }
 
-bool clsDate::Reminds_ModifyColor(qint64 id, const QString& strColor) {
-  return Guard(QStringLiteral("修改计划任务提醒标识时发生错误，"), false,
-               [&] { return SetColor(objConn, QStringLiteral("reminds"), id, strColor); });
-}
+bool clsDate::Reminds_ModifyColor(qint64 id, const QString& strColor) { return MarkOne(objConn, kReminds, id, strColor); }
 
-RowSetPtr clsDate::Reminds_GetModify(qint64 intID) {
-  return Guard(QStringLiteral("获得计划任务提醒时发生错误，"), RowSetPtr(),
-               [&] { return ById(objConn, QStringLiteral("reminds"), intID); });
-}
+RowSetPtr clsDate::Reminds_GetModify(qint64 intID) { return GetOne(objConn, kReminds, intID); }
 
-bool clsDate::Reminds_Delete(qint64 intID) {
-  return Guard(QStringLiteral("删除计划任务提醒时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("reminds"), QStringLiteral("remindsid"), intID);
-  });
-}
+bool clsDate::Reminds_Delete(qint64 intID) { return DeleteOne(objConn, kReminds, intID); }
 
 bool clsDate::Reminds_DeleteClass(const QString& strDate) {
   return Guard(QStringLiteral("删除计划任务提醒日期时发生错误，"), false, [&] {
@@ -607,32 +634,17 @@ qint64 clsDate::Files_Modify_All(qint64 intID, const QString& filesclass, const 
   });
 }
 
-bool clsDate::Files_ModifyColor(qint64 id, const QString& strColor) {
-  return Guard(QStringLiteral("修改重要文件备案标识时发生错误，"), false,
-               [&] { return SetColor(objConn, QStringLiteral("files"), id, strColor); });
-}
+bool clsDate::Files_ModifyColor(qint64 id, const QString& strColor) { return MarkOne(objConn, kFiles, id, strColor); }
 
 bool clsDate::Files_ModifyClass(const QString& newClass, const QString& oldClass) {
-  return Guard(QStringLiteral("修改重要文件备案分类时发生错误，"), false, [&] {
-    return SetCategory(objConn, QStringLiteral("files"), QStringLiteral("filesclass"), newClass, oldClass);
-  });
+  return RenameClass(objConn, kFiles, newClass, oldClass);
 }
 
-RowSetPtr clsDate::Files_GetModify(qint64 intID) {
-  return Guard(QStringLiteral("获得重要文件备案时发生错误，"), RowSetPtr(),
-               [&] { return ById(objConn, QStringLiteral("files"), intID); });
-}
+RowSetPtr clsDate::Files_GetModify(qint64 intID) { return GetOne(objConn, kFiles, intID); }
 
-bool clsDate::Files_Delete(qint64 intID) {
-  return Guard(QStringLiteral("删除重要文件备案时发生错误，"), false,
-               [&] { return DeleteWhere(objConn, QStringLiteral("files"), QStringLiteral("filesid"), intID); });
-}
+bool clsDate::Files_Delete(qint64 intID) { return DeleteOne(objConn, kFiles, intID); }
 
-bool clsDate::Files_DeleteClass(const QString& strClass) {
-  return Guard(QStringLiteral("删除重要文件备案分类时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("files"), NoCase(QStringLiteral("filesclass")), vb::TextKey(strClass));
-  });
-}
+bool clsDate::Files_DeleteClass(const QString& strClass) { return DeleteClass(objConn, kFiles, strClass); }
 
 // --- bookmarks -----------------------------------------------------------------------------
 
@@ -683,32 +695,17 @@ qint64 clsDate::Url_Modify(qint64 intID, const QString& strTitle, const QString&
   });
 }
 
-bool clsDate::Url_ModifyColor(qint64 id, const QString& strColor) {
-  return Guard(QStringLiteral("修改收藏网址资料标识时发生错误，"), false,
-               [&] { return SetColor(objConn, QStringLiteral("url"), id, strColor); });
-}
+bool clsDate::Url_ModifyColor(qint64 id, const QString& strColor) { return MarkOne(objConn, kUrl, id, strColor); }
 
 bool clsDate::Url_ModifyClass(const QString& newClass, const QString& oldClass) {
-  return Guard(QStringLiteral("修改收藏网址资料分类时发生错误，"), false, [&] {
-    return SetCategory(objConn, QStringLiteral("url"), QStringLiteral("urlclass"), newClass, oldClass);
-  });
+  return RenameClass(objConn, kUrl, newClass, oldClass);
 }
 
-RowSetPtr clsDate::Url_GetModify(qint64 intID) {
-  return Guard(QStringLiteral("获得收藏网址资料时发生错误，"), RowSetPtr(),
-               [&] { return ById(objConn, QStringLiteral("url"), intID); });
-}
+RowSetPtr clsDate::Url_GetModify(qint64 intID) { return GetOne(objConn, kUrl, intID); }
 
-bool clsDate::Url_Delete(qint64 intID) {
-  return Guard(QStringLiteral("删除收藏网址资料时发生错误，"), false,
-               [&] { return DeleteWhere(objConn, QStringLiteral("url"), QStringLiteral("urlid"), intID); });
-}
+bool clsDate::Url_Delete(qint64 intID) { return DeleteOne(objConn, kUrl, intID); }
 
-bool clsDate::Url_DeleteClass(const QString& strClass) {
-  return Guard(QStringLiteral("删除收藏网址资料分类时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("url"), NoCase(QStringLiteral("urlclass")), vb::TextKey(strClass));
-  });
-}
+bool clsDate::Url_DeleteClass(const QString& strClass) { return DeleteClass(objConn, kUrl, strClass); }
 
 // --- contacts and work diary ---------------------------------------------------------------
 

@@ -1,5 +1,6 @@
 #include "exchange/CheckListDialog.h"
 
+#include "modules/listwindow/WindowParts.h"
 #include "modules/listwindow/modStart.h"
 #include "platform/vbcolor.h"
 
@@ -47,11 +48,7 @@ CheckListDialog::CheckListDialog(const QString& objectName, double listTop, doub
   ListView1->setUniformRowHeights(true);
   ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  // The selection stays visible while another control has the focus.
-  QPalette pal = ListView1->palette();
-  pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
-  pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
-  ListView1->setPalette(pal);
+  listwindow::KeepHighlightWhenInactive(ListView1);
 
   cmdSelectAll = MakeButton("cmdSelectAll", QStringLiteral("全选"), 210);
   cmdSelectNo = MakeButton("cmdSelectNo", QStringLiteral("全不选"), 1440);

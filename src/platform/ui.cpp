@@ -81,6 +81,18 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
   return Ui().InputBox(prompt, title, defaultText);
 }
 std::optional<QString> FileDialog(const FileDialogRequest& request) { return Ui().FileDialog(request); }
+
+FileDialogRequest SaveRequest(const QString& title, const QString& fileName, const QString& filter) {
+  FileDialogRequest request;
+  request.title = title;
+  request.fileName = fileName;
+  request.filter = filter;
+  request.save = true;
+  request.overwritePrompt = true;
+  request.mustExist = false;
+  return request;
+}
+
 std::optional<QColor> ColorDialog(const QColor& initial) { return Ui().ColorDialog(initial); }
 std::optional<FontChoice> FontDialog(const FontChoice& initial) { return Ui().FontDialog(initial); }
 bool ShellOpen(const QString& target) { return Ui().ShellOpen(target); }

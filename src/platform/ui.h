@@ -82,6 +82,8 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons = MsgButtons::OK, MsgIc
                  const QString& title = QString());
 QString InputBox(const QString& prompt, const QString& title = QString(), const QString& defaultText = QString());
 std::optional<QString> FileDialog(const FileDialogRequest& request);
+// A save dialog that asks before replacing a file.
+FileDialogRequest SaveRequest(const QString& title, const QString& fileName, const QString& filter);
 std::optional<QColor> ColorDialog(const QColor& initial);
 std::optional<FontChoice> FontDialog(const FontChoice& initial);
 bool ShellOpen(const QString& target);

@@ -7,6 +7,7 @@
 #include "modules/listwindow/modStart.h"
 #include "platform/ui.h"
 #include "testenv.h"
+#include "driver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,8 +26,6 @@ datastore::clsDate& db() { return modStart::objDate(); }
 qint64 AddUrl(const QString& title, const QString& address, const QString& memo, const QString& cls) {
   return db().Url_Add(title, address, memo, cls, "");
 }
-
-QString Key(qint64 id) { return "_" + QString::number(id); }
 
 struct Bookmark {
   QString title, address, memo, cls;
@@ -54,13 +53,7 @@ class TestBookmarks : public QObject {
 
   std::unique_ptr<TestEnv> env_;
 
-  std::unique_ptr<frmUrl> OpenWindow() {
-    auto w = std::make_unique<frmUrl>();
-    w->resize(900, 600);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
-    return w;
-  }
+  std::unique_ptr<frmUrl> OpenWindow() { return Shown(std::make_unique<frmUrl>()); }
 
   std::unique_ptr<frmUrlEdit> OpenDialog(std::optional<qint64> id = std::nullopt) {
     auto d = std::make_unique<frmUrlEdit>();
@@ -68,10 +61,7 @@ class TestBookmarks : public QObject {
       datastore::RowSetPtr rs = db().Url_GetModify(*id);
       d->Modify(*id, *rs);
     }
-    d->show();
-    d->activateWindow();
-    [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(d.get());
-    return d;
+    return Active(std::move(d));
   }
 
   static void Fill(frmUrlEdit& d, const QString& title, const QString& address, const QString& memo,

@@ -8,6 +8,7 @@
 #include "modules/registry.h"
 #include "platform/ui.h"
 #include "testenv.h"
+#include "driver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -99,12 +100,7 @@ class TestFiles : public QObject {
     return d;
   }
 
-  std::unique_ptr<frmFiles> Window() {
-    auto w = std::make_unique<frmFiles>();
-    w->resize(900, 600);
-    w->show();
-    return w;
-  }
+  std::unique_ptr<frmFiles> Window() { return Shown(std::make_unique<frmFiles>()); }
 
 private slots:
   void init() { env_ = std::make_unique<TestEnv>(); }

@@ -13,6 +13,7 @@
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
 #include "testenv.h"
+#include "driver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,7 +21,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -37,33 +37,7 @@ qint64 Add(const QString& date, const QString& title, double show = 2, double su
   return db().Moneys_Add(date, "支出", title, content, show, "份", sum / show, sum, "");
 }
 
-// Runs `action` on the entry dialog as soon as the window shows it modally.
-class DialogDriver : public QObject {
-public:
-  explicit DialogDriver(std::function<void(frmMoneysEdit&)> action) : action_(std::move(action)) {
-    connect(&timer_, &QTimer::timeout, this, [this] {
-      auto* dialog = qobject_cast<frmMoneysEdit*>(QApplication::activeModalWidget());
-      if (!dialog) return;
-      timer_.stop();
-      caption = dialog->windowTitle();
-      action_(*dialog);
-    });
-    timer_.start(10);
-  }
-  QString caption;
-
-private:
-  std::function<void(frmMoneysEdit&)> action_;
-  QTimer timer_;
-};
-
-QStringList Children(const TreeNode* node) {
-  QStringList texts;
-  for (int i = 0; node && i < node->ChildCount(); ++i) texts << node->Child(i)->Text();
-  return texts;
-}
-
-QString Key(qint64 id) { return "_" + QString::number(id); }
+using DialogDriver = ModalDriver<frmMoneysEdit>;
 
 void Type(QLineEdit* box, const QString& text) {
   box->setFocus();
@@ -80,21 +54,9 @@ class TestLedger : public QObject {
 
   std::unique_ptr<TestEnv> env_;
 
-  std::unique_ptr<frmMoneys> OpenList() {
-    auto w = std::make_unique<frmMoneys>();
-    w->resize(900, 600);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
-    return w;
-  }
+  std::unique_ptr<frmMoneys> OpenList() { return Shown(std::make_unique<frmMoneys>()); }
 
-  std::unique_ptr<frmMoneysEdit> OpenDialog() {
-    auto d = std::make_unique<frmMoneysEdit>();
-    d->show();
-    d->activateWindow();
-    [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(d.get());
-    return d;
-  }
+  std::unique_ptr<frmMoneysEdit> OpenDialog() { return Active(std::make_unique<frmMoneysEdit>()); }
 
 private slots:
   void init() {

@@ -10,6 +10,7 @@
 #include "platform/vbcolor.h"
 #include "modules/listwindow/modStart.h"
 #include "testenv.h"
+#include "driver.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -18,9 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
-#include <functional>
 #include <memory>
 
 using listwindow::TreeNode;
@@ -34,39 +33,13 @@ qint64 AddNote(const QString& title, const QString& content, const QString& cls,
   return db().Notes_Add(title, content, cls, color);
 }
 
-// Runs `action` on the editor as soon as it is shown modally; `seen` tells whether one opened.
-class EditorDriver : public QObject {
-public:
-  explicit EditorDriver(std::function<void(frmNotesEdit&)> action) : action_(std::move(action)) {
-    connect(&timer_, &QTimer::timeout, this, [this] {
-      auto* dialog = qobject_cast<frmNotesEdit*>(QApplication::activeModalWidget());
-      if (!dialog) return;
-      timer_.stop();
-      seen = true;
-      caption = dialog->windowTitle();
-      action_(*dialog);
-    });
-    timer_.start(10);
-  }
-  bool seen = false;
-  QString caption;
-
-private:
-  std::function<void(frmNotesEdit&)> action_;
-  QTimer timer_;
-};
+using EditorDriver = ModalDriver<frmNotesEdit>;
 
 void Save(frmNotesEdit& dialog, const QString& title, const QString& content, const QString& cls) {
   dialog.txtTitle->setText(title);
   dialog.SetContent(content);
   dialog.cobClass->setCurrentText(cls);
   dialog.cmdOk->click();
-}
-
-QStringList Children(const TreeNode* node) {
-  QStringList texts;
-  for (int i = 0; node && i < node->ChildCount(); ++i) texts << node->Child(i)->Text();
-  return texts;
 }
 
 QStringList ResultKeys(const frmNotes& w) {
@@ -103,10 +76,7 @@ class TestListWindowNotes : public QObject {
     // Every change of the tree must reach the view as a consistent model change.
     new QAbstractItemModelTester(w->TreeView1->model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
                                  w.get());
-    w->resize(900, 600);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
-    return w;
+    return Shown(std::move(w));
   }
 
 private slots:

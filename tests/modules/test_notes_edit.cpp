@@ -7,6 +7,7 @@
 #include "platform/vbcolor.h"
 #include "modules/listwindow/modStart.h"
 #include "testenv.h"
+#include "driver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -38,13 +39,7 @@ class TestNotesEdit : public QObject {
 private:
   std::unique_ptr<TestEnv> env_;
 
-  std::unique_ptr<frmNotesEdit> Open() {
-    auto frm = std::make_unique<frmNotesEdit>();
-    frm->show();
-    frm->activateWindow();
-    [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(frm.get());
-    return frm;
-  }
+  std::unique_ptr<frmNotesEdit> Open() { return Active(std::make_unique<frmNotesEdit>()); }
 
   // What the opener does for a modification.
   std::unique_ptr<frmNotesEdit> OpenModify(qint64 id, const Note& note) {
@@ -55,10 +50,7 @@ private:
     frm->TitleTag = note.title;
     frm->SetContent(note.content);
     frm->cobClass->setCurrentText(note.cls);
-    frm->show();
-    frm->activateWindow();
-    [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(frm.get());
-    return frm;
+    return Active(std::move(frm));
   }
 
   static std::vector<Note> Notes() {

@@ -6,6 +6,7 @@
 #include "platform/ui.h"
 #include "modules/listwindow/modStart.h"
 #include "testenv.h"
+#include "driver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,10 +15,8 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTest>
-#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
-#include <functional>
 #include <memory>
 
 namespace {
@@ -31,19 +30,6 @@ QString StoredContent(qint64 id) {
   return rs && !rs->Eof() ? rs->Fields("notescontent").toString() : QString("(none)");
 }
 
-// Runs `action` on the notes editor once it is shown modally.
-void WhenEditorShown(std::function<void(frmNotesEdit&)> action) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, action] {
-    auto* editor = qobject_cast<frmNotesEdit*>(QApplication::activeModalWidget());
-    if (!editor) return;
-    timer->stop();
-    timer->deleteLater();
-    action(*editor);
-  });
-  timer->start(10);
-}
-
 } // namespace
 
 class TestNotesText : public QObject {
@@ -52,13 +38,7 @@ class TestNotesText : public QObject {
   std::unique_ptr<TestEnv> env_;
   const QString lines_ = QString::fromUtf16(u"第一行\r\n第二行\r\n\r\n第四行\u2028第五行\u2029第六行");
 
-  std::unique_ptr<frmNotes> Open() {
-    auto w = std::make_unique<frmNotes>();
-    w->resize(900, 600);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
-    return w;
-  }
+  std::unique_ptr<frmNotes> Open() { return Shown(std::make_unique<frmNotes>()); }
 
   QString TreeShows(const frmNotes& w, const listwindow::TreeNode* node) {
     return w.TreeView1->model()->data(w.IndexOf(node)).toString();
@@ -117,7 +97,7 @@ private slots:
     QVERIFY(w.Node("_" + QString::number(id))->Text().startsWith(QChar(0xFEFF) + QString("网页 ")));
     QVERIFY(w.Node("_" + QString::number(id))->Text().contains(QString(u'（') + QChar(0xFEFF)));
     w.TreeView1->setCurrentIndex(w.IndexOf(w.Node("_" + QString::number(id))));
-    WhenEditorShown([](frmNotesEdit& editor) { editor.cmdOk->click(); });
+    ModalDriver<frmNotesEdit> save([](frmNotesEdit& editor) { editor.cmdOk->click(); });
     w.LabModify_Click();
     QCOMPARE(StoredContent(id), text);
 
@@ -129,7 +109,7 @@ private slots:
     out.close();
     env_->ui.fileAnswers.push_back(file);
     const qsizetype afterSeparator = text.indexOf(QChar::LineSeparator) + 1;
-    WhenEditorShown([afterSeparator](frmNotesEdit& editor) {
+    ModalDriver<frmNotesEdit> typeAndImport([afterSeparator](frmNotesEdit& editor) {
       QTextCursor cursor = editor.txtContent->textCursor();
       cursor.setPosition(int(afterSeparator));
       editor.txtContent->setTextCursor(cursor);

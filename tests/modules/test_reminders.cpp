@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/vb.h"
 #include "testenv.h"
+#include "driver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,9 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QTreeView>
-#include <functional>
 #include <memory>
 
 using listwindow::TreeNode;
@@ -36,27 +35,7 @@ qint64 Add(const QString& time, const QString& title, bool daily = false, const 
   return db().Reminds_Add(time, title, content, "", daily ? 1 : 0);
 }
 
-QString Key(qint64 id) { return "_" + QString::number(id); }
-
-// Runs `action` on the reminder dialog as soon as it is shown modally.
-class DialogDriver : public QObject {
-public:
-  explicit DialogDriver(std::function<void(frmRemindsEdit&)> action) : action_(std::move(action)) {
-    connect(&timer_, &QTimer::timeout, this, [this] {
-      auto* dialog = qobject_cast<frmRemindsEdit*>(QApplication::activeModalWidget());
-      if (!dialog) return;
-      timer_.stop();
-      caption = dialog->windowTitle();
-      action_(*dialog);
-    });
-    timer_.start(10);
-  }
-  QString caption;
-
-private:
-  std::function<void(frmRemindsEdit&)> action_;
-  QTimer timer_;
-};
+using DialogDriver = ModalDriver<frmRemindsEdit>;
 
 void SetTime(frmRemindsEdit& d, int year, int month, int day, int hour, int minute) {
   d.cobYear->setEditText(QString::number(year));
@@ -66,24 +45,13 @@ void SetTime(frmRemindsEdit& d, int year, int month, int day, int hour, int minu
   d.cobMinute->setEditText(QString::number(minute));
 }
 
-QStringList Children(const TreeNode* node) {
-  QStringList texts;
-  for (int i = 0; node && i < node->ChildCount(); ++i) texts << node->Child(i)->Text();
-  return texts;
-}
-
 } // namespace
 
 class TestReminders : public QObject {
   Q_OBJECT
   std::unique_ptr<TestEnv> env_;
 
-  std::unique_ptr<frmReminds> Open() {
-    auto w = std::make_unique<frmReminds>();
-    w->resize(900, 600);
-    w->show();
-    return w;
-  }
+  std::unique_ptr<frmReminds> Open() { return Shown(std::make_unique<frmReminds>()); }
 
   static bool HasImage(const frmReminds& w, qint64 id, Status status) {
     const TreeNode* node = w.Node(Key(id));

@@ -9,6 +9,7 @@
 #include "platform/vb.h"
 #include "modules/listwindow/modStart.h"
 #include "testenv.h"
+#include "driver.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -51,13 +52,7 @@ class TestScratchPad : public QObject {
 
   std::unique_ptr<TestEnv> env_;
 
-  std::unique_ptr<frmTemp> Open() {
-    auto w = std::make_unique<frmTemp>();
-    w->resize(900, 600);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
-    return w;
-  }
+  std::unique_ptr<frmTemp> Open() { return Shown(std::make_unique<frmTemp>()); }
 
   // Stores a marker behind the window's back: a write at close would replace it.
   static void Mark() { QVERIFY(db().UserNote_Modify("marker")); }

@@ -1,6 +1,7 @@
 #include "modules/bookmarks/frmUrlEdit.h"
 
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/WindowParts.h"
 #include "platform/ui.h"
 #include "platform/vbcolor.h"
 #include "platform/widgets/exacttext.h"
@@ -22,12 +23,6 @@ constexpr double kRowHeight = 300;
 constexpr double kButtonWidth = 1095;
 constexpr double kButtonHeight = 375;
 const QString kBlankAddress = QStringLiteral("http://");
-
-int Px(double twips) { return platform::TwipsToPixels(twips); }
-
-void Place(QWidget* w, double left, double top, double width, double height) {
-  w->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
 
 listwindow::EditDialogDesign UrlDesign() {
   listwindow::EditDialogDesign design;
@@ -56,21 +51,14 @@ frmUrlEdit::frmUrlEdit(QWidget* parent) : EditDialog(UrlDesign(), parent) {
   label("Label5", QStringLiteral("收藏描述"), 2160);
   label("Label6", QStringLiteral("收藏分类"), 4350);
 
-  txtTitle = new QLineEdit(this);
-  txtTitle->setObjectName(QStringLiteral("txtTitle"));
-  txtTitle->setMaxLength(100);
+  txtTitle = listwindow::MakeLineBox(this, QStringLiteral("txtTitle"), 100);
   Place(txtTitle, kFieldLeft, 1260, kFieldWidth, kRowHeight);
 
-  txtAddress = new QLineEdit(kBlankAddress, this);
-  txtAddress->setObjectName(QStringLiteral("txtAddress"));
-  txtAddress->setMaxLength(150);
+  txtAddress = listwindow::MakeLineBox(this, QStringLiteral("txtAddress"), 150, kBlankAddress);
   Place(txtAddress, kFieldLeft, 1710, kAddressWidth, kRowHeight);
 
-  txtContent = new QPlainTextEdit(this);
-  txtContent->setObjectName(QStringLiteral("txtContent"));
-  txtContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  txtContent = listwindow::MakeTextBox(this, QStringLiteral("txtContent"));
   txtContent->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  txtContent->setTabChangesFocus(true);
   Place(txtContent, kFieldLeft, 2160, kFieldWidth, 2040);
 
   cobClass = new QComboBox(this);
@@ -90,13 +78,7 @@ frmUrlEdit::frmUrlEdit(QWidget* parent) : EditDialog(UrlDesign(), parent) {
   Place(cmdCancel, kFieldLeft + kFieldWidth - kButtonWidth, 4965, kButtonWidth, kButtonHeight);
   Place(cmdOk, kFieldLeft + kFieldWidth - 2 * kButtonWidth - 120, 4965, kButtonWidth, kButtonHeight);
 
-  setTabOrder(txtTitle, txtAddress);
-  setTabOrder(txtAddress, txtContent);
-  setTabOrder(txtContent, cobClass);
-  setTabOrder(cobClass, cmdOk);
-  setTabOrder(cmdOk, cmdCancel);
-  setTabOrder(cmdCancel, cmdHelp);
-  setTabOrder(cmdHelp, cmdGoto);
+  listwindow::SetTabChain({txtTitle, txtAddress, txtContent, cobClass, cmdOk, cmdCancel, cmdHelp, cmdGoto});
 
   connect(cmdOk, &QPushButton::clicked, this, &frmUrlEdit::cmdOk_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &frmUrlEdit::cmdCancel_Click);

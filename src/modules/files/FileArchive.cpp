@@ -18,15 +18,9 @@ void ExtractionError(const QString& description) {
 }
 
 platform::FileDialogRequest ExtractRequest(const QString& strType, const QString& strName) {
-  platform::FileDialogRequest request;
-  request.title = QStringLiteral("提取重要文件备案");
-  request.filter = strType.toUpper() + QStringLiteral(" 文件(*.") + strType + QStringLiteral(")|*.") + strType +
-                   QStringLiteral("|所有文件(*.*)|*.*");
-  request.fileName = strName;
-  request.save = true;
-  request.overwritePrompt = true;
-  request.mustExist = false;
-  return request;
+  return platform::SaveRequest(QStringLiteral("提取重要文件备案"), strName,
+                               strType.toUpper() + QStringLiteral(" 文件(*.") + strType + QStringLiteral(")|*.") +
+                                   strType + QStringLiteral("|所有文件(*.*)|*.*"));
 }
 
 } // namespace

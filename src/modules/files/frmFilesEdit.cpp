@@ -2,8 +2,8 @@
 
 #include "modules/files/FileArchive.h"
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/WindowParts.h"
 #include "platform/ui.h"
-#include "platform/vbcolor.h"
 #include "platform/widgets/exacttext.h"
 
 #include <QComboBox>
@@ -14,12 +14,6 @@
 #include <cmath>
 
 namespace {
-
-int Px(double twips) { return platform::TwipsToPixels(twips); }
-
-void Place(QWidget* w, double left, double top, double width, double height) {
-  w->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
 
 // Design places in twips: labels at the left, fields from kFieldLeft on.
 constexpr double kLabelLeft = 270;
@@ -36,13 +30,6 @@ listwindow::EditDialogDesign FilesDesign() {
 
 void Exclaim(const QString& text, const QString& title) {
   platform::MsgBox(text, platform::MsgButtons::OK, platform::MsgIcon::Exclamation, title);
-}
-
-QLineEdit* MakeField(QWidget* parent, const char* name, int maxLength) {
-  auto* field = new QLineEdit(parent);
-  field->setObjectName(QLatin1String(name));
-  field->setMaxLength(maxLength);
-  return field;
 }
 
 // A loaded text may be longer than typing allows: it is shown and kept whole.
@@ -71,19 +58,16 @@ frmFilesEdit::frmFilesEdit(QWidget* parent) : EditDialog(FilesDesign(), parent) 
   label("Label11", "文件分类", kLabelLeft, 4725);
 
   // The path comes only from the open dialog: typing changes nothing.
-  txtFrom = MakeField(this, "txtFrom", int(filearchive::kMaxSourcePath));
+  txtFrom = listwindow::MakeLineBox(this, "txtFrom", int(filearchive::kMaxSourcePath));
   txtFrom->setReadOnly(true);
-  txtName = MakeField(this, "txtName", 50);
-  txtKuo = MakeField(this, "txtKuo", 150);
+  txtName = listwindow::MakeLineBox(this, "txtName", 50);
+  txtKuo = listwindow::MakeLineBox(this, "txtKuo", 150);
   txtKuo->setEnabled(false);
-  txtSize = MakeField(this, "txtSize", 150);
+  txtSize = listwindow::MakeLineBox(this, "txtSize", 150);
   txtSize->setEnabled(false);
   txtSize->setText("0.00");
 
-  txtMemo = new QPlainTextEdit(this);
-  txtMemo->setObjectName("txtMemo");
-  txtMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  txtMemo->setTabChangesFocus(true);
+  txtMemo = listwindow::MakeTextBox(this, "txtMemo");
 
   cobClass = new QComboBox(this);
   cobClass->setObjectName("cobClass");
@@ -100,9 +84,8 @@ frmFilesEdit::frmFilesEdit(QWidget* parent) : EditDialog(FilesDesign(), parent) 
   // A new record has nothing stored to extract; a modification enables it.
   cmdGetFile->setEnabled(false);
 
-  QWidget* order[] = {txtFrom, txtName, txtKuo, txtSize, txtMemo, cobClass, cmdOk, cmdCancel, cmdSelectFile,
-                      cmdGetFile, cmdRun};
-  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+  listwindow::SetTabChain({txtFrom, txtName, txtKuo, txtSize, txtMemo, cobClass, cmdOk, cmdCancel, cmdSelectFile,
+                           cmdGetFile, cmdRun});
 
   connect(cmdOk, &QPushButton::clicked, this, &frmFilesEdit::cmdOk_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &frmFilesEdit::cmdCancel_Click);

@@ -1,6 +1,7 @@
 #include "modules/ledger/frmMoneysEdit.h"
 
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/WindowParts.h"
 #include "platform/clock.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
@@ -18,23 +19,10 @@ namespace {
 
 constexpr qint64 kWarnColor = 0xC0C0FF;  // light red
 
-int Px(double twips) { return platform::TwipsToPixels(twips); }
-
-void Place(QWidget* w, double left, double top, double width, double height) {
-  w->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
-
 listwindow::EditDialogDesign MoneysDesign() {
   // A fixed window around a client area of 6720 x 5445.
   return {QStringLiteral("frmMoneysEdit"), QStringLiteral("Moneys"), QSizeF(6840, 5955), QSizeF(6720, 5445), false,
           QString()};
-}
-
-QLineEdit* MakeBox(QWidget* parent, const char* name, int maxLength, const QString& text = QString()) {
-  auto* box = new QLineEdit(text, parent);
-  box->setObjectName(name);
-  box->setMaxLength(maxLength);
-  return box;
 }
 
 void SetBackColor(QWidget* box, bool warn) {
@@ -81,22 +69,19 @@ frmMoneysEdit::frmMoneysEdit(QWidget* parent) : EditDialog(MoneysDesign(), paren
     label->adjustSize();
   }
 
-  txtDate = MakeBox(this, "txtDate", 20);
+  txtDate = listwindow::MakeLineBox(this, "txtDate", 20);
   cobType = new QComboBox(this);
   cobType->setObjectName("cobType");
   cobType->setEditable(true);
   cobType->setInsertPolicy(QComboBox::NoInsert);
   // Completion would turn a direction typed as the start of a listed one into that one.
   cobType->setCompleter(nullptr);
-  txtTitle = MakeBox(this, "txtTitle", 100);
-  txtContent = new QPlainTextEdit(this);
-  txtContent->setObjectName("txtContent");
-  txtContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  txtContent->setTabChangesFocus(true);
-  txtShow = MakeBox(this, "txtShow", 20, "0.00");
-  txtUnit = MakeBox(this, "txtUnit", 10);
-  txtSprice = MakeBox(this, "txtSprice", 20, "0.00");
-  txtSum = MakeBox(this, "txtSum", 100, "0.00");
+  txtTitle = listwindow::MakeLineBox(this, "txtTitle", 100);
+  txtContent = listwindow::MakeTextBox(this, "txtContent");
+  txtShow = listwindow::MakeLineBox(this, "txtShow", 20, "0.00");
+  txtUnit = listwindow::MakeLineBox(this, "txtUnit", 10);
+  txtSprice = listwindow::MakeLineBox(this, "txtSprice", 20, "0.00");
+  txtSum = listwindow::MakeLineBox(this, "txtSum", 100, "0.00");
   txtSum->setEnabled(false);
   cmdHelp = MakeButton("cmdHelp", "帮助(&H)");
   cmdOk = MakeButton("cmdOk", "确定(&O)");
@@ -114,15 +99,8 @@ frmMoneysEdit::frmMoneysEdit(QWidget* parent) : EditDialog(MoneysDesign(), paren
   Place(cmdOk, 3975, 4845, 1095, 375);
   Place(cmdCancel, 5220, 4845, 1095, 375);
 
-  setTabOrder(txtDate, cobType);
-  setTabOrder(cobType, txtTitle);
-  setTabOrder(txtTitle, txtContent);
-  setTabOrder(txtContent, txtShow);
-  setTabOrder(txtShow, txtUnit);
-  setTabOrder(txtUnit, txtSprice);
-  setTabOrder(txtSprice, cmdOk);
-  setTabOrder(cmdOk, cmdCancel);
-  setTabOrder(cmdCancel, cmdHelp);
+  listwindow::SetTabChain(
+      {txtDate, cobType, txtTitle, txtContent, txtShow, txtUnit, txtSprice, cmdOk, cmdCancel, cmdHelp});
 
   for (QWidget* field : std::initializer_list<QWidget*>{txtDate, cobType, txtTitle, txtShow, txtUnit, txtSprice})
     modStart::EnterToTab(field);

@@ -2,6 +2,7 @@
 
 #include "modules/ledger/QueryResultModel.h"
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/WindowParts.h"
 #include "modules/listwindow/Options.h"
 #include "platform/clock.h"
 #include "platform/ui.h"
@@ -146,13 +147,8 @@ frmMoneysView::frmMoneysView() : QWidget(nullptr, Qt::Window) {
     label->adjustSize();
   }
 
-  setTabOrder(txtStartDate, txtEndDate);
-  setTabOrder(txtEndDate, txtType);
-  setTabOrder(txtType, txtTitle);
-  setTabOrder(txtTitle, cmdQuery);
-  setTabOrder(cmdQuery, txtMinMoney);
-  setTabOrder(txtMinMoney, txtMaxMoney);
-  setTabOrder(txtMaxMoney, ListView1);
+  listwindow::SetTabChain(
+      {txtStartDate, txtEndDate, txtType, txtTitle, cmdQuery, txtMinMoney, txtMaxMoney, ListView1});
 
   for (QLineEdit* txt : {txtMinMoney, txtMaxMoney, txtTitle, txtType}) modStart::SelectAllOnFocus(txt);
   txtMinMoney->installEventFilter(this);
@@ -215,12 +211,7 @@ void frmMoneysView::InitColumns() {
   header->setSortIndicatorShown(false);
   header->setHighlightSections(false);
   header->setStretchLastSection(false);
-  // The selection stays as visible when the list has lost the focus.
-  QPalette palette = ListView1->palette();
-  palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
-  palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                   palette.color(QPalette::Active, QPalette::HighlightedText));
-  ListView1->setPalette(palette);
+  listwindow::KeepHighlightWhenInactive(ListView1);
   for (int column = 0; column < QueryResultModel::ColumnCount; ++column) {
     model_->SetCaption(column, QString::fromUtf8(kColumns[column].caption));
     header->resizeSection(column, Px(kColumns[column].width));

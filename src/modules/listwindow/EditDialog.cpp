@@ -22,8 +22,6 @@ namespace {
 constexpr double kBandHeight = 1050;
 constexpr double kLineTop = 1020;
 
-int Px(double twips) { return platform::TwipsToPixels(twips); }
-
 // What the input check reads of a field: its text, and where the focus goes when it fails.
 class FieldInput : public datastore::TextInput {
 public:
@@ -41,6 +39,12 @@ private:
 };
 
 } // namespace
+
+int EditDialog::Px(double twips) { return platform::TwipsToPixels(twips); }
+
+void EditDialog::Place(QWidget* w, double left, double top, double width, double height) {
+  w->setGeometry(Px(left), Px(top), Px(width), Px(height));
+}
 
 EditDialog::EditDialog(EditDialogDesign design, QWidget* parent) : QDialog(parent), design_(std::move(design)) {
   setObjectName(design_.objectName);

@@ -69,6 +69,9 @@ protected:
   QFrame* Line1 = nullptr;
 
   QPushButton* MakeButton(const char* name, const QString& caption);
+  // Design places are in twips.
+  static int Px(double twips);
+  static void Place(QWidget* w, double left, double top, double width, double height);
   // The data store's input check on a text box or an editable combo box.
   static bool IsCheckInputTrue(QWidget* field, const QString& caption, bool blnNull, bool blnNumeric, bool blnDate,
                                bool blnSign);

@@ -3,7 +3,7 @@
 #include "modules/listwindow/EditDialog.h"
 #include "modules/listwindow/modStart.h"
 #include "modules/listwindow/OneLine.h"
-#include "platform/settings.h"
+#include "modules/listwindow/WindowParts.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
@@ -23,7 +23,6 @@
 
 namespace listwindow {
 
-using platform::PixelsToTwips;
 using platform::TwipsToPixels;
 
 const QString ListWindow::kPlaceholder = QStringLiteral("请在这里输入查找的关键字...");
@@ -31,32 +30,11 @@ const QString ListWindow::kColorSearch = QStringLiteral("标识颜色");
 
 namespace {
 
-constexpr int kBarHeight = 360;
-constexpr int kFootButtonWidth = 540;
 constexpr qint64 kWhite = 16777215;
 
 // Node text of a result item: the group's text & " > " & the record's.
 QString ResultText(const TreeNode* node) {
   return (node->Parent() ? node->Parent()->Text() : QString()) + " > " + node->Text();
-}
-
-// The selected row stays highlighted when the view loses the focus.
-void KeepHighlightWhenInactive(QWidget* view) {
-  QPalette pal = view->palette();
-  pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
-  pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
-  view->setPalette(pal);
-}
-
-QFrame* MakeBar(QWidget* parent, const QString& name) {
-  auto* bar = new QFrame(parent);
-  bar->setObjectName(name);
-  QPalette pal = bar->palette();
-  pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
-  bar->setPalette(pal);
-  bar->setAutoFillBackground(true);
-  bar->setFixedHeight(TwipsToPixels(kBarHeight));
-  return bar;
 }
 
 } // namespace
@@ -91,25 +69,14 @@ ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
   combo1BackColor_ = platform::SystemWindowColor();
 
   picTop = MakeBar(this, "picTop");
-  Image1 = new QLabel(picTop);
-  Image1->setObjectName("Image1");
-  Image1->setGeometry(TwipsToPixels(50), TwipsToPixels(60), TwipsToPixels(240), TwipsToPixels(240));
-  Image1->setPixmap(params_.moduleIcon);
-  Image1->setScaledContents(true);
+  Image1 = MakeBarImage(picTop, params_.moduleIcon);
   LabTitle = MakeBarButton(picTop, "LabTitle", params_.titleText + "（0）", 345);
   LabTitle->SetPressable(false);
   LabTitle->setCursor(Qt::ArrowCursor);
   LabAllOpen = MakeBarButton(picTop, "LabAllOpen", "展开", params_.allOpenLeft);
   LabAllClose = MakeBarButton(picTop, "LabAllClose", "收缩", params_.allCloseLeft);
 
-  Combo1 = new QComboBox(this);
-  Combo1->setObjectName("Combo1");
-  Combo1->setEditable(true);
-  Combo1->setInsertPolicy(QComboBox::NoInsert);
-  // Completion would change what was typed into a history entry before the search runs.
-  Combo1->setCompleter(nullptr);
-  Combo1->setMaxVisibleItems(10);
-  Combo1->setEditText(kPlaceholder);
+  Combo1 = MakeSearchBox(this);
 
   ListView1 = new QTreeWidget(this);
   ListView1->setObjectName("ListView1");
@@ -123,12 +90,12 @@ ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
   TreeView1->setModel(tree_.Model());
 
   picFoot = MakeBar(this, "picFoot");
-  LabAdd = MakeFootButton("LabAdd", "&N.增加", 100);
-  LabModify = MakeFootButton("LabModify", "&M.修改", 821);
-  LabDelete = MakeFootButton("LabDelete", "&D.删除", 1542);
+  LabAdd = MakeFootButton(picFoot, "LabAdd", "&N.增加", 100);
+  LabModify = MakeFootButton(picFoot, "LabModify", "&M.修改", 821);
+  LabDelete = MakeFootButton(picFoot, "LabDelete", "&D.删除", 1542);
   if (!params_.fourthName.isEmpty())
-    FourthButton = MakeFootButton(params_.fourthName, params_.fourthCaption, params_.fourthLeft);
-  labHas = MakeFootButton("labHas", "&H.标识", 2985);
+    FourthButton = MakeFootButton(picFoot, params_.fourthName, params_.fourthCaption, params_.fourthLeft);
+  labHas = MakeFootButton(picFoot, "labHas", "&H.标识", 2985);
   LabAd = MakeBarButton(picFoot, "LabAd", QString(), params_.labAdLeft);
 
   connect(LabAllOpen, &LabelButton::clicked, this, &ListWindow::LabAllOpen_Click);
@@ -167,20 +134,6 @@ ListWindow::~ListWindow() {
     control->disconnect(this);
 }
 
-LabelButton* ListWindow::MakeBarButton(QWidget* bar, const QString& name, const QString& caption, int left) {
-  auto* button = new LabelButton(caption, bar);
-  button->setObjectName(name);
-  // The design's top of 90 twips assumes a small font; centring keeps any font inside the bar.
-  button->move(TwipsToPixels(left), qMax(0, (bar->height() - button->height()) / 2));
-  return button;
-}
-
-LabelButton* ListWindow::MakeFootButton(const QString& name, const QString& caption, int left) {
-  LabelButton* button = MakeBarButton(picFoot, name, caption, left);
-  button->SetFixedTextWidth(TwipsToPixels(kFootButtonWidth));
-  return button;
-}
-
 TreeNode* ListWindow::CurrentNode() const { return NodeAt(TreeView1->currentIndex()); }
 
 QModelIndex ListWindow::IndexOf(const TreeNode* node) const { return tree_.Model()->IndexOf(node); }
@@ -199,7 +152,7 @@ QColor ListWindow::NodeBackColor(const TreeNode* node) const {
 
 void ListWindow::Form_Load() {
   LabAd->SetCaption(datastore::clsSystem::AppUrl());
-  LoadSearchHistory();
+  LoadSearchHistory(Combo1, params_.historySection);
   InitTreeView();
   InitResultList();
   LoadTree(QString());
@@ -371,7 +324,7 @@ void ListWindow::Combo1_KeyPress(int keyAscii) {
     PlaceTree();
   }
   if (ListView1->topLevelItemCount() > 0) {
-    AddSearchHistory(Combo1->currentText());
+    AddSearchHistory(Combo1, Combo1->currentText());
     QTreeWidgetItem* first = ListView1->topLevelItem(0);
     {
       RecordTree::Change change(tree_);
@@ -438,31 +391,10 @@ void ListWindow::ListView1_ItemClick(QTreeWidgetItem* item) {
 
 void ListWindow::ListView1_DblClick() { TreeView1_DblClick(); }
 
-void ListWindow::AddSearchHistory(const QString& strText) {
-  if (Combo1->findText(strText, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0) return;
-  // Adding an entry must not replace what the box shows.
-  const QString shown = Combo1->currentText();
-  const QSignalBlocker block(Combo1);
-  Combo1->addItem(strText);
-  Combo1->setEditText(shown);
-}
-
-void ListWindow::LoadSearchHistory() {
-  const QString shown = Combo1->currentText();
-  const QSignalBlocker block(Combo1);
-  for (int n = 10; n >= 1; --n) {
-    const QString entry = platform::GetSetting(params_.historySection, "Down" + QString::number(n), "");
-    if (!entry.isEmpty()) Combo1->addItem(entry);
-  }
-  Combo1->setEditText(shown);
-}
-
 void ListWindow::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
-  int k = 1;
-  for (int i = Combo1->count() - 1; i >= 0 && k <= 10; --i, ++k)
-    platform::SaveSetting(params_.historySection, "Down" + QString::number(k), Combo1->itemText(i));
+  SaveSearchHistory(Combo1, params_.historySection);
 }
 
 // ---- layout and keys --------------------------------------------------------------------------
@@ -471,17 +403,12 @@ void ListWindow::Form_Resize() {
   if (isMinimized() || window()->isMinimized()) return;
   const int m50 = TwipsToPixels(50);
   const int m100 = TwipsToPixels(100);
-  const int w = width();
-  const int h = height();
-  picTop->setGeometry(m50, m50, qMax(0, w - m100), picTop->height());
+  PlaceBars(this, picTop, Combo1, picFoot);
   LabAllClose->move(picTop->width() - m100 - LabAllClose->width(), LabAllClose->y());
   LabAllOpen->move(LabAllClose->x() - m50 - LabAllOpen->width(), LabAllOpen->y());
-  picFoot->setGeometry(m50, h - m50 - picFoot->height(), picTop->width(), picFoot->height());
-  Combo1->setGeometry(m50, picTop->y() + picTop->height() + m50, qMax(0, w - m100), Combo1->sizeHint().height());
   ListView1->setGeometry(m50, Combo1->y() + Combo1->height() + m50, Combo1->width(), TwipsToPixels(1485));
   PlaceTree();
-  LabAd->move(picFoot->width() - LabAd->width() - m100, LabAd->y());
-  LabAd->setVisible(PixelsToTwips(labHas->x() + labHas->width()) + 181 <= PixelsToTwips(LabAd->x()));
+  PlaceAd(LabAd, labHas);
 }
 
 bool ListWindow::Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift) {
@@ -515,8 +442,7 @@ bool ListWindow::eventFilter(QObject* watched, QEvent* event) {
   }
   auto* key = static_cast<QKeyEvent*>(event);
   if (Form_KeyDown(key->key(), key->modifiers())) return true;
-  const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-  if (enter && !(key->modifiers() & Qt::ControlModifier) && (widget == Combo1 || widget == Combo1->lineEdit())) {
+  if (IsSearchEnter(key, widget, Combo1)) {
     // Handled here, so the box's own Enter handling cannot run the search a second time.
     Combo1_KeyPress(13);
     return true;

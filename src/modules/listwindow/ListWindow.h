@@ -168,8 +168,6 @@ public:
   void SearchByKeyword();
   void SearchByColor();
   void InitResultList();
-  void AddSearchHistory(const QString& strText);
-  void LoadSearchHistory();
   void InitTreeView();
   void ListView1_ItemClick(QTreeWidgetItem* item);
   void ListView1_DblClick();
@@ -206,7 +204,6 @@ protected:
   void SetExpanded(TreeNode* node, bool expanded);
   // The image of ImageList1 under this key; an unknown key leaves the node's image as it is.
   void SetNodeImage(TreeNode& node, const QString& key);
-  LabelButton* MakeFootButton(const QString& name, const QString& caption, int left);
 
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -222,7 +219,6 @@ private:
   void SetCombo1BackColor(const QColor& color);
   void SetTitleCount(qint64 count);
   void AddResultItems(const std::vector<TreeNode*>& hits);
-  LabelButton* MakeBarButton(QWidget* bar, const QString& name, const QString& caption, int left);
 
   ListWindowParams params_;
   QHash<QString, int> imageIndex_;  // ImageList1's keys in the model's image list

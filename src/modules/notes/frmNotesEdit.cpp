@@ -7,6 +7,7 @@
 #include "platform/vbcolor.h"
 #include "platform/widgets/exacttext.h"
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/WindowParts.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -15,7 +16,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextCursor>
 
 namespace {
 
@@ -28,12 +28,6 @@ constexpr double kButtonHeight = 375;
 constexpr double kGap = 100;
 
 const char* const kTextFilter = "文本文件(*.txt)|*.txt|所有文件(*.*)|*.*";
-
-int Px(double twips) { return platform::TwipsToPixels(twips); }
-
-void Place(QWidget* w, double left, double top, double width, double height) {
-  w->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
 
 QString BoolText(bool value) { return value ? "True" : "False"; }
 
@@ -77,15 +71,10 @@ frmNotesEdit::frmNotesEdit(QWidget* parent) : EditDialog(NotesDesign(), parent) 
   // Completion would turn a new category typed as the start of an existing one into that one.
   cobClass->setCompleter(nullptr);
 
-  txtTitle = new QLineEdit(this);
-  txtTitle->setObjectName("txtTitle");
-  txtTitle->setMaxLength(100);
+  txtTitle = listwindow::MakeLineBox(this, "txtTitle", 100);
 
-  txtContent = new QPlainTextEdit(this);
-  txtContent->setObjectName("txtContent");
-  txtContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  txtContent = listwindow::MakeTextBox(this, "txtContent");
   txtContent->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  txtContent->setTabChangesFocus(true);
 
   cmdOk = MakeButton("cmdOk", "保存(&S)");
   cmdCancel = MakeButton("cmdCancel", "取消(&C)");
@@ -94,13 +83,7 @@ frmNotesEdit::frmNotesEdit(QWidget* parent) : EditDialog(NotesDesign(), parent) 
   cmdFind = MakeButton("cmdFind", "查找(&F)");
   cmdFind->setToolTip("按 Ctrl+F 查找下一个！");
 
-  setTabOrder(cobClass, txtTitle);
-  setTabOrder(txtTitle, txtContent);
-  setTabOrder(txtContent, cmdOk);
-  setTabOrder(cmdOk, cmdCancel);
-  setTabOrder(cmdCancel, cmdExp);
-  setTabOrder(cmdExp, cmdImp);
-  setTabOrder(cmdImp, cmdFind);
+  listwindow::SetTabChain({cobClass, txtTitle, txtContent, cmdOk, cmdCancel, cmdExp, cmdImp, cmdFind});
 
   connect(cmdOk, &QPushButton::clicked, this, &frmNotesEdit::cmdOk_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &frmNotesEdit::cmdCancel_Click);
@@ -206,37 +189,12 @@ void frmNotesEdit::FindNext() {
     return;
   }
   txtContent->setFocus();
-  // Each Yes to the question starts over from the top; the loop ends with a match or a No.
-  for (;;) {
-    const QString text = txtContent->toPlainText();
-    const qsizetype from = txtContent->textCursor().selectionEnd();
-    const qsizetype found = text.indexOf(FindTag, from, Qt::CaseInsensitive);
-    if (found >= 0) {
-      QTextCursor cursor = txtContent->textCursor();
-      cursor.setPosition(static_cast<int>(found));
-      cursor.setPosition(static_cast<int>(found + FindTag.length()), QTextCursor::KeepAnchor);
-      txtContent->setTextCursor(cursor);
-      txtContent->setFocus();
-      return;
-    }
-    if (platform::MsgBox("在当前位置以下没有找到匹配的字符串,是否从头开始吗?", platform::MsgButtons::YesNo,
-                         platform::MsgIcon::Question, "查找") != platform::MsgResult::Yes)
-      return;
-    QTextCursor cursor = txtContent->textCursor();
-    cursor.setPosition(0);
-    txtContent->setTextCursor(cursor);
-  }
+  listwindow::FindWrapping(txtContent, txtContent->toPlainText(), FindTag);
 }
 
 void frmNotesEdit::cmdExp_Click() {
-  platform::FileDialogRequest request;
-  request.title = "导出内容";
-  request.fileName = txtTitle->text();
-  request.filter = kTextFilter;
-  request.save = true;
-  request.overwritePrompt = true;
-  request.mustExist = false;
-  const std::optional<QString> file = platform::FileDialog(request);
+  const std::optional<QString> file =
+      platform::FileDialog(platform::SaveRequest("导出内容", txtTitle->text(), kTextFilter));
   if (!file) return;
 
   const QString error = platform::WriteTextFile(*file, Content());

@@ -1,6 +1,7 @@
 #include "modules/reminders/frmRemindsEdit.h"
 
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/WindowParts.h"
 #include "platform/clock.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
@@ -18,12 +19,6 @@
 namespace {
 
 constexpr qint64 kMissingFileColor = 0xC0C0FF;  // light red
-
-int Px(double twips) { return platform::TwipsToPixels(twips); }
-
-void Place(QWidget* w, double left, double top, double width, double height) {
-  w->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
 
 listwindow::EditDialogDesign RemindsDesign() {
   return {QStringLiteral("frmRemindsEdit"), QStringLiteral("Reminds"), QSizeF(6270, 5490), QSizeF(6150, 4980), false,
@@ -58,16 +53,9 @@ frmRemindsEdit::frmRemindsEdit(QWidget* parent) : EditDialog(RemindsDesign(), pa
   cobHour = NumberBox(this, "cobHour", 1, 23);
   cobMinute = NumberBox(this, "cobMinute", 1, 59);
 
-  txtTitle = new QLineEdit(this);
-  txtTitle->setObjectName("txtTitle");
-  txtTitle->setMaxLength(100);
-  txtContent = new QPlainTextEdit(this);
-  txtContent->setObjectName("txtContent");
-  txtContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  txtContent->setTabChangesFocus(true);
-  txtFile = new QLineEdit(this);
-  txtFile->setObjectName("txtFile");
-  txtFile->setMaxLength(200);
+  txtTitle = listwindow::MakeLineBox(this, "txtTitle", 100);
+  txtContent = listwindow::MakeTextBox(this, "txtContent");
+  txtFile = listwindow::MakeLineBox(this, "txtFile", 200);
   txtFile->setAutoFillBackground(true);
   cmdSelectFile = MakeButton("cmdSelectFile", "…");
   Check1 = new QCheckBox("对所选日期后的每天的该时间都进行提示。", this);
@@ -101,12 +89,8 @@ frmRemindsEdit::frmRemindsEdit(QWidget* parent) : EditDialog(RemindsDesign(), pa
   Place(cmdCancel, 3600, 4470, 1095, 375);
   Place(cmdHelp, 4890, 4470, 1095, 375);
 
-  QWidget* previous = cobYear;
-  for (QWidget* next : std::initializer_list<QWidget*>{cobMonth, cobDay, cobHour, cobMinute, txtTitle, txtContent,
-                                                       txtFile, cmdSelectFile, Check1, cmdOk, cmdCancel, cmdHelp}) {
-    setTabOrder(previous, next);
-    previous = next;
-  }
+  listwindow::SetTabChain({cobYear, cobMonth, cobDay, cobHour, cobMinute, txtTitle, txtContent, txtFile, cmdSelectFile,
+                           Check1, cmdOk, cmdCancel, cmdHelp});
   for (QWidget* field : std::initializer_list<QWidget*>{cobYear, cobMonth, cobDay, cobHour, cobMinute, txtTitle, txtFile})
     modStart::EnterToTab(field);
   modStart::SelectAllOnFocus(txtTitle);

@@ -1,6 +1,7 @@
 #include "modules/scratchpad/frmTemp.h"
 
 #include "modules/listwindow/icons.h"
+#include "modules/listwindow/WindowParts.h"
 #include "platform/clock.h"
 #include "platform/settings.h"
 #include "platform/textfile.h"
@@ -22,16 +23,22 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
-using platform::PixelsToTwips;
+using listwindow::AddSearchHistory;
+using listwindow::FindWrapping;
+using listwindow::LoadSearchHistory;
+using listwindow::MakeBar;
+using listwindow::MakeBarButton;
+using listwindow::MakeBarImage;
+using listwindow::MakeFootButton;
+using listwindow::MakeSearchBox;
+using listwindow::MakeTextBox;
+using listwindow::SaveSearchHistory;
 using platform::TwipsToPixels;
 
 namespace {
 
 const char* const kSection = "Temp";
-const char* const kPlaceholder = "请在这里输入查找的关键字...";
 const char* const kTextFilter = "文本文件(*.txt)|*.txt|所有文件(*.*)|*.*";
-constexpr int kBarHeight = 360;
-constexpr int kFootButtonWidth = 540;
 
 datastore::clsDate& db() { return modStart::objDate(); }
 
@@ -40,25 +47,6 @@ QString ToStored(QString text) { return text.replace(u'\n', QStringLiteral("\r\n
 
 QString TimeStamp() { return platform::Now().toString(QStringLiteral("yyyyMMddhhmmss")); }
 
-QFrame* MakeBar(QWidget* parent, const QString& name) {
-  auto* bar = new QFrame(parent);
-  bar->setObjectName(name);
-  QPalette pal = bar->palette();
-  pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
-  bar->setPalette(pal);
-  bar->setAutoFillBackground(true);
-  bar->setFixedHeight(TwipsToPixels(kBarHeight));
-  return bar;
-}
-
-listwindow::LabelButton* MakeBarButton(QWidget* bar, const QString& name, const QString& caption, int left) {
-  auto* button = new listwindow::LabelButton(caption, bar);
-  button->setObjectName(name);
-  // Centred in the bar, so a larger font stays inside it.
-  button->move(TwipsToPixels(left), qMax(0, (bar->height() - button->height()) / 2));
-  return button;
-}
-
 } // namespace
 
 frmTemp::frmTemp(QWidget* parent) : QWidget(parent) {
@@ -66,43 +54,24 @@ frmTemp::frmTemp(QWidget* parent) : QWidget(parent) {
   resize(TwipsToPixels(7245), TwipsToPixels(6555));
 
   picTop = MakeBar(this, "picTop");
-  Image1 = new QLabel(picTop);
-  Image1->setObjectName("Image1");
-  Image1->setGeometry(TwipsToPixels(50), TwipsToPixels(60), TwipsToPixels(240), TwipsToPixels(240));
-  Image1->setPixmap(listwindow::PagePixmap(QColor(0x30, 0x90, 0x30)));
-  Image1->setScaledContents(true);
+  Image1 = MakeBarImage(picTop, listwindow::PagePixmap(QColor(0x30, 0x90, 0x30)));
   LabTitle = MakeBarButton(picTop, "LabTitle", "临时记事便条", 345);
   LabTitle->SetPressable(false);
   LabTitle->setCursor(Qt::ArrowCursor);
   LabAllOpen = MakeBarButton(picTop, "LabAllOpen", "保存内容", 5760);
 
-  Combo1 = new QComboBox(this);
-  Combo1->setObjectName("Combo1");
-  Combo1->setEditable(true);
-  Combo1->setInsertPolicy(QComboBox::NoInsert);
-  // Completion would change the find text into a history entry before the find runs.
-  Combo1->setCompleter(nullptr);
-  Combo1->setMaxVisibleItems(10);
+  Combo1 = MakeSearchBox(this);
   Combo1->setToolTip("按 CTRL+F 快捷键快速查找下一个！");
-  Combo1->setEditText(kPlaceholder);
 
-  txtContent = new QPlainTextEdit(this);
-  txtContent->setObjectName("txtContent");
-  txtContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  txtContent = MakeTextBox(this, "txtContent");
   txtContent->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  txtContent->setTabChangesFocus(true);
 
   picFoot = MakeBar(this, "picFoot");
-  const auto foot = [this](const char* name, const QString& caption, int left) {
-    listwindow::LabelButton* button = MakeBarButton(picFoot, name, caption, left);
-    button->SetFixedTextWidth(TwipsToPixels(kFootButtonWidth));
-    return button;
-  };
-  LabAdd = foot("LabAdd", "&A.全选", 100);
-  LabModify = foot("LabModify", "&C.复制", 821);
-  LabDelete = foot("LabDelete", "&X.剪切", 1542);
-  LabGoto = foot("LabGoto", "&V.粘贴", 2263);
-  labHas = foot("labHas", "&L.另存", 2985);
+  LabAdd = MakeFootButton(picFoot, "LabAdd", "&A.全选", 100);
+  LabModify = MakeFootButton(picFoot, "LabModify", "&C.复制", 821);
+  LabDelete = MakeFootButton(picFoot, "LabDelete", "&X.剪切", 1542);
+  LabGoto = MakeFootButton(picFoot, "LabGoto", "&V.粘贴", 2263);
+  labHas = MakeFootButton(picFoot, "labHas", "&L.另存", 2985);
   LabAd = MakeBarButton(picFoot, "LabAd", QString(), 3840);
 
   connect(LabAllOpen, &listwindow::LabelButton::clicked, this, &frmTemp::LabAllOpen_Click);
@@ -134,7 +103,7 @@ void frmTemp::Form_Load() {
   LabAd->SetCaption(datastore::clsSystem::AppUrl());
   platform::SetExactText(txtContent, FromStored(db().GetUserNote()));
   Tag = Text();
-  LoadSearchHistory();
+  LoadSearchHistory(Combo1, kSection);
 }
 
 // ---- save and unload --------------------------------------------------------------------------
@@ -182,9 +151,7 @@ void frmTemp::Form_Unload() {
                          platform::MsgButtons::OK, platform::MsgIcon::Critical, "发生错误");
     }
   }
-  int k = 1;
-  for (int i = Combo1->count() - 1; i >= 0 && k <= 10; --i, ++k)
-    platform::SaveSetting(kSection, "Down" + QString::number(k), Combo1->itemText(i));
+  SaveSearchHistory(Combo1, kSection);
 }
 
 void frmTemp::closeEvent(QCloseEvent* event) {
@@ -194,48 +161,12 @@ void frmTemp::closeEvent(QCloseEvent* event) {
 
 // ---- find and its history ---------------------------------------------------------------------
 
-void frmTemp::LoadSearchHistory() {
-  const QString shown = Combo1->currentText();
-  const QSignalBlocker block(Combo1);
-  for (int n = 10; n >= 1; --n) {
-    const QString entry = platform::GetSetting(kSection, "Down" + QString::number(n), "");
-    if (!entry.isEmpty()) Combo1->addItem(entry);
-  }
-  Combo1->setEditText(shown);
-}
-
-void frmTemp::AddSearchHistory(const QString& strText) {
-  if (Combo1->findText(strText, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0) return;
-  // Adding an entry must not replace what the box shows.
-  const QString shown = Combo1->currentText();
-  const QSignalBlocker block(Combo1);
-  Combo1->addItem(strText);
-  Combo1->setEditText(shown);
-}
-
 void frmTemp::Combo1_KeyPress(int keyAscii) {
   if (keyAscii != 13) return;
   txtContent->setFocus();
   const QString find = Combo1->currentText();
-  // Each Yes to the question starts over from the top; the loop ends with a match or a No.
-  for (;;) {
-    const QString text = Text();
-    QTextCursor cursor = txtContent->textCursor();
-    const qsizetype found = text.indexOf(find, cursor.selectionEnd(), Qt::CaseInsensitive);
-    if (found >= 0) {
-      // An empty find text matches at the caret and selects nothing: not worth a history entry.
-      if (!find.isEmpty()) AddSearchHistory(find);
-      cursor.setPosition(static_cast<int>(found));
-      cursor.setPosition(static_cast<int>(found + find.size()), QTextCursor::KeepAnchor);
-      txtContent->setTextCursor(cursor);
-      return;
-    }
-    if (platform::MsgBox("在当前位置以下没有找到匹配的字符串,是否从头开始吗?", platform::MsgButtons::YesNo,
-                         platform::MsgIcon::Question, "查找") == platform::MsgResult::No)
-      return;
-    cursor.setPosition(0);
-    txtContent->setTextCursor(cursor);
-  }
+  // An empty find text matches at the caret and selects nothing: not worth a history entry.
+  if (FindWrapping(txtContent, Text(), find) && !find.isEmpty()) AddSearchHistory(Combo1, find);
 }
 
 void frmTemp::Combo1_Click() { Combo1_KeyPress(13); }
@@ -277,14 +208,8 @@ void frmTemp::LabGoto_Click() {
 }
 
 void frmTemp::labHas_Click() {
-  platform::FileDialogRequest request;
-  request.title = "临时便条另存";
-  request.fileName = TimeStamp() + ".txt";
-  request.filter = kTextFilter;
-  request.save = true;
-  request.overwritePrompt = true;
-  request.mustExist = false;
-  const std::optional<QString> file = platform::FileDialog(request);
+  const std::optional<QString> file =
+      platform::FileDialog(platform::SaveRequest("临时便条另存", TimeStamp() + ".txt", kTextFilter));
   if (!file) return;
   const QString error = platform::WriteTextFile(*file, Content());
   if (!error.isEmpty()) {
@@ -303,17 +228,11 @@ void frmTemp::LabAd_Click() { modStart::OpenWebPage(QString()); }
 void frmTemp::Form_Resize() {
   if (isMinimized() || window()->isMinimized()) return;
   const int m50 = TwipsToPixels(50);
-  const int m100 = TwipsToPixels(100);
-  const int w = width();
-  const int h = height();
-  picTop->setGeometry(m50, m50, qMax(0, w - m100), picTop->height());
-  LabAllOpen->move(picTop->width() - m100 - LabAllOpen->width(), LabAllOpen->y());
-  picFoot->setGeometry(m50, h - m50 - picFoot->height(), picTop->width(), picFoot->height());
-  Combo1->setGeometry(m50, picTop->y() + picTop->height() + m50, qMax(0, w - m100), Combo1->sizeHint().height());
+  listwindow::PlaceBars(this, picTop, Combo1, picFoot);
+  LabAllOpen->move(picTop->width() - TwipsToPixels(100) - LabAllOpen->width(), LabAllOpen->y());
   const int top = Combo1->y() + Combo1->height() + m50;
   txtContent->setGeometry(m50, top, Combo1->width(), qMax(0, picFoot->y() - m50 - top));
-  LabAd->move(picFoot->width() - LabAd->width() - m100, LabAd->y());
-  LabAd->setVisible(PixelsToTwips(labHas->x() + labHas->width()) + 181 <= PixelsToTwips(LabAd->x()));
+  listwindow::PlaceAd(LabAd, labHas);
 }
 
 void frmTemp::resizeEvent(QResizeEvent* event) {
@@ -337,8 +256,7 @@ bool frmTemp::eventFilter(QObject* watched, QEvent* event) {
   if (!widget || (widget != this && !isAncestorOf(widget))) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   if (Form_KeyDown(key->key(), key->modifiers())) return true;
-  const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-  if (enter && !(key->modifiers() & Qt::ControlModifier) && (widget == Combo1 || widget == Combo1->lineEdit())) {
+  if (listwindow::IsSearchEnter(key, widget, Combo1)) {
     // Handled here, so the box's own Enter handling cannot run the find a second time.
     Combo1_KeyPress(13);
     return true;

@@ -49,8 +49,6 @@ public:
   bool Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
   void Combo1_KeyPress(int keyAscii);
   void Combo1_Click();
-  void LoadSearchHistory();
-  void AddSearchHistory(const QString& strText);
   void LabAllOpen_Click();
   void LabAdd_Click();
   void LabModify_Click();

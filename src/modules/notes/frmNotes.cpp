@@ -93,14 +93,19 @@ QByteArrayView TrimBlanks(QByteArrayView text) {
 
 } // namespace
 
+void frmNotes::ResolveColumns(datastore::RowSet& rs) {
+  titleColumn_ = rs.Column("notestitle");
+  contentColumn_ = rs.Column("notescontent");
+  dateColumn_ = rs.Column("notesdate");
+}
+
 // NoteNodeText straight from the row's UTF-8: one QString per note instead of one per field and
 // step, as this runs for every note of a whole-tree load.
 QString frmNotes::RecordNodeText(datastore::RowSet& rs) {
-  const QByteArrayView date = rs.Utf8("notesdate");
-  if (!IsIsoDay(date))
-    return NoteNodeText(rs.Fields("notestitle"), rs.Fields("notesdate"), rs.Fields("notescontent"));
-  const QByteArrayView title = rs.Utf8("notestitle");
-  QByteArrayView content = TrimBlanks(rs.Utf8("notescontent"));
+  const QByteArrayView date = rs.Utf8(dateColumn_);
+  if (!IsIsoDay(date)) return NoteNodeText(rs.Field(titleColumn_), rs.Field(dateColumn_), rs.Field(contentColumn_));
+  const QByteArrayView title = rs.Utf8(titleColumn_);
+  QByteArrayView content = TrimBlanks(rs.Utf8(contentColumn_));
   // ShortenText keeps 200 UTF-16 units. A unit takes at most 3 bytes, so 606 bytes hold the first
   // 201 whole (a longer text is cut in any case).
   constexpr qsizetype kExcerptUnits = 200;

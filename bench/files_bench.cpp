@@ -17,6 +17,7 @@
 #include "platform/settings.h"
 #include "platform/textfile.h"
 #include "platform/ui.h"
+#include "sidebyside.h"
 
 #include <QApplication>
 #include <QDir>
@@ -64,6 +65,8 @@ void BM_ListWindowOverArchive(benchmark::State& state) {
   state.counters["loads"] = double(state.iterations() + 1);
   state.counters["read_MB_all_loads"] = (ProcField("/proc/self/io", "rchar:") - readBefore) / (1024.0 * 1024.0);
   state.counters["peak_rss_MB"] = ProcField("/proc/self/status", "VmHWM:") / 1024.0;
+  sidebyside::Limit("archive list window over 200 files of 5 MiB: peak resident memory",
+                    ProcField("/proc/self/status", "VmHWM:") / 1024.0, 100, "MB");
   window.reset();
   modStart::objDate().CloseDataBase();
 }
@@ -106,15 +109,9 @@ double TimeCp(const QString& from, const QString& to, bool sync) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 // Runs cp and then the operation in each iteration; the benchmark's own time is the operation's.
 template <class Op>
-void SideBySideWithCp(benchmark::State& state, const QString& source, Op op) {
+void SideBySideWithCp(benchmark::State& state, const std::string& name, const QString& source, Op op) {
   const QString cpTarget = DataPath(QStringLiteral("cp-target.bin"));
   std::vector<double> cp, cpSync, ours;
   for (auto _ : state) {
@@ -131,11 +128,14 @@ void SideBySideWithCp(benchmark::State& state, const QString& source, Op op) {
   }
   QFile::remove(cpTarget);
   state.SetBytesProcessed(state.iterations() * kFileBytes);
+  using sidebyside::Median;
   state.counters["median_ms"] = Median(ours) * 1000;
   state.counters["cp_median_ms"] = Median(cp) * 1000;
   state.counters["ratio_to_cp"] = Median(ours) / Median(cp);
   state.counters["cp_sync_median_ms"] = Median(cpSync) * 1000;
   state.counters["ratio_to_cp_sync"] = Median(ours) / Median(cpSync);
+  sidebyside::Ratio(name + " / cp", ours, cp, 3.0);
+  sidebyside::Ratio(name + " / cp then fdatasync", ours, cpSync, 0);
 }
 
 // What the upload dialog does on saving a new record: the source's length, then the store.
@@ -144,7 +144,7 @@ void BM_Upload9MiB(benchmark::State& state) {
   datastore::clsDate db;
   if (!db.OpenDataBase(FreshDataSet(QStringLiteral("files-upload.kvt")))) return state.SkipWithError("cannot open");
   int n = 0;
-  SideBySideWithCp(state, source, [&] {
+  SideBySideWithCp(state, "archive upload of a 9 MiB file", source, [&] {
     const auto size = filearchive::SourceFileLength(source);
     return size && db.Files_Add(QStringLiteral("大文件"), source, QStringLiteral("large%1").arg(++n),
                                 QStringLiteral("bin"), double(*size), QStringLiteral("说明")) > 0;
@@ -161,7 +161,7 @@ void BM_Extract9MiB(benchmark::State& state) {
                                  double(kFileBytes), QStringLiteral("说明"));
   if (id < 1) return state.SkipWithError("cannot store the file");
   const QString target = DataPath(QStringLiteral("extracted.bin"));
-  SideBySideWithCp(state, source, [&] {
+  SideBySideWithCp(state, "archive extraction of a 9 MiB file", source, [&] {
     const auto stored = filearchive::ReadArchivedFile(db, id);
     return stored && stored->content.size() == kFileBytes &&
            platform::WriteFileBytes(target, stored->content).isEmpty();

@@ -4,8 +4,8 @@
 // texts, the rows read through our row set, the floor (SQLite stepping the rows in this process,
 // nothing built from them), and the process's peak resident memory.
 //
-// Run offscreen (QT_QPA_PLATFORM=offscreen) from a release build; the data set is
-// notes-N.kvt in $ALMANOR_BENCH_DATA (default /tmp/almanor-bench), made on first use.
+// Run offscreen (QT_QPA_PLATFORM=offscreen) from a release build; ALMANOR_BENCH_RUNS sets the
+// runs of each figure (default 5). The data set is notes-N.kvt in $ALMANOR_BENCH_DATA (default /tmp/almanor-bench), made on first use.
 
 #include "datastore_datagen.h"
 #include "modules/listwindow/modStart.h"
@@ -25,7 +25,12 @@
 
 namespace {
 
-constexpr int kRuns = 5;
+// The runs of each figure: ALMANOR_BENCH_RUNS, else 5.
+int Runs() {
+  bool ok = false;
+  const int runs = qEnvironmentVariableIntValue("ALMANOR_BENCH_RUNS", &ok);
+  return ok && runs > 0 ? runs : 5;
+}
 
 int g_notes = benchdata::kNotes;
 QString g_dataSet;
@@ -45,7 +50,7 @@ void BM_WholeTreeLoad(benchmark::State& state) {
       [] { return sidebyside::Sqlite3(g_dataSet, kGroupsSql + ';' + kRowsSql); });
   state.counters["records"] = double(g_window->RecordCount());
 }
-BENCHMARK(BM_WholeTreeLoad)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kRuns);
+BENCHMARK(BM_WholeTreeLoad)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(Runs());
 
 // Every field of every row read through our row set, as a window's load reads them.
 void BM_RowSetRead(benchmark::State& state) {
@@ -63,7 +68,7 @@ void BM_RowSetRead(benchmark::State& state) {
       },
       [] { return sidebyside::Sqlite3(g_dataSet, kRowsSql); });
 }
-BENCHMARK(BM_RowSetRead)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kRuns);
+BENCHMARK(BM_RowSetRead)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(Runs());
 
 // The floor under any load: SQLite stepping the same rows in this process, touching every text.
 void BM_Floor(benchmark::State& state) {
@@ -90,7 +95,7 @@ void BM_Floor(benchmark::State& state) {
       [] { return sidebyside::Sqlite3(g_dataSet, kRowsSql); });
   sqlite3_close(db);
 }
-BENCHMARK(BM_Floor)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kRuns);
+BENCHMARK(BM_Floor)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(Runs());
 
 // The search box over every node text beside the tool's case-insensitive scan of the texts the
 // nodes are made of.
@@ -111,12 +116,12 @@ void Search(benchmark::State& state, const char* what, const QString& word) {
 void BM_KeywordSearch(benchmark::State& state) {
   Search(state, "keyword search (1% hits) / sqlite3 like scan", QString::fromLatin1(benchdata::kSearchedWord).toLower());
 }
-BENCHMARK(BM_KeywordSearch)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kRuns);
+BENCHMARK(BM_KeywordSearch)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(Runs());
 
 void BM_KeywordSearchNoHit(benchmark::State& state) {
   Search(state, "keyword search (no hit) / sqlite3 like scan", QStringLiteral("不存在的词"));
 }
-BENCHMARK(BM_KeywordSearchNoHit)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kRuns);
+BENCHMARK(BM_KeywordSearchNoHit)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(Runs());
 
 } // namespace
 

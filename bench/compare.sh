@@ -25,22 +25,23 @@ trap 'rm -f "$figures"' EXIT
 echo "Generating the data sets in $data (kept for the next run) ..."
 "$build/bench/datastore_datagen" notes:10000 notes:100000 notes:1000000 startup:100000 archive >>"$log"
 
-# Runs a benchmark program; its figure lines are kept, everything it says goes to the log.
+# run LABEL PROGRAM [ARG...]: its figure lines are kept, everything it says goes to the log.
 run() {
-  echo "Running $(basename "$1") $2 ..."
+  echo "Running $1 ..."
+  shift
   "$@" 2>>"$log" | tee -a "$log" | grep '^FIGURE' >>"$figures" || true
 }
 
-ALMANOR_BENCH_NOTES=10000 run "$build/bench/listwindow_bench" "(10,000 notes)"
-ALMANOR_BENCH_NOTES=100000 run "$build/bench/listwindow_bench" "(100,000 notes)"
-ALMANOR_BENCH_NOTES=1000000 ALMANOR_BENCH_RUNS=3 run "$build/bench/listwindow_bench" "(1,000,000 notes)" \
-  --benchmark_filter='WholeTree|Floor|Keyword'
-run "$build/bench/ledger_bench" ""
-run "$build/bench/reminders_bench" ""
-run "$build/bench/exchange_bench" ""
-run "$build/bench/files_bench" ""
-run "$build/bench/datastore_bench" ""
-echo "Running platform_bench ..."
+ALMANOR_BENCH_NOTES=10000 run "the notes window (10,000 notes)" "$build/bench/listwindow_bench"
+ALMANOR_BENCH_NOTES=100000 run "the notes window (100,000 notes)" "$build/bench/listwindow_bench"
+ALMANOR_BENCH_NOTES=1000000 ALMANOR_BENCH_RUNS=3 run "the notes window (1,000,000 notes)" \
+  "$build/bench/listwindow_bench" --benchmark_filter='WholeTree|Floor|Keyword'
+run "the ledger windows" "$build/bench/ledger_bench"
+run "the reminders window" "$build/bench/reminders_bench"
+run "export and import" "$build/bench/exchange_bench"
+run "the file archive" "$build/bench/files_bench"
+run "the data store" "$build/bench/datastore_bench"
+echo "Running the date text conversion ..."
 "$build/bench/platform_bench" --benchmark_format=json 2>>"$log" | tee -a "$log" |
   jq -r '.benchmarks[] | "FIGURE\tdate text conversion (\(.name)) per text\t\(1e9 / .items_per_second * 10 | round / 10) ns\t-\t-\t-\t-"' >>"$figures"
 

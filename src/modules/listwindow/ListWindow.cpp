@@ -20,6 +20,7 @@
 #include <QStringMatcher>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <algorithm>
 #include <exception>
 
 namespace listwindow {
@@ -448,10 +449,13 @@ void ListWindow::SearchByKeyword() {
   const QString text = Combo1->currentText();
   std::vector<TreeNode*> hits;
   // One matcher for all the nodes: its skip table is made once, and a miss skips ahead by up to
-  // the length of the word.
+  // the length of the word. It folds a word's unpaired surrogate otherwise than contains() does,
+  // so a word with surrogates is searched as before.
+  const bool surrogates = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSurrogate(); });
   const QStringMatcher matcher(text, Qt::CaseInsensitive);
   tree_.ForEachRecord([&](TreeNode* node) {
-    if (matcher.indexIn(node->Text()) >= 0) hits.push_back(node);
+    if (surrogates ? node->Text().contains(text, Qt::CaseInsensitive) : matcher.indexIn(node->Text()) >= 0)
+      hits.push_back(node);
   });
   AddResultItems(hits);
 }

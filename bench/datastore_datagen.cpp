@@ -44,8 +44,9 @@ QString TextPool() {
   return sentences.repeated(4);
 }
 
-// A deterministic spread of the row number i (1-based) of a recursive select, seeded.
-QString Mix(int seed) { return QStringLiteral("((i * 2654435761 + %1) % 4294967296)").arg(seed); }
+// A deterministic spread of the row number i (1-based) of a recursive select, seeded: the high
+// bits of a multiplicative hash, so that its remainders do not follow those of i.
+QString Mix(int seed) { return QStringLiteral("(((i * 2654435761 + %1) % 4294967296) / 4096)").arg(seed); }
 
 // The rows 1..count of one statement: fast enough for a million notes.
 QString Rows(int count) {
@@ -64,8 +65,8 @@ void FillNotes(datastore::Connection& conn, int count) {
                        "substr(?1, 1 + %3 % 300, 10 + (%3 % 1000) * (%3 % 1000) / 2500), "
                        "substr('工作生活学习财务旅行健康家庭技术读书杂项', 1 + 2 * (%4 % 10), 2) || '-' || (%4 % 500), "
                        "datetime(1400000000 + %5 % 400000000, 'unixepoch'), "
-                       "case when i % 10 = 0 then '255' end from n")
-                       .arg(Mix(1), Mix(2), Mix(3), Mix(4), Mix(5)),
+                       "case when %6 % 10 = 0 then '255' end from n")
+                       .arg(Mix(1), Mix(2), Mix(3), Mix(4), Mix(5), Mix(18)),
                {pool, QString::fromLatin1(kSearchedWord)});
 }
 

@@ -44,9 +44,13 @@ QString TextPool() {
   return sentences.repeated(4);
 }
 
-// A deterministic spread of the row number i (1-based) of a recursive select, seeded: the high
-// bits of a multiplicative hash, so that its remainders do not follow those of i.
-QString Mix(int seed) { return QStringLiteral("(((i * 2654435761 + %1) % 4294967296) / 4096)").arg(seed); }
+// A deterministic spread of the row number i (1-based) of a recursive select, one per seed: a
+// multiply, xor-shift, multiply hash (SQL has no xor: a ^ b = (a | b) - (a & b)), so that neither
+// its remainders nor the values of other seeds follow i.
+QString Mix(int seed) {
+  const QString x = QStringLiteral("((i * 2654435761 + %1) % 4294967296)").arg(qint64(seed) * 40503);
+  return QStringLiteral("((((%1 | (%1 >> 15)) - (%1 & (%1 >> 15))) * 73244475) % 4294967296)").arg(x);
+}
 
 // The rows 1..count of one statement: fast enough for a million notes.
 QString Rows(int count) {
@@ -60,7 +64,8 @@ void FillNotes(datastore::Connection& conn, int count) {
   conn.Execute(Rows(count) +
                    QStringLiteral(
                        "insert into notes (notestitle, notescontent, notesclass, notesdate, notesstring1) select "
-                       "substr(?1, 1 + %1 % 400, 4 + %1 % 12) || ' ' || (%2 % 1000003) || "
+                       "replace(replace(substr(?1, 1 + %1 % 400, 4 + %1 % 12), char(13), ''), char(10), '') || "
+                       "' ' || (%2 % 1000003) || "
                        "  case when i % 100 = 7 then ' ' || ?2 else '' end, "
                        "substr(?1, 1 + %3 % 300, 10 + (%3 % 1000) * (%3 % 1000) / 2500), "
                        "substr('工作生活学习财务旅行健康家庭技术读书杂项', 1 + 2 * (%4 % 10), 2) || '-' || (%4 % 500), "

@@ -112,8 +112,12 @@ QString frmNotes::RecordNodeText(datastore::RowSet& rs) {
   content = content.first(qMin(content.size(), qsizetype(3 * (kExcerptUnits + 2))));
   // Every field is decoded from its first byte: a leading U+FEFF is text, not a byte-order mark.
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-  QString text(utf8.requiredSpace(title.size()) + 12 + utf8.requiredSpace(content.size()) + 5, Qt::Uninitialized);
-  QChar* out = utf8.appendToBuffer(text.data(), title);
+  // Decoded into a buffer kept between rows, then copied once at its final length: no large
+  // block per note that is shrunk afterwards, leaving holes between the nodes.
+  const qsizetype space = utf8.requiredSpace(title.size()) + 12 + utf8.requiredSpace(content.size()) + 5;
+  if (buffer_.size() < space) buffer_.resize(space);
+  QChar* const start = buffer_.data();
+  QChar* out = utf8.appendToBuffer(start, title);
   *out++ = u' ';
   out = utf8.appendToBuffer(out, date.first(10));
   *out++ = u'（';
@@ -124,9 +128,7 @@ QString frmNotes::RecordNodeText(datastore::RowSet& rs) {
     for (const QChar c : QStringView(u" ...")) *out++ = c;
   }
   *out++ = u'）';
-  text.resize(out - text.constData());
-  text.squeeze();
-  return text;
+  return QString(start, out - start);
 }
 
 std::unique_ptr<listwindow::EditDialog> frmNotes::MakeDialog() { return std::make_unique<frmNotesEdit>(); }

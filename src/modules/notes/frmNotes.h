@@ -24,4 +24,5 @@ private:
   int titleColumn_ = -1;
   int contentColumn_ = -1;
   int dateColumn_ = -1;
+  QString buffer_;  // RecordNodeText's decoding space
 };

@@ -2,8 +2,9 @@
 // run alternately five times:
 // - importing 100,000 ledger lines vs the tool inserting the same rows in one transaction;
 // - exporting 100,000 notes vs the tool writing the same rows as "|" separated lines;
-// and listing the 100,000 ledger lines in the import dialog (reading and decoding the file included). Run offscreen (QT_QPA_PLATFORM=offscreen) from a
-// release build, with the sqlite3 tool on the PATH.
+// and listing the 100,000 ledger lines in the import dialog (reading and decoding the file
+// included). Run offscreen (QT_QPA_PLATFORM=offscreen) from a release build, with the sqlite3 tool
+// on the PATH.
 
 #include "datastore_datagen.h"
 #include "exchange/RecordFile.h"

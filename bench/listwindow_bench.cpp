@@ -5,7 +5,8 @@
 // nothing built from them), and the process's peak resident memory.
 //
 // Run offscreen (QT_QPA_PLATFORM=offscreen) from a release build; ALMANOR_BENCH_RUNS sets the
-// runs of each figure (default 5). The data set is notes-N.kvt in $ALMANOR_BENCH_DATA (default /tmp/almanor-bench), made on first use.
+// runs of each figure (default 5). The data set is notes-N.kvt in $ALMANOR_BENCH_DATA (default
+// /tmp/almanor-bench), made on first use.
 
 #include "datastore_datagen.h"
 #include "modules/listwindow/modStart.h"

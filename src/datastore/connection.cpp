@@ -379,11 +379,6 @@ QByteArrayView RowSet::Utf8(int column) const {
   return QByteArrayView(text, text ? sqlite3_column_bytes(stmt_, column) : 0);
 }
 
-bool RowSet::IsNull(int column) const {
-  CheckColumn(column);
-  return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
-}
-
 void RowSet::CheckField(int i, const QString& name) const {
   if (i < 0) throw DbError(QStringLiteral("记录集中没有字段 %1").arg(name).toStdString());
   if (!stmt_ || eof_) throw DbError("当前没有记录");

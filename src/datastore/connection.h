@@ -67,7 +67,6 @@ public:
   // Fields and Utf8 by column; they throw DbError for a column that is not there or past the end.
   QVariant Field(int column) const;
   QByteArrayView Utf8(int column) const;
-  bool IsNull(int column) const;
   void Close();
 
 private:

@@ -321,8 +321,10 @@ void ListWindow::LoadRecords(const QString& strClass) {
       TreeNode* group = nullptr;
       if (key.data()) {
         const auto found = groupsByKey.constFind(QByteArray::fromRawData(key.data(), key.size()));
-        group = found != groupsByKey.cend() ? *found
-                                            : groupsByKey.insert(key.toByteArray(), tree_.GroupNode(RecordClass(*rs, groupColumn))).value();
+        if (found != groupsByKey.cend())
+          group = *found;
+        else
+          group = groupsByKey.insert(key.toByteArray(), tree_.GroupNode(RecordClass(*rs, groupColumn))).value();
       } else {
         group = tree_.GroupNode(RecordClass(*rs, groupColumn));
       }

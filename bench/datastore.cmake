@@ -1,4 +1,4 @@
-# The data store's benchmarks and the generator of their data sets (also used by compare_sqlite3.sh).
+# The data store's benchmarks and the generator of the benchmarks' data sets (run by compare.sh).
 add_library(datastore_datagen_lib STATIC ${CMAKE_CURRENT_LIST_DIR}/datastore_datagen.cpp
   ${CMAKE_CURRENT_LIST_DIR}/datastore_datagen.h)
 target_link_libraries(datastore_datagen_lib PUBLIC datastore)

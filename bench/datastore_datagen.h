@@ -1,12 +1,8 @@
 #pragma once
-// Generated data sets for the data store's benchmarks, kept in one folder between runs.
+// Generated data sets for the benchmarks, kept in one folder between runs. They look like a
+// user's: titles in no particular order, Chinese texts of varied length, 500 note categories.
 
 #include <QString>
-#include <functional>
-
-namespace datastore {
-class Connection;
-}
 
 namespace benchdata {
 
@@ -14,15 +10,16 @@ constexpr int kNotes = 100000;
 constexpr int kNoteClasses = 500;
 constexpr int kArchivedFiles = 200;
 constexpr qint64 kArchivedFileBytes = 5 * 1024 * 1024;
+// Every 100th note (id % 100 == 7) has this word in its title; no other text holds it.
+inline constexpr const char* kSearchedWord = "Needle";
 
 // $ALMANOR_BENCH_DATA, or /tmp/almanor-bench; created when missing.
 QString DataDir();
-// The data set `name` in DataDir(), filled by `fill` in one transaction when it is not there yet.
-// It is built under a temporary name and renamed, so an interrupted run leaves no half-filled data
-// set behind.
-QString Generate(const QString& name, const std::function<void(datastore::Connection&)>& fill);
-// The notes data set (kNotes notes in kNoteClasses categories); generated on first use.
-QString NotesDataSet();
+// notes-N.kvt: N notes in kNoteClasses categories; generated on first use.
+QString NotesDataSet(int notes = kNotes);
+// startup-N.kvt: N records of each family that has a window (notes, ledger, reminders, archived
+// files of a few bytes, bookmarks); generated on first use.
+QString StartUpDataSet(int records);
 // The archive data set (kArchivedFiles files of kArchivedFileBytes each); generated on first use.
 QString ArchiveDataSet();
 // Deterministic file bytes of the given size.

@@ -1,23 +1,25 @@
-// Export and import at scale, each beside the sqlite3 tool doing the same work on the same file:
+// Export and import at scale, each beside the sqlite3 tool doing the same work on the same file,
+// run alternately five times:
 // - importing 100,000 ledger lines vs the tool inserting the same rows in one transaction;
 // - exporting 100,000 notes vs the tool writing the same rows as "|" separated lines;
-// - listing the 100,000 ledger lines in the import dialog (reading and decoding the file included).
-// Each runs five times; compare the medians. Run offscreen (QT_QPA_PLATFORM=offscreen) from a
-// release build, with the sqlite3 tool on the PATH.
+// and listing the 100,000 ledger lines in the import dialog (reading and decoding the file
+// included). Run offscreen (QT_QPA_PLATFORM=offscreen) from a release build, with the sqlite3 tool
+// on the PATH.
 
-#include "benchutil.h"
 #include "datastore_datagen.h"
 #include "exchange/RecordFile.h"
 #include "exchange/frmExp.h"
 #include "exchange/frmImp.h"
 #include "modules/listwindow/modStart.h"
+#include "platform/settings.h"
 #include "platform/textfile.h"
 #include "platform/ui.h"
+#include "sidebyside.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -90,80 +92,51 @@ QString FreshCopy(const QString& name) {
   return path;
 }
 
-bool RunSqlite3(const QStringList& args, const QString& input, const QString& output) {
-  QProcess tool;
-  if (!input.isEmpty()) tool.setStandardInputFile(input);
-  tool.setStandardOutputFile(output.isEmpty() ? QProcess::nullDevice() : output);
-  tool.start(QStringLiteral("sqlite3"), args);
-  return tool.waitForFinished(-1) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
-}
-
 void BM_ImportLedger(benchmark::State& state) {
   platform::TestUi ui;
   const QString text = platform::ReadTextFile(LedgerFile()).text;
+  const QString script = LedgerScript();
   datastore::clsDate& db = modStart::objDate();
-  for (auto _ : state) {
-    state.PauseTiming();
-    db.CloseDataBase();
-    if (!db.OpenDataBase(FreshCopy(QStringLiteral("import.kvt")))) return state.SkipWithError("cannot open");
-    exchange::frmImp imp(QStringLiteral("frmMoneys"));
-    imp.LoadFile(text);
-    imp.cmdSelectAll_Click();
-    state.ResumeTiming();
-    if (!imp.Import() || imp.recordsAdded != kLines) return state.SkipWithError("import failed");
-  }
+  sidebyside::Alternate(
+      state, "import of 100,000 ledger lines / sqlite3 inserting them in one transaction", 3.0,
+      [&] {
+        db.CloseDataBase();
+        if (!db.OpenDataBase(FreshCopy(QStringLiteral("import.kvt")))) return -1.0;
+        exchange::frmImp imp(QStringLiteral("frmMoneys"));
+        imp.LoadFile(text);
+        imp.cmdSelectAll_Click();
+        return sidebyside::Seconds([&] { return imp.Import() && imp.recordsAdded == kLines; });
+      },
+      [&] { return sidebyside::RunProgram({"sqlite3", FreshCopy(QStringLiteral("import-cli.kvt"))}, script); });
   db.CloseDataBase();
 }
-BENCHMARK(BM_ImportLedger)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kRuns)->ReportAggregatesOnly(true);
-
-void BM_ImportLedger_sqlite3(benchmark::State& state) {
-  const QString script = LedgerScript();
-  for (auto _ : state) {
-    state.PauseTiming();
-    const QString path = FreshCopy(QStringLiteral("import-cli.kvt"));
-    state.ResumeTiming();
-    if (!RunSqlite3({path}, script, QString())) return state.SkipWithError("sqlite3 failed");
-  }
-}
-BENCHMARK(BM_ImportLedger_sqlite3)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(kRuns)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ImportLedger)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kRuns);
 
 void BM_ExportNotes(benchmark::State& state) {
   platform::TestUi ui;
   datastore::clsDate& db = modStart::objDate();
-  if (!db.OpenDataBase(benchdata::NotesDataSet())) return state.SkipWithError("cannot open");
+  const QString data = benchdata::NotesDataSet();
+  if (!db.OpenDataBase(data)) return state.SkipWithError("cannot open");
   QStringList ids;
   for (int i = 1; i <= benchdata::kNotes; ++i) ids << QString::number(i);
   const QString idList = ids.join(u',');
   const QString out = DataFile(QStringLiteral("notes-export.txt"));
-  for (auto _ : state) {
-    const auto text = exchange::frmExp::GetExpText(*exchange::FindFamily(QStringLiteral("frmNotes")), idList);
-    if (!text || !platform::WriteTextFile(out, *text).isEmpty()) return state.SkipWithError("export failed");
-  }
-  db.CloseDataBase();
-}
-BENCHMARK(BM_ExportNotes)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kRuns)->ReportAggregatesOnly(true);
-
-void BM_ExportNotes_sqlite3(benchmark::State& state) {
-  const QString data = benchdata::NotesDataSet();
-  const QString out = DataFile(QStringLiteral("notes-export-cli.txt"));
+  const QString cliOut = DataFile(QStringLiteral("notes-export-cli.txt"));
   const QString sql = QStringLiteral(
       "select notesclass, notestitle, notesstring1, replace(notescontent, char(13)||char(10), '{br}'), notesdate "
       "from notes order by notesdate");
-  for (auto _ : state)
-    if (!RunSqlite3({QStringLiteral("-separator"), QStringLiteral("|"), QStringLiteral("-newline"),
-                     QStringLiteral("\r\n"), data, sql},
-                    QString(), out))
-      return state.SkipWithError("sqlite3 failed");
+  sidebyside::Alternate(
+      state, "export of 100,000 notes / sqlite3 writing the same rows as \"|\" lines", 2.0,
+      [&] {
+        return sidebyside::Seconds([&] {
+          const auto text = exchange::frmExp::GetExpText(*exchange::FindFamily(QStringLiteral("frmNotes")), idList);
+          return text && platform::WriteTextFile(out, *text).isEmpty();
+        });
+      },
+      [&] { return sidebyside::RunProgram({"sqlite3", "-separator", "|", "-newline", "\r\n", data, sql}, QString(), cliOut); });
+  db.CloseDataBase();
 }
-BENCHMARK(BM_ExportNotes_sqlite3)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(kRuns)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ExportNotes)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kRuns);
 
 void BM_ListLedgerLines(benchmark::State& state) {
   platform::TestUi ui;
@@ -190,6 +163,10 @@ BENCHMARK(BM_ListLedgerLines)
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  const benchutil::TempSettings settings;
-  return benchutil::RunBenchmarks(argc, argv);
+  QTemporaryDir settings;
+  platform::SetSettingsFile(settings.filePath(QStringLiteral("Almanor.ini")));
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
 }

@@ -7,7 +7,6 @@
 // And the list window over 200 archived files of 5 MiB: its loads read no file bytes, so the
 // process stays small (target: resident memory under 100 MB). Run offscreen
 // (QT_QPA_PLATFORM=offscreen); ALMANOR_BENCH_DATA names the folder of the generated files.
-#include "benchutil.h"
 #include "datastore_datagen.h"
 
 #include "datastore/clsDate.h"
@@ -15,15 +14,20 @@
 #include "modules/files/FileArchive.h"
 #include "modules/files/frmFiles.h"
 #include "modules/listwindow/modStart.h"
+#include "platform/settings.h"
 #include "platform/textfile.h"
 #include "platform/ui.h"
+#include "sidebyside.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <fstream>
 #include <memory>
 #include <spawn.h>
 #include <unistd.h>
@@ -34,18 +38,24 @@ extern char** environ;
 
 namespace {
 
-using benchutil::Median;
-using benchutil::ProcField;
-using benchutil::ResetPeakRss;
 using Clock = std::chrono::steady_clock;
 constexpr qint64 kFileBytes = 9 * 1024 * 1024;
+
+// A field of /proc/self/status or /proc/self/io ("VmHWM:", "rchar:") as a number.
+double ProcField(const char* file, const std::string& field) {
+  std::ifstream in(file);
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind(field, 0) == 0) return std::stod(line.substr(field.size()));
+  return 0;
+}
 
 // The whole-tree loads of the archive window. The bytes read are every read of the process over
 // all loads (the data set's pages included), against 1000 MiB of file bytes in the archive.
 void BM_ListWindowOverArchive(benchmark::State& state) {
   if (!modStart::objDate().OpenDataBase(benchdata::ArchiveDataSet()))
     return state.SkipWithError("cannot open the archive data set");
-  ResetPeakRss();
+  std::ofstream("/proc/self/clear_refs") << "5";  // the peak from here on
   const double readBefore = ProcField("/proc/self/io", "rchar:");
   auto window = std::make_unique<frmFiles>();  // its load is the first
   window->resize(1000, 700);
@@ -54,7 +64,9 @@ void BM_ListWindowOverArchive(benchmark::State& state) {
   state.counters["records"] = double(window->RecordCount());
   state.counters["loads"] = double(state.iterations() + 1);
   state.counters["read_MB_all_loads"] = (ProcField("/proc/self/io", "rchar:") - readBefore) / (1024.0 * 1024.0);
-  state.counters["peak_rss_MB"] = benchutil::PeakRssKiB() / 1024.0;
+  state.counters["peak_rss_MB"] = ProcField("/proc/self/status", "VmHWM:") / 1024.0;
+  sidebyside::Limit("archive list window over 200 files of 5 MiB: peak resident memory",
+                    ProcField("/proc/self/status", "VmHWM:") / 1024.0, 100, "MB");
   window.reset();
   modStart::objDate().CloseDataBase();
 }
@@ -99,7 +111,7 @@ double TimeCp(const QString& from, const QString& to, bool sync) {
 
 // Runs cp and then the operation in each iteration; the benchmark's own time is the operation's.
 template <class Op>
-void SideBySideWithCp(benchmark::State& state, const QString& source, Op op) {
+void SideBySideWithCp(benchmark::State& state, const std::string& name, const QString& source, Op op) {
   const QString cpTarget = DataPath(QStringLiteral("cp-target.bin"));
   std::vector<double> cp, cpSync, ours;
   for (auto _ : state) {
@@ -116,11 +128,14 @@ void SideBySideWithCp(benchmark::State& state, const QString& source, Op op) {
   }
   QFile::remove(cpTarget);
   state.SetBytesProcessed(state.iterations() * kFileBytes);
+  using sidebyside::Median;
   state.counters["median_ms"] = Median(ours) * 1000;
   state.counters["cp_median_ms"] = Median(cp) * 1000;
   state.counters["ratio_to_cp"] = Median(ours) / Median(cp);
   state.counters["cp_sync_median_ms"] = Median(cpSync) * 1000;
   state.counters["ratio_to_cp_sync"] = Median(ours) / Median(cpSync);
+  sidebyside::Ratio(name + " / cp", ours, cp, 3.0);
+  sidebyside::Ratio(name + " / cp then fdatasync", ours, cpSync, 0);
 }
 
 // What the upload dialog does on saving a new record: the source's length, then the store.
@@ -129,7 +144,7 @@ void BM_Upload9MiB(benchmark::State& state) {
   datastore::clsDate db;
   if (!db.OpenDataBase(FreshDataSet(QStringLiteral("files-upload.kvt")))) return state.SkipWithError("cannot open");
   int n = 0;
-  SideBySideWithCp(state, source, [&] {
+  SideBySideWithCp(state, "archive upload of a 9 MiB file", source, [&] {
     const auto size = filearchive::SourceFileLength(source);
     return size && db.Files_Add(QStringLiteral("大文件"), source, QStringLiteral("large%1").arg(++n),
                                 QStringLiteral("bin"), double(*size), QStringLiteral("说明")) > 0;
@@ -146,7 +161,7 @@ void BM_Extract9MiB(benchmark::State& state) {
                                  double(kFileBytes), QStringLiteral("说明"));
   if (id < 1) return state.SkipWithError("cannot store the file");
   const QString target = DataPath(QStringLiteral("extracted.bin"));
-  SideBySideWithCp(state, source, [&] {
+  SideBySideWithCp(state, "archive extraction of a 9 MiB file", source, [&] {
     const auto stored = filearchive::ReadArchivedFile(db, id);
     return stored && stored->content.size() == kFileBytes &&
            platform::WriteFileBytes(target, stored->content).isEmpty();
@@ -159,7 +174,11 @@ BENCHMARK(BM_Extract9MiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Itera
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  const benchutil::TempSettings settings;
+  QTemporaryDir settings;
+  platform::SetSettingsFile(settings.filePath(QStringLiteral("Almanor.ini")));
   platform::TestUi ui;  // no box may wait for an answer
-  return benchutil::RunBenchmarks(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
 }

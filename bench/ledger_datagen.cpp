@@ -3,12 +3,23 @@
 #include "datastore/connection.h"
 #include "datastore_datagen.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace benchdata {
 
 QString LedgerDataSet() {
-  return Generate(QStringLiteral("ledger.kvt"), [](datastore::Connection& conn) {
+  const QString path = QDir(DataDir()).filePath(QStringLiteral("ledger.kvt"));
+  if (QFileInfo::exists(path)) return path;
+  // Built under another name and renamed, so an interrupted run leaves no half-filled data set.
+  const QString partial = path + QStringLiteral(".part");
+  QFile::remove(partial);
+  datastore::Connection::CreateDataSet(partial);
+  {
+    datastore::Connection conn;
+    conn.Open(partial);
+    conn.Begin();
     const QStringList types = {QStringLiteral("收入"), QStringLiteral("支出"), QStringLiteral("借出"),
                                QStringLiteral("还入")};
     const QStringList titles = {QStringLiteral("午餐"), QStringLiteral("工资"), QStringLiteral("交通费"),
@@ -25,7 +36,10 @@ QString LedgerDataSet() {
                     titles[i % titles.size()] + QString::number(i), i % 3 == 0 ? memo.repeated(3) : memo, quantity,
                     QStringLiteral("份"), sum / quantity, sum, i % 20 == 0 ? QVariant(QStringLiteral("255")) : QVariant()});
     }
-  });
+    conn.Commit();
+  }
+  QFile::rename(partial, path);
+  return path;
 }
 
 } // namespace benchdata

@@ -394,8 +394,18 @@ QVariant RowSet::Fields(QLatin1StringView name) const {
 QByteArrayView RowSet::Utf8(QLatin1StringView name) const {
   const int i = ColumnIndex(name);
   CheckField(i, i < 0 ? QString(name) : QString());
-  const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
-  return QByteArrayView(text, text ? sqlite3_column_bytes(stmt_, i) : 0);
+  return Utf8(i);
+}
+
+QVariant RowSet::Field(int column) const {
+  CheckColumn(column);
+  return ValueAt(column);
+}
+
+QByteArrayView RowSet::Utf8(int column) const {
+  CheckColumn(column);
+  const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+  return QByteArrayView(text, text ? sqlite3_column_bytes(stmt_, column) : 0);
 }
 
 void RowSet::CheckField(int i, const QString& name) const {
@@ -403,8 +413,17 @@ void RowSet::CheckField(int i, const QString& name) const {
   if (!stmt_ || eof_) throw DbError("当前没有记录");
 }
 
+void RowSet::CheckColumn(int i) const {
+  if (i < 0 || i >= names_.size()) throw DbError(QStringLiteral("记录集中没有第 %1 列").arg(i).toStdString());
+  if (!stmt_ || eof_) throw DbError("当前没有记录");
+}
+
 QVariant RowSet::Value(int i, const QString& name) const {
   CheckField(i, name);
+  return ValueAt(i);
+}
+
+QVariant RowSet::ValueAt(int i) const {
   switch (sqlite3_column_type(stmt_, i)) {
   case SQLITE_NULL:
     return QVariant();

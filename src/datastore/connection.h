@@ -59,6 +59,14 @@ public:
   QByteArrayView Utf8(QLatin1StringView name) const;
   QByteArrayView Utf8(const char* name) const { return Utf8(QLatin1StringView(name)); }
   bool HasField(const QString& name) const;
+  // The column of a field name (matched as Fields matches it), -1 when there is none: a loop over
+  // many rows resolves its names once and reads the columns by index.
+  int Column(QLatin1StringView name) const { return ColumnIndex(name); }
+  int Column(const char* name) const { return ColumnIndex(QLatin1StringView(name)); }
+  int Column(const QString& name) const { return ColumnIndex(name); }
+  // Fields and Utf8 by column; they throw DbError for a column that is not there or past the end.
+  QVariant Field(int column) const;
+  QByteArrayView Utf8(int column) const;
   void Close();
 
 private:
@@ -68,7 +76,9 @@ private:
   int ColumnIndex(const QString& name) const;
   int ColumnIndex(QLatin1StringView name) const;
   void CheckField(int column, const QString& name) const;
+  void CheckColumn(int column) const;
   QVariant Value(int column, const QString& name) const;
+  QVariant ValueAt(int column) const;
 
   std::shared_ptr<ConnectionLink> link_;
   sqlite3* db_ = nullptr;

@@ -408,7 +408,16 @@ TEST_F(DataStore, RowSetsWalkTheirRows) {
   auto rs = db.Notes_GetRecordSet();
   EXPECT_EQ(rs->RecordCount(), 4);
   EXPECT_EQ(rs->Fields("NOTESTITLE").toString(), "A");  // names match in any case
+  // Columns by index read as the fields by name; a column that is not there is refused.
+  const int title = rs->Column("NotesTitle"), mark = rs->Column(QStringLiteral("notesstring1"));
+  EXPECT_EQ(rs->Column("nosuchfield"), -1);
+  EXPECT_EQ(rs->Field(title), rs->Fields("notestitle"));
+  EXPECT_EQ(rs->Utf8(title), QByteArrayView("A"));
+  EXPECT_TRUE(rs->Field(mark).isNull() && rs->Utf8(mark).isEmpty());
+  EXPECT_THROW(rs->Field(-1), datastore::DbError);
+  EXPECT_THROW(rs->Utf8(6), datastore::DbError);
   EXPECT_EQ(Column(rs, "notestitle"), QStringList({"A", "a", "b", "乙"}));
+  EXPECT_THROW(rs->Field(title), datastore::DbError);  // past the end
   EXPECT_TRUE(rs->Eof());
   EXPECT_EQ(rs->RecordCount(), 4);
 }

@@ -346,6 +346,17 @@ private slots:
     for (const auto& m : env_->ui.Messages()) QVERIFY(m.title != "发生错误");
   }
 
+  void keywordSearchFoldsTheCaseOfEveryAlphabet() {
+    AddNote("ΣΟΦΊΑ", "", "希腊");
+    AddNote("𐐀 Deseret", "", "其他");
+    AddNote("ẞ", "", "其他");
+    auto w = Open();
+    for (const char* word : {"σοφία", "𐐨", "ß"}) {
+      Search(*w, QString::fromUtf8(word));
+      QCOMPARE(w->ListView1->topLevelItemCount(), 1);
+    }
+  }
+
   void keywordSearchAndHistory() {
     AddNote("Hello World", "", "Greeting");
     AddNote("其他", "hello again", "杂项");

@@ -68,19 +68,28 @@ QChar* Put(QChar* out, QStringView text) {
 
 } // namespace
 
+void frmMoneys::ResolveColumns(datastore::RowSet& rs) {
+  showColumn_ = rs.Column("moneysshow");
+  sumColumn_ = rs.Column("moneyssum");
+  typeColumn_ = rs.Column("moneystype");
+  titleColumn_ = rs.Column("moneystitle");
+  unitColumn_ = rs.Column("moneysunit");
+  contentColumn_ = rs.Column("moneyscontent");
+}
+
 // Built in one buffer straight from the row's UTF-8, as this runs for every entry of a load.
 QString frmMoneys::RecordNodeText(datastore::RowSet& rs) {
   // The quantity in the default number text (2, 1.5), the amount with two decimals.
-  const QVariant show = rs.Fields("moneysshow");
-  const QVariant sum = rs.Fields("moneyssum");
+  const QVariant show = rs.Field(showColumn_);
+  const QVariant sum = rs.Field(sumColumn_);
   const QString quantity = show.isNull() ? QString() : ledger::QuantityText(show.toDouble());
   const QString amount = sum.isNull() ? QString() : ledger::AmountText(sum.toDouble());
-  const QByteArrayView type = rs.Utf8("moneystype");
-  const QByteArrayView title = rs.Utf8("moneystitle");
-  const QByteArrayView unit = rs.Utf8("moneysunit");
+  const QByteArrayView type = rs.Utf8(typeColumn_);
+  const QByteArrayView title = rs.Utf8(titleColumn_);
+  const QByteArrayView unit = rs.Utf8(unitColumn_);
   // The excerpt keeps 200 UTF-16 units. A unit takes at most 3 bytes, so 606 bytes hold the first
   // 201 whole (a longer text is cut in any case).
-  QByteArrayView content = TrimBlanks(rs.Utf8("moneyscontent"));
+  QByteArrayView content = TrimBlanks(rs.Utf8(contentColumn_));
   content = content.first(qMin(content.size(), qsizetype(3 * 202)));
 
   // Every field is decoded from its first byte: a leading U+FEFF is text, not a byte-order mark.

@@ -14,8 +14,12 @@ public:
   void LabGoto_Click();
 
 protected:
+  void ResolveColumns(datastore::RowSet& rs) override;
   // direction & "：" & title & " （" & quantity & " " & unit & " / 共 " & amount & " 元）" & excerpt
   QString RecordNodeText(datastore::RowSet& rs) override;
   std::unique_ptr<listwindow::EditDialog> MakeDialog() override;
   void FourthButton_Click() override { LabGoto_Click(); }
+
+private:
+  int showColumn_ = -1, sumColumn_ = -1, typeColumn_ = -1, titleColumn_ = -1, unitColumn_ = -1, contentColumn_ = -1;
 };

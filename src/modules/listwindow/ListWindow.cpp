@@ -17,8 +17,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStringMatcher>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <algorithm>
 #include <exception>
 
 namespace listwindow {
@@ -232,26 +234,63 @@ QString DayText(const QVariant& date) {
 
 } // namespace
 
-QString ListWindow::RecordClass(datastore::RowSet& rs) {
-  const QVariant value = rs.Fields(params_.groupField);
+QString ListWindow::RecordClass(datastore::RowSet& rs, int column) {
+  const QVariant value = rs.Field(column);
   return params_.groupKind == GroupKind::Day ? DayText(value) : value.toString();
 }
+
+namespace {
+
+// The bytes of a group field that decide the group: a category's whole text; the day of an ISO
+// date, only when its first ten bytes are ASCII (then they are its first ten characters).
+QByteArrayView GroupKey(GroupKind kind, QByteArrayView bytes) {
+  if (kind == GroupKind::Category) return bytes;
+  if (bytes.size() < 10 || bytes[4] != '-' || bytes[7] != '-' || (bytes.size() > 10 && bytes[10] != ' '))
+    return QByteArrayView();
+  for (const char c : bytes.first(10))
+    if (static_cast<unsigned char>(c) >= 0x80) return QByteArrayView();
+  return bytes.first(10);
+}
+
+} // namespace
 
 void ListWindow::LoadRecords(const QString& strClass) {
   datastore::RowSetPtr rs = (modStart::objDate().*params_.family.GetRecordSet)(strClass);
   if (rs && rs->State() == 1) {
+    // Names are resolved once per load, not for every row.
+    const int idColumn = rs->Column(params_.idField);
+    const int groupColumn = rs->Column(params_.groupField);
+    const int markColumn = rs->Column(params_.markField);
+    ResolveColumns(*rs);
+    // Many rows share a group (500 categories over 100,000 notes): its node is looked up once per
+    // distinct text, without building the text for every row.
+    QHash<QByteArray, TreeNode*> groupsByKey;
     RecordTree::Batch batch(tree_);
     for (; !rs->Eof(); rs->MoveNext()) {
       bool ok = false;
-      const qint64 id = rs->Fields(params_.idField).toLongLong(&ok);
+      const qint64 id = rs->Field(idColumn).toLongLong(&ok);
       if (!ok) continue;  // ids are integer keys: a row without one cannot be addressed
-      TreeNode* node = batch.Add(RecordClass(*rs), id, RecordNodeText(*rs));
+      const QByteArrayView key = GroupKey(params_.groupKind, rs->Utf8(groupColumn));
+      TreeNode* group = nullptr;
+      if (key.data()) {
+        const auto found = groupsByKey.constFind(QByteArray::fromRawData(key.data(), key.size()));
+        if (found != groupsByKey.cend())
+          group = *found;
+        else
+          group = groupsByKey.insert(key.toByteArray(), tree_.GroupNode(RecordClass(*rs, groupColumn))).value();
+      } else {
+        group = tree_.GroupNode(RecordClass(*rs, groupColumn));
+      }
+      TreeNode* node = batch.Add(group, id, RecordNodeText(*rs));
       if (!node) continue;
       node->Tag = RecordNodeTag(*rs);
-      const QVariant mark = rs->Fields(params_.markField);
-      bool marked = false;
-      const qint64 color = mark.isNull() ? 0 : mark.toString().trimmed().toLongLong(&marked);
-      if (marked) tree_.Model()->SetBack(node, platform::ColorFromVb(color));
+      // Most records are unmarked: an empty mark needs no conversion.
+      if (!rs->Utf8(markColumn).isEmpty()) {
+        const QVariant mark = rs->Field(markColumn);
+        bool marked = false;
+        const qint64 color = mark.toString().trimmed().toLongLong(&marked);
+        if (marked) tree_.Model()->SetBack(node, platform::ColorFromVb(color));
+      }
       RecordLoaded(*node, *rs);
     }
     rs->Close();
@@ -271,6 +310,8 @@ TreeNode* ListWindow::NodeToSelect(const QString& strClass) {
   TreeNode* root = Root();
   return root && root->ChildCount() ? root->Child(0) : root;
 }
+
+void ListWindow::ResolveColumns(datastore::RowSet&) {}
 
 QString ListWindow::RecordNodeTag(datastore::RowSet&) { return QString(); }
 
@@ -362,8 +403,14 @@ void ListWindow::SearchByKeyword() {
   SetCombo1BackColor(platform::SystemWindowColor());
   const QString text = Combo1->currentText();
   std::vector<TreeNode*> hits;
+  // One matcher for all the nodes: its skip table is made once, and a miss skips ahead by up to
+  // the length of the word. It folds a word's unpaired surrogate otherwise than contains() does,
+  // so a word with surrogates is searched as before.
+  const bool surrogates = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSurrogate(); });
+  const QStringMatcher matcher(text, Qt::CaseInsensitive);
   tree_.ForEachRecord([&](TreeNode* node) {
-    if (node->Text().contains(text, Qt::CaseInsensitive)) hits.push_back(node);
+    if (surrogates ? node->Text().contains(text, Qt::CaseInsensitive) : matcher.indexIn(node->Text()) >= 0)
+      hits.push_back(node);
   });
   AddResultItems(hits);
 }

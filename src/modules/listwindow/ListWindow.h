@@ -182,6 +182,8 @@ public:
   void LabAd_Click();
 
 protected:
+  // Runs once per load before its rows: a window resolves the columns its hooks read.
+  virtual void ResolveColumns(datastore::RowSet& rs);
   // The text of a record node, built from its row.
   virtual QString RecordNodeText(datastore::RowSet& rs) = 0;
   // The node's Tag; empty by default.
@@ -210,8 +212,8 @@ protected:
   void closeEvent(QCloseEvent* event) override;
 
 private:
-  // The group a record row belongs to.
-  QString RecordClass(datastore::RowSet& rs);
+  // The group a record row belongs to, from its group field's column.
+  QString RecordClass(datastore::RowSet& rs, int column);
   bool CanRenameGroup() const { return params_.family.ModifyClass != nullptr; }
   void RenameGroup(TreeNode* node);
   void ModifyRecord(TreeNode* node);

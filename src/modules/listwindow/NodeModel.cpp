@@ -84,12 +84,13 @@ void NodeModel::SetText(TreeNode* node, const QString& text) {
 }
 
 void NodeModel::SetBack(TreeNode* node, const QColor& color) {
-  node->back_ = color;
+  node->hasBack_ = color.isValid();
+  node->back_ = color.isValid() ? color.rgba() : 0;
   Changed(node, Qt::BackgroundRole);
 }
 
 void NodeModel::SetImage(TreeNode* node, int image) {
-  node->image_ = image >= 0 && static_cast<size_t>(image) < images_.size() ? image : -1;
+  node->image_ = static_cast<qint16>(image >= 0 && static_cast<size_t>(image) < images_.size() ? image : -1);
   Changed(node, Qt::DecorationRole);
 }
 
@@ -136,7 +137,7 @@ QVariant NodeModel::data(const QModelIndex& index, int role) const {
   // A node is one line high: line breaks of a record's text show as blanks.
   case Qt::DisplayRole: return OneLine(node->text_);
   case Qt::DecorationRole: return Icon(node);
-  case Qt::BackgroundRole: return node->back_.isValid() ? QVariant(QBrush(node->back_)) : QVariant();
+  case Qt::BackgroundRole: return node->hasBack_ ? QVariant(QBrush(node->Back())) : QVariant();
   default: return QVariant();
   }
 }

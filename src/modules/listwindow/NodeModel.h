@@ -12,11 +12,11 @@
 
 namespace listwindow {
 
-enum class NodeKind { None, Root, Group, Record };
+enum class NodeKind : quint8 { None, Root, Group, Record };
 
 class TreeNode {
 public:
-  TreeNode(NodeKind kind, QString text, qint64 id = 0) : kind_(kind), text_(std::move(text)), id_(id) {}
+  TreeNode(NodeKind kind, QString text, qint64 id = 0) : text_(std::move(text)), id_(id), kind_(kind) {}
 
   NodeKind Kind() const { return kind_; }
   // "a0", "c" & the group text, "_" & the record id.
@@ -28,24 +28,30 @@ public:
   int ChildCount() const { return static_cast<int>(children_.size()); }
   TreeNode* Child(int row) const;
   // The node's own background colour; invalid when it has none (the tree's default).
-  const QColor& Back() const { return back_; }
+  QColor Back() const { return hasBack_ ? QColor::fromRgba(back_) : QColor(); }
   // The node's image in the model's list: by default the group image for the root and groups,
   // the record image for records.
   int Image() const { return image_ >= 0 ? image_ : kind_ == NodeKind::Record ? 1 : 0; }
 
   QString Tag;
-  qsizetype Index = -1;  // place in the window's insertion-ordered record index
 
 private:
   friend class NodeModel;
-  NodeKind kind_;
+  // Small members packed last: a window holds one node per record, a million of them at most.
   QString text_;
+  std::vector<std::unique_ptr<TreeNode>> children_;
   qint64 id_;
-  QColor back_;
-  int image_ = -1;
   TreeNode* parent_ = nullptr;
   int row_ = 0;
-  std::vector<std::unique_ptr<TreeNode>> children_;
+  QRgb back_ = 0;
+
+public:
+  int Index = -1;  // place in the window's insertion-ordered record index
+
+private:
+  qint16 image_ = -1;
+  NodeKind kind_;
+  bool hasBack_ = false;
 };
 
 using NodePtr = std::unique_ptr<TreeNode>;

@@ -67,14 +67,13 @@ void RecordTree::RenameGroup(TreeNode* group, const QString& newName) {
   groups_.insert_or_assign(vb::TextKey(newName), group);
 }
 
-TreeNode* RecordTree::Batch::Add(const QString& group, qint64 id, QString text) {
-  TreeNode* parent = tree_.GroupNode(group);
+TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QString text) {
   if (!parent) return nullptr;  // a row whose group has no node cannot be placed
   TreeNode*& slot = tree_.recordIds_[id];
   if (slot) return nullptr;
   auto node = std::make_unique<TreeNode>(NodeKind::Record, std::move(text), id);
   slot = node.get();
-  node->Index = static_cast<qsizetype>(tree_.records_.size());
+  node->Index = static_cast<int>(tree_.records_.size());
   tree_.records_.push_back(node.get());
   auto& children = children_[parent];
   if (children.empty()) order_.push_back(parent);
@@ -132,7 +131,7 @@ void RecordTree::CompactIndex() {
   live.reserve(records_.size() - static_cast<size_t>(removed_));
   for (TreeNode* node : records_) {
     if (!node) continue;
-    node->Index = static_cast<qsizetype>(live.size());
+    node->Index = static_cast<int>(live.size());
     live.push_back(node);
   }
   records_.swap(live);

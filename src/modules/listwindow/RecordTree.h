@@ -51,7 +51,7 @@ public:
     explicit Batch(RecordTree& tree) : tree_(tree) {}
     // A new record node under the group, or null when the group has no node or the record is
     // shown already. The node can be changed until the commit.
-    TreeNode* Add(const QString& group, qint64 id, QString text);
+    TreeNode* Add(TreeNode* group, qint64 id, QString text);
     void Commit();
 
   private:

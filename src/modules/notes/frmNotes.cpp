@@ -93,22 +93,31 @@ QByteArrayView TrimBlanks(QByteArrayView text) {
 
 } // namespace
 
+void frmNotes::ResolveColumns(datastore::RowSet& rs) {
+  titleColumn_ = rs.Column("notestitle");
+  contentColumn_ = rs.Column("notescontent");
+  dateColumn_ = rs.Column("notesdate");
+}
+
 // NoteNodeText straight from the row's UTF-8: one QString per note instead of one per field and
 // step, as this runs for every note of a whole-tree load.
 QString frmNotes::RecordNodeText(datastore::RowSet& rs) {
-  const QByteArrayView date = rs.Utf8("notesdate");
-  if (!IsIsoDay(date))
-    return NoteNodeText(rs.Fields("notestitle"), rs.Fields("notesdate"), rs.Fields("notescontent"));
-  const QByteArrayView title = rs.Utf8("notestitle");
-  QByteArrayView content = TrimBlanks(rs.Utf8("notescontent"));
+  const QByteArrayView date = rs.Utf8(dateColumn_);
+  if (!IsIsoDay(date)) return NoteNodeText(rs.Field(titleColumn_), rs.Field(dateColumn_), rs.Field(contentColumn_));
+  const QByteArrayView title = rs.Utf8(titleColumn_);
+  QByteArrayView content = TrimBlanks(rs.Utf8(contentColumn_));
   // ShortenText keeps 200 UTF-16 units. A unit takes at most 3 bytes, so 606 bytes hold the first
   // 201 whole (a longer text is cut in any case).
   constexpr qsizetype kExcerptUnits = 200;
   content = content.first(qMin(content.size(), qsizetype(3 * (kExcerptUnits + 2))));
   // Every field is decoded from its first byte: a leading U+FEFF is text, not a byte-order mark.
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-  QString text(utf8.requiredSpace(title.size()) + 12 + utf8.requiredSpace(content.size()) + 5, Qt::Uninitialized);
-  QChar* out = utf8.appendToBuffer(text.data(), title);
+  // Decoded into a buffer kept between rows, then copied once at its final length: no large
+  // block per note that is shrunk afterwards, leaving holes between the nodes.
+  const qsizetype space = utf8.requiredSpace(title.size()) + 12 + utf8.requiredSpace(content.size()) + 5;
+  if (buffer_.size() < space) buffer_.resize(space);
+  QChar* const start = buffer_.data();
+  QChar* out = utf8.appendToBuffer(start, title);
   *out++ = u' ';
   out = utf8.appendToBuffer(out, date.first(10));
   *out++ = u'（';
@@ -119,9 +128,7 @@ QString frmNotes::RecordNodeText(datastore::RowSet& rs) {
     for (const QChar c : QStringView(u" ...")) *out++ = c;
   }
   *out++ = u'）';
-  text.resize(out - text.constData());
-  text.squeeze();
-  return text;
+  return QString(start, out - start);
 }
 
 std::unique_ptr<listwindow::EditDialog> frmNotes::MakeDialog() { return std::make_unique<frmNotesEdit>(); }

@@ -15,7 +15,14 @@ public:
   static QString NoteNodeText(const QVariant& title, const QVariant& date, const QVariant& content);
 
 protected:
+  void ResolveColumns(datastore::RowSet& rs) override;
   QString RecordNodeText(datastore::RowSet& rs) override;
   std::unique_ptr<listwindow::EditDialog> MakeDialog() override;
   void FourthButton_Click() override { LabRefresh_Click(); }
+
+private:
+  int titleColumn_ = -1;
+  int contentColumn_ = -1;
+  int dateColumn_ = -1;
+  QString buffer_;  // RecordNodeText's decoding space
 };

@@ -1,0 +1,121 @@
+#pragma once
+// Figures of our work beside a reference doing the same work on the same file (the sqlite3 tool,
+// cp), run alternately in the same iterations. Each figure ends as one line on stdout,
+//   FIGURE <tab> name <tab> ours <tab> reference <tab> ratio <tab> target <tab> holds
+// which bench/compare.sh gathers into its table.
+
+#include "benchutil.h"
+
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace sidebyside {
+
+using Clock = std::chrono::steady_clock;
+
+using benchutil::Median;
+
+// Seconds that run() takes; negative when it reports failure.
+template <class Run>
+double Seconds(Run run) {
+  const auto start = Clock::now();
+  const bool ok = run();
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  return ok ? seconds : -1;
+}
+
+// Seconds a program takes from its start to its exit, with stdin and stdout from and to files
+// (empty: /dev/null); negative when it could not start or failed. Spawned without copying our
+// address space, which may be large.
+inline double RunProgram(const QStringList& argv, const QString& input = QString(), const QString& output = QString()) {
+  std::vector<QByteArray> bytes;
+  for (const QString& arg : argv) bytes.push_back(QFile::encodeName(arg));
+  std::vector<char*> args;
+  for (QByteArray& arg : bytes) args.push_back(arg.data());
+  args.push_back(nullptr);
+  const QByteArray in = QFile::encodeName(input.isEmpty() ? QStringLiteral("/dev/null") : input);
+  const QByteArray out = QFile::encodeName(output.isEmpty() ? QStringLiteral("/dev/null") : output);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, in.constData(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = 0;
+  const auto start = Clock::now();
+  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+// The sqlite3 tool running sql on a data set, its rows thrown away.
+inline double Sqlite3(const QString& dataSet, const QString& sql) { return RunProgram({"sqlite3", dataSet, sql}); }
+
+inline std::string Ms(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f ms", seconds * 1e3);
+  return text;
+}
+
+inline void Line(const std::string& name, const std::string& ours, const std::string& reference,
+                 const std::string& ratio, const std::string& target, const std::string& holds) {
+  std::printf("FIGURE\t%s\t%s\t%s\t%s\t%s\t%s\n", name.c_str(), ours.c_str(), reference.c_str(), ratio.c_str(),
+              target.c_str(), holds.c_str());
+  std::fflush(stdout);
+}
+
+// A ratio of medians; a target of 0 or less means the figure is shown without one.
+inline void Ratio(const std::string& name, const std::vector<double>& ours, const std::vector<double>& reference,
+                  double target) {
+  const double a = Median(ours), b = Median(reference);
+  const double ratio = b > 0 ? a / b : 0;
+  char r[32], t[32];
+  std::snprintf(r, sizeof r, "%.2fx", ratio);
+  std::snprintf(t, sizeof t, "%.1fx", target);
+  Line(name, Ms(a), Ms(b), r, target > 0 ? t : "-", target > 0 ? (ratio <= target ? "yes" : "no") : "-");
+}
+
+// A figure with a limit of its own and no reference (memory, start-up time).
+inline void Limit(const std::string& name, double value, double limit, const char* unit) {
+  char v[32], t[32];
+  std::snprintf(v, sizeof v, "%.1f %s", value, unit);
+  std::snprintf(t, sizeof t, "< %.0f %s", limit, unit);
+  Line(name, v, "-", "-", t, value < limit ? "yes" : "no");
+}
+
+// Runs the reference, then ours, in each iteration; the benchmark's time is ours. Ends with the
+// figure's line.
+template <class Ours, class Reference>
+void Alternate(benchmark::State& state, const std::string& name, double target, Ours ours, Reference reference) {
+  std::vector<double> a, b;
+  for (auto _ : state) {
+    const double ref = reference();
+    const double seconds = ours();
+    if (ref < 0 || seconds < 0) return state.SkipWithError("a run failed");
+    state.SetIterationTime(seconds);
+    a.push_back(seconds);
+    b.push_back(ref);
+  }
+  state.counters["median_ms"] = Median(a) * 1e3;
+  state.counters["reference_median_ms"] = Median(b) * 1e3;
+  Ratio(name, a, b, target);
+}
+
+// The process's peak resident memory (VmHWM) in MB.
+inline double PeakResidentMB() { return benchutil::PeakRssKiB() / 1024.0; }
+
+} // namespace sidebyside

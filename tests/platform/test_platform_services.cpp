@@ -130,7 +130,7 @@ TEST(TextFile, CodecChoosesByContent) {
 // The encoder gives the converter's bytes for every character, alone or among others, and for
 // text with characters outside the BMP or broken surrogates.
 TEST(TextFile, EncodingGivesTheConvertersBytes) {
-  const auto converter = [](const QString& text) { return QStringEncoder("GB18030").encode(text); };
+  const auto converter = [](const QString& text) -> QByteArray { return QStringEncoder("GB18030").encode(text); };
   QStringList wrong;
   QString all;
   for (char32_t c = 1; c < 0x10000; ++c) {

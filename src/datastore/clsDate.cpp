@@ -83,16 +83,17 @@ QString FormatExpr(const QString& field, const QString& pattern) {
   return QStringLiteral("format(%1,'%2')").arg(field, pattern);
 }
 
-// The ids of a list of decimal ids joined by ","; anything else is refused.
-QVector<QVariant> IdList(const QString& strID) {
-  QVector<QVariant> ids;
+// The ids of a list of decimal ids joined by ",", as a JSON array; anything else is refused.
+QString IdArray(const QString& strID) {
+  QString array = QStringLiteral("[");
   for (const QString& part : strID.split(u',', Qt::SkipEmptyParts)) {
     bool ok = false;
     const qint64 id = part.trimmed().toLongLong(&ok);
     if (!ok) throw DbError(QStringLiteral("记录编号列表无效：%1").arg(strID).toStdString());
-    ids << id;
+    if (array.size() > 1) array += u',';
+    array += QString::number(id);
   }
-  return ids;
+  return array + u']';
 }
 
 QByteArray ReadWholeFile(const QString& path) {
@@ -129,11 +130,12 @@ RowSetPtr DateGroups(Connection& conn, const QString& table, const QString& fiel
   return conn.OpenRowSet(QStringLiteral("select %1 as %2 from %3 group by %1 order by %1 desc").arg(expr, alias, table));
 }
 
+// The ids go bound as one JSON array: a statement with a mark per id costs more to prepare and bind
+// than the rows cost to read. Rows of the same order key come by id.
 RowSetPtr ByIds(Connection& conn, const QString& table, const QString& strID, const QString& order) {
-  const QVector<QVariant> ids = IdList(strID);
-  QStringList marks(ids.size(), QStringLiteral("?"));
   return conn.OpenRowSet(
-      QStringLiteral("select * from %1 where %1id in (%2) order by %3").arg(table, marks.join(u','), order), ids);
+      QStringLiteral("select * from %1 where %1id in (select value from json_each(?)) order by %2, %1id").arg(table, order),
+      {IdArray(strID)});
 }
 
 RowSetPtr ById(Connection& conn, const QString& table, qint64 id) {

@@ -3,6 +3,7 @@
 #include "platform/vb.h"
 
 #include <QLocale>
+#include <QStringDecoder>
 #include <algorithm>
 
 namespace exchange {
@@ -112,18 +113,33 @@ QString DefaultDateText(const QVariant& v) {
 }
 
 // A lone CR or LF would end the record's line early, so every kind of break becomes "{br}".
-void AppendLongText(QString& out, const QString& text) {
+void AppendLongText(QString& out, QStringView text) {
   qsizetype from = 0;
   for (qsizetype i = 0; i < text.size(); ++i) {
     const QChar c = text[i];
     if (c != u'\r' && c != u'\n') continue;
-    out += QStringView(text).sliced(from, i - from);
+    out += text.sliced(from, i - from);
     out += kBr;
     if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
     from = i + 1;
   }
-  out += QStringView(text).sliced(from);
+  out += text.sliced(from);
 }
+
+// Decodes a field's UTF-8 into a buffer reused from field to field, so a long export allocates no
+// string per field.
+class FieldText {
+public:
+  QStringView Decode(QByteArrayView utf8) {
+    if (buffer_.size() < utf8.size()) buffer_.resize(utf8.size());  // never more characters than bytes
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QChar* end = decoder.appendToBuffer(buffer_.data(), utf8);
+    return QStringView(buffer_.constData(), end - buffer_.constData());
+  }
+
+private:
+  QString buffer_;
+};
 
 // The data set stores dates as "yyyy-mm-dd hh:mm:ss"; such a text needs no date conversion.
 bool IsStoredStamp(QByteArrayView t) {
@@ -143,28 +159,36 @@ QString DateText(QByteArrayView stored, FieldForm form) {
                     day ? QStringLiteral("yyyy-mm-dd") : QStringLiteral("yyyy-mm-dd hh:mm:ss"));
 }
 
-void AppendField(QString& out, const RecordField& field, datastore::RowSet& rs) {
+void AppendField(QString& out, const RecordField& field, int column, datastore::RowSet& rs, FieldText& decoded) {
   switch (field.form) {
   case F::Text:
   case F::Mark:
-    out += QString::fromUtf8(rs.Utf8(field.column));
+    out += decoded.Decode(rs.Utf8(column));
     break;
   case F::LongText:
-    AppendLongText(out, QString::fromUtf8(rs.Utf8(field.column)));
+    AppendLongText(out, decoded.Decode(rs.Utf8(column)));
     break;
   case F::Day:
   case F::Stamp:
-    out += DateText(rs.Utf8(field.column), field.form);
+    out += DateText(rs.Utf8(column), field.form);
     break;
   case F::DefaultDate:
-    out += DefaultDateText(rs.Fields(field.column));
+    out += DefaultDateText(rs.Field(column));
     break;
   case F::Number: {
-    const QVariant v = rs.Fields(field.column);
+    const QVariant v = rs.Field(column);
     if (!v.isNull()) out += NumberText(v.toDouble());
     break;
   }
   }
+}
+
+// The row set's column of a field; a missing one fails as reading it would.
+int ColumnOf(const RecordField& field, const datastore::RowSet& rs) {
+  const int column = rs.Column(field.column);
+  if (column < 0)
+    throw datastore::DbError(QStringLiteral("记录集中没有字段 %1").arg(QLatin1StringView(field.column)).toStdString());
+  return column;
 }
 
 } // namespace
@@ -184,11 +208,14 @@ const Family* FindFamily(const QString& formName) {
 }
 
 QString ExportText(const Family& family, datastore::RowSet& rs) {
+  std::vector<int> columns;
+  for (const RecordField& field : family.fields) columns.push_back(ColumnOf(field, rs));
+  FieldText decoded;
   QString text;
   for (; !rs.Eof(); rs.MoveNext()) {
-    for (const RecordField& field : family.fields) {
-      if (&field != &family.fields.front()) text += u'|';
-      AppendField(text, field, rs);
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (i > 0) text += u'|';
+      AppendField(text, family.fields[i], columns[i], rs, decoded);
     }
     text += kCrLf;
   }
@@ -196,10 +223,11 @@ QString ExportText(const Family& family, datastore::RowSet& rs) {
 }
 
 QString ItemText(const Family& family, datastore::RowSet& rs) {
+  FieldText decoded;
   QString text;
-  AppendField(text, family.itemFirst, rs);
+  AppendField(text, family.itemFirst, ColumnOf(family.itemFirst, rs), rs, decoded);
   text += QStringLiteral("：");
-  AppendField(text, family.itemSecond, rs);
+  AppendField(text, family.itemSecond, ColumnOf(family.itemSecond, rs), rs, decoded);
   return text;
 }
 

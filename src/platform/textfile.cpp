@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 #include <vector>
 
 namespace platform {
@@ -153,11 +154,86 @@ bool IsCleanText(const QString& text) {
   return true;
 }
 
+// The GB18030 bytes of every BMP character but the surrogates, taken once from the converter in one
+// call: a value below 0x100 is one byte, below 0x10000 two, else four, most significant first.
+// Empty when the converter's output does not split into one code per character.
+std::vector<quint32> EncodeTable() {
+  QString all;
+  for (char32_t c = 0; c < 0x10000; ++c)
+    if (!QChar::isSurrogate(c)) all += QChar(c);
+  QStringEncoder gb(kGb18030, QStringConverter::Flag::Stateless);
+  const QByteArray bytes = gb.encode(all);
+  std::vector<quint32> table(0x10000);
+  const auto* in = reinterpret_cast<const uchar*>(bytes.constData());
+  const qsizetype n = bytes.size();
+  qsizetype i = 0;
+  for (char32_t c = 0; c < 0x10000; ++c) {
+    if (QChar::isSurrogate(c)) continue;
+    if (i >= n) return {};
+    const uchar b = in[i];
+    const int length = b < 0x80 ? 1 : (i + 1 < n && in[i + 1] >= '0' && in[i + 1] <= '9') ? 4 : 2;
+    if (b == 0x80 || b == 0xFF || i + length > n) return {};
+    quint32 code = 0;
+    for (int k = 0; k < length; ++k) code = (code << 8) | in[i + k];
+    table[c] = code;
+    i += length;
+  }
+  if (i != n) return {};
+  return table;
+}
+
 } // namespace
 
 QByteArray EncodeText(const QString& text) {
+  static const std::vector<quint32> table = EncodeTable();
   QStringEncoder encoder(kGb18030);
-  return encoder.isValid() ? encoder.encode(text) : QByteArray();
+  if (!encoder.isValid()) return QByteArray();
+  if (table.empty()) return encoder.encode(text);
+  const qsizetype n = text.size();
+  const char16_t* in = reinterpret_cast<const char16_t*>(text.utf16());
+  QByteArray bytes(n * 2, Qt::Uninitialized);  // ASCII and Chinese never need more
+  qsizetype length = 0;
+  for (qsizetype i = 0; i < n;) {
+    const char16_t c = in[i];
+    if (length + 4 > bytes.size()) bytes.resize(std::max(length + 4, bytes.size() + (n - i) * 2));
+    char* out = bytes.data() + length;
+    if (c < 0x80) {
+      *out = char(c);
+      ++length;
+      ++i;
+      continue;
+    }
+    if (!QChar::isSurrogate(c)) {
+      const quint32 code = table[c];
+      if (code > 0xFFFF) {
+        out[0] = char(code >> 24);
+        out[1] = char(code >> 16);
+        out[2] = char(code >> 8);
+        out[3] = char(code);
+        length += 4;
+      } else if (code > 0xFF) {
+        out[0] = char(code >> 8);
+        out[1] = char(code);
+        length += 2;
+      } else {
+        out[0] = char(code);
+        ++length;
+      }
+      ++i;
+      continue;
+    }
+    // A surrogate pair goes through the converter; a lone surrogate depends on what surrounds it,
+    // so the converter takes the whole text then.
+    if (!QChar::isHighSurrogate(c) || i + 1 == n || !QChar::isLowSurrogate(in[i + 1]))
+      return QStringEncoder(kGb18030).encode(text);
+    const QByteArray piece = encoder.encode(QStringView(in + i, 2));
+    bytes.resize(std::max(bytes.size(), length + piece.size() + (n - i) * 2));
+    std::copy(piece.begin(), piece.end(), bytes.data() + length);
+    length += piece.size();
+    i += 2;
+  }
+  bytes.truncate(length);
+  return bytes;
 }
 
 // The reading rule. Files we write are GB18030 without a byte-order mark, so:

@@ -327,8 +327,15 @@ TEST_F(DataStore, ListsComeInTheirFamilysOrder) {
   EXPECT_TRUE(ui.Messages().empty());
 }
 
+// Every record asked for comes once, however the ids are listed; records saved at the same time
+// come in the order they were added.
 TEST_F(DataStore, ExportListsTakeOnlyIds) {
-  db.Notes_Add("a", "", "c", "");
+  platform::SetNow(*vb::CDate("2024-05-03 08:00"));
+  QStringList ids;
+  for (const char* title : {"c", "a", "b"}) ids << QString::number(db.Notes_Add(title, "", "c", ""));
+  EXPECT_EQ(Column(db.Notes_ExpRecordSet(QStringList{ids[2], ids[0], " " + ids[1], ids[2], ""}.join(u',')), "notestitle"),
+            QStringList({"c", "a", "b"}));
+  EXPECT_TRUE(ui.Messages().empty());
   EXPECT_EQ(db.Notes_ExpRecordSet("1) or (1=1"), nullptr);
   EXPECT_TRUE(OnlyBox().text.startsWith("获得导出资料列表时发生错误，"));
 }

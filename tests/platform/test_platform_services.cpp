@@ -12,6 +12,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -124,6 +125,26 @@ TEST(TextFile, CodecChoosesByContent) {
   EXPECT_EQ(DecodeText(QByteArray("\xEF\xBB\xBF")), QString());
   EXPECT_EQ(DecodeText(QByteArray()), QString());
   EXPECT_EQ(EncodeText(QStringLiteral("a\r\nb")), QByteArray("a\r\nb"));
+}
+
+// The encoder gives the converter's bytes for every character, alone or among others, and for
+// text with characters outside the BMP or broken surrogates.
+TEST(TextFile, EncodingGivesTheConvertersBytes) {
+  const auto converter = [](const QString& text) -> QByteArray { return QStringEncoder("GB18030").encode(text); };
+  QStringList wrong;
+  QString all;
+  for (char32_t c = 1; c < 0x10000; ++c) {
+    if (QChar::isSurrogate(c)) continue;
+    const QString one{QChar(char16_t(c))};
+    all += one;
+    if (EncodeText(one) != converter(one) && wrong.size() < 10) wrong << QString::number(uint(c), 16);
+  }
+  EXPECT_EQ(wrong, QStringList());
+  EXPECT_EQ(EncodeText(all), converter(all));
+  const QChar high(char16_t(0xD83D)), low(char16_t(0xDE00));
+  for (const QString& text : {QString::fromUtf8("中😀a𠀀\r\n€"), QString(QChar(0)) + "x", "a" + QString(high) + "b",
+                              "a" + QString(low) + "b", QString::fromUtf8("中") + high, QString(low) + high + low})
+    EXPECT_EQ(EncodeText(text), converter(text)) << text.toStdString();
 }
 
 TEST(TextFile, BrokenBytesShowAndSpoilNothingAfterThem) {

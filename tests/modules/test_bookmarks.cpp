@@ -88,8 +88,8 @@ private slots:
     QCOMPARE(w->Node(Key(longMemo))->Text(), "长 （b.example） " + QString(200, QChar(u'字')) + " ...");
     QCOMPARE(w->Node(Key(blanks))->Text(), QString("空白 （http://） "));
     QVERIFY(w->Node(Key(lines))->Text().startsWith("多行 （c） 第一行"));
-    QCOMPARE(w->Node(Key(bare))->Tag, QString("http://a.example"));
-    QCOMPARE(w->Node(Key(blanks))->Tag, QString("http://"));
+    QCOMPARE(w->Node(Key(bare))->Tag(), QString("http://a.example"));
+    QCOMPARE(w->Node(Key(blanks))->Tag(), QString("http://"));
     // A category selected: modify and delete on, go and mark off.
     QCOMPARE(w->CurrentNode(), w->Node("c工具"));
     QVERIFY(w->LabModify->isEnabled() && w->LabDelete->isEnabled());

@@ -184,7 +184,7 @@ private slots:
     const listwindow::TreeNode* group = w->Node("c二进制");
     const listwindow::TreeNode* node = group->Child(0);
     QCOMPARE(node->Text(), "all.bin （1.00 KB） 说明");
-    QCOMPARE(node->Tag, source);
+    QCOMPARE(node->Tag(), source);
 
     // Ctrl+T does nothing on a group, and runs on a record whatever LabGoto's state.
     env_->ui.Clear();

@@ -409,6 +409,21 @@ private slots:
     QVERIFY(again->ListView1->topLevelItem(0)->text(0).startsWith("Greeting > kw2 "));
   }
 
+  void resultsComeInTheOrderTheRecordsWereAdded() {
+    const qint64 a = AddNote("a hit", "", "Z组");
+    const qint64 b = AddNote("b hit", "", "A组");
+    const qint64 c = AddNote("c hit", "", "Z组");
+    auto w = Open();
+    const auto key = [](qint64 id) { return "_" + QString::number(id); };
+    // Title order across the groups, not the tree's group order.
+    Search(*w, "hit");
+    QCOMPARE(ResultKeys(*w), QStringList({key(a), key(b), key(c)}));
+    // A reloaded group's records were added last.
+    w->LoadTree("Z组");
+    Search(*w, "hit");
+    QCOMPARE(ResultKeys(*w), QStringList({key(b), key(a), key(c)}));
+  }
+
   void colourMarksAndColourSearch() {
     const qint64 a = AddNote("甲", "", "类");
     const qint64 b = AddNote("乙", "", "类");

@@ -67,5 +67,5 @@ void frmUrl::LabGoto_Click() {
   const listwindow::TreeNode* node = CurrentNode();
   if (KindOf(node) != listwindow::NodeKind::Record) return;
   // The address goes to the browser as stored: no test of its form, no scheme added.
-  modStart::OpenWebPage(node->Tag);
+  modStart::OpenWebPage(node->Tag());
 }

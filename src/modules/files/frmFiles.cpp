@@ -68,7 +68,7 @@ void frmFiles::LabGoto_Click() {
 }
 
 void frmFiles::RecordDoubleClick() {
-  const QString path = CurrentNode()->Tag;
+  const QString path = CurrentNode()->Tag();
   if (!filearchive::SourceFileExists(path)) {
     if (platform::MsgBox("上传来源文件已不存在，是否需要提取？", platform::MsgButtons::YesNo,
                          platform::MsgIcon::Question, "打开来源失败") == platform::MsgResult::Yes)

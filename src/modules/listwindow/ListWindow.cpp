@@ -281,9 +281,8 @@ void ListWindow::LoadRecords(const QString& strClass) {
       } else {
         group = tree_.GroupNode(RecordClass(*rs, groupColumn));
       }
-      TreeNode* node = batch.Add(group, id, RecordNodeText(*rs));
+      TreeNode* node = batch.Add(group, id, RecordNodeText(*rs), RecordNodeTag(*rs));
       if (!node) continue;
-      node->Tag = RecordNodeTag(*rs);
       // Most records are unmarked: an empty mark needs no conversion.
       if (!rs->Utf8(markColumn).isEmpty()) {
         const QVariant mark = rs->Field(markColumn);
@@ -402,17 +401,14 @@ void ListWindow::AddResultItems(const std::vector<TreeNode*>& hits) {
 void ListWindow::SearchByKeyword() {
   SetCombo1BackColor(platform::SystemWindowColor());
   const QString text = Combo1->currentText();
-  std::vector<TreeNode*> hits;
   // One matcher for all the nodes: its skip table is made once, and a miss skips ahead by up to
   // the length of the word. It folds a word's unpaired surrogate otherwise than contains() does,
   // so a word with surrogates is searched as before.
   const bool surrogates = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSurrogate(); });
   const QStringMatcher matcher(text, Qt::CaseInsensitive);
-  tree_.ForEachRecord([&](TreeNode* node) {
-    if (surrogates ? node->Text().contains(text, Qt::CaseInsensitive) : matcher.indexIn(node->Text()) >= 0)
-      hits.push_back(node);
-  });
-  AddResultItems(hits);
+  AddResultItems(tree_.FindRecords([&](const TreeNode* node) {
+    return surrogates ? node->TextView().contains(text, Qt::CaseInsensitive) : matcher.indexIn(node->TextView()) >= 0;
+  }));
 }
 
 void ListWindow::SearchByColor() {
@@ -423,12 +419,10 @@ void ListWindow::SearchByColor() {
   const TreeNode* root = Root();
   if (!root) return;
   const qint64 unmarked = platform::ColorToVb(NodeBackColor(root));
-  std::vector<TreeNode*> hits;
-  tree_.ForEachRecord([&](TreeNode* node) {
+  AddResultItems(tree_.FindRecords([&](const TreeNode* node) {
     const qint64 back = platform::ColorToVb(NodeBackColor(node));
-    if (color == kWhite ? back == unmarked : back == color) hits.push_back(node);
-  });
-  AddResultItems(hits);
+    return color == kWhite ? back == unmarked : back == color;
+  }));
 }
 
 void ListWindow::ListView1_ItemClick(QTreeWidgetItem* item) {

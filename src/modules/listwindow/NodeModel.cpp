@@ -3,32 +3,96 @@
 #include "modules/listwindow/OneLine.h"
 
 #include <QBrush>
+#include <algorithm>
+#include <new>
 
 namespace listwindow {
+
+namespace {
+
+// The root and groups: few, renamed now and then, and the only nodes with children.
+struct Branch : TreeNode {
+  QString text;
+  std::vector<TreeNode*> children;
+};
+
+bool IsBranch(const TreeNode* node) { return node->Kind() != NodeKind::Record; }
+Branch* AsBranch(TreeNode* node) { return static_cast<Branch*>(node); }
+const Branch* AsBranch(const TreeNode* node) { return static_cast<const Branch*>(node); }
+
+} // namespace
 
 QString TreeNode::Key() const {
   switch (kind_) {
   case NodeKind::Root: return QStringLiteral("a0");
-  case NodeKind::Group: return u'c' + text_;
+  case NodeKind::Group: return u'c' + AsBranch(this)->text;
   case NodeKind::Record: return u'_' + QString::number(id_);
   case NodeKind::None: break;
   }
   return QString();
 }
 
+QStringView TreeNode::TextView() const {
+  return IsBranch(this) ? QStringView(AsBranch(this)->text) : QStringView(Inline(), textSize_);
+}
+
+QString TreeNode::Tag() const {
+  return IsBranch(this) ? QString() : QStringView(Inline() + textSize_, tagSize_).toString();
+}
+
+int TreeNode::ChildCount() const {
+  return IsBranch(this) ? static_cast<int>(AsBranch(this)->children.size()) : 0;
+}
+
 TreeNode* TreeNode::Child(int row) const {
-  return row >= 0 && row < ChildCount() ? children_[static_cast<size_t>(row)].get() : nullptr;
+  return row >= 0 && row < ChildCount() ? AsBranch(this)->children[static_cast<size_t>(row)] : nullptr;
+}
+
+size_t TreeNode::Bytes() const {
+  const size_t bytes = sizeof(TreeNode) + sizeof(char16_t) * (size_t(textSize_) + size_t(tagSize_));
+  return (bytes + NodePool::kAlign - 1) / NodePool::kAlign * NodePool::kAlign;
 }
 
 NodeModel::NodeModel(std::vector<QIcon> images, QObject* parent) : QAbstractItemModel(parent), images_(std::move(images)) {
   images_.resize(qMax<size_t>(images_.size(), 2));
+  static_assert(alignof(TreeNode) <= NodePool::kAlign && sizeof(TreeNode) % alignof(char16_t) == 0);
 }
 
-NodeModel::~NodeModel() = default;
+NodeModel::~NodeModel() { Free(root_, false); }
 
-void NodeModel::Reset(NodePtr root) {
+TreeNode* NodeModel::NewBranch(NodeKind kind, const QString& text) {
+  auto* node = new Branch{TreeNode(kind, 0), text, {}};
+  return node;
+}
+
+TreeNode* NodeModel::NewRecord(qint64 id, QStringView text, QStringView tag) {
+  TreeNode header(NodeKind::Record, id);
+  header.textSize_ = static_cast<qint32>(text.size());
+  header.tagSize_ = static_cast<qint32>(tag.size());
+  auto* node = new (pool_.Allocate(header.Bytes())) TreeNode(header);
+  std::copy(text.utf16(), text.utf16() + text.size(), node->Inline());
+  std::copy(tag.utf16(), tag.utf16() + tag.size(), node->Inline() + text.size());
+  return node;
+}
+
+void NodeModel::Discard(TreeNode* node) { Free(node); }
+
+void NodeModel::Free(TreeNode* node, bool records) {
+  if (!node) return;
+  if (!IsBranch(node)) {
+    if (records) pool_.Free(node, node->Bytes());
+    return;
+  }
+  for (TreeNode* child : AsBranch(node)->children) Free(child, records);
+  delete AsBranch(node);
+}
+
+void NodeModel::Reset(TreeNode* root) {
   beginResetModel();
-  root_ = std::move(root);
+  // The records of the old tree go all at once with the pool's chunks.
+  Free(root_, false);
+  pool_.Clear();
+  root_ = root;
   if (root_) {
     root_->parent_ = nullptr;
     root_->row_ = 0;
@@ -36,23 +100,20 @@ void NodeModel::Reset(NodePtr root) {
   endResetModel();
 }
 
-void NodeModel::Append(TreeNode* parent, NodePtr child) {
-  std::vector<NodePtr> children;
-  children.push_back(std::move(child));
-  Append(parent, std::move(children));
-}
-
-void NodeModel::Append(TreeNode* parent, std::vector<NodePtr>&& children) {
+void NodeModel::Append(TreeNode* parent, std::vector<TreeNode*>&& children) {
   if (children.empty()) return;
-  const int first = parent->ChildCount();
+  std::vector<TreeNode*>& list = AsBranch(parent)->children;
+  const int first = static_cast<int>(list.size());
   beginInsertRows(IndexOf(parent), first, first + static_cast<int>(children.size()) - 1);
-  parent->children_.reserve(parent->children_.size() + children.size());
   int row = first;
-  for (NodePtr& child : children) {
+  for (TreeNode* child : children) {
     child->parent_ = parent;
     child->row_ = row++;
-    parent->children_.push_back(std::move(child));
   }
+  if (list.empty())
+    list = std::move(children);  // a group's first records: the batch's list becomes its own
+  else
+    list.insert(list.end(), children.begin(), children.end());
   endInsertRows();
 }
 
@@ -63,23 +124,26 @@ void NodeModel::Remove(TreeNode* node) {
     return;
   }
   const int row = node->row_;
+  std::vector<TreeNode*>& list = AsBranch(parent)->children;
   beginRemoveRows(IndexOf(parent), row, row);
-  NodePtr gone = std::move(parent->children_[static_cast<size_t>(row)]);
-  parent->children_.erase(parent->children_.begin() + row);
-  for (int r = row; r < parent->ChildCount(); ++r) parent->children_[static_cast<size_t>(r)]->row_ = r;
+  list.erase(list.begin() + row);
+  for (size_t r = static_cast<size_t>(row); r < list.size(); ++r) list[r]->row_ = static_cast<int>(r);
   endRemoveRows();
+  Free(node);
 }
 
 void NodeModel::RemoveChildren(TreeNode* parent) {
-  if (parent->children_.empty()) return;
+  if (parent->ChildCount() == 0) return;
   beginRemoveRows(IndexOf(parent), 0, parent->ChildCount() - 1);
-  std::vector<NodePtr> gone;
-  gone.swap(parent->children_);
+  std::vector<TreeNode*> gone;
+  gone.swap(AsBranch(parent)->children);
   endRemoveRows();
+  for (TreeNode* child : gone) Free(child);
 }
 
 void NodeModel::SetText(TreeNode* node, const QString& text) {
-  node->text_ = text;
+  if (!IsBranch(node)) return;
+  AsBranch(node)->text = text;
   Changed(node, Qt::DisplayRole);
 }
 
@@ -97,7 +161,7 @@ void NodeModel::SetImage(TreeNode* node, int image) {
 const QIcon& NodeModel::Icon(const TreeNode* node) const { return images_[static_cast<size_t>(node->Image())]; }
 
 void NodeModel::Changed(TreeNode* node, int role) {
-  if (!node->parent_ && node != root_.get()) return;  // not in the tree yet: no view shows it
+  if (!node->parent_ && node != root_) return;  // not in the tree yet: no view shows it
   const QModelIndex index = IndexOf(node);
   emit dataChanged(index, index, {role});
 }
@@ -112,7 +176,7 @@ TreeNode* NodeModel::NodeAt(const QModelIndex& index) {
 
 QModelIndex NodeModel::index(int row, int column, const QModelIndex& parent) const {
   if (column != 0) return QModelIndex();
-  if (!parent.isValid()) return row == 0 && root_ ? createIndex(0, 0, root_.get()) : QModelIndex();
+  if (!parent.isValid()) return row == 0 && root_ ? createIndex(0, 0, root_) : QModelIndex();
   const TreeNode* node = NodeAt(parent)->Child(row);
   return node ? createIndex(row, 0, const_cast<TreeNode*>(node)) : QModelIndex();
 }
@@ -135,7 +199,7 @@ QVariant NodeModel::data(const QModelIndex& index, int role) const {
   if (!node) return QVariant();
   switch (role) {
   // A node is one line high: line breaks of a record's text show as blanks.
-  case Qt::DisplayRole: return OneLine(node->text_);
+  case Qt::DisplayRole: return OneLine(node->Text());
   case Qt::DecorationRole: return Icon(node);
   case Qt::BackgroundRole: return node->hasBack_ ? QVariant(QBrush(node->Back())) : QVariant();
   default: return QVariant();

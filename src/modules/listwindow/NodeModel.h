@@ -1,13 +1,15 @@
 #pragma once
 // The tree of a list window (root "a0", groups "c" & group, records "_" & id) as light nodes under
 // a small item model. A whole tree of 100,000 records is built and dropped in a few milliseconds,
-// which per-item widgets cannot do.
+// which per-item widgets cannot do, and a million records fit in a few hundred megabytes: a record
+// node is one block of the model's pool holding its text and tag after its fields.
+
+#include "modules/listwindow/NodePool.h"
 
 #include <QAbstractItemModel>
 #include <QColor>
 #include <QIcon>
 #include <QString>
-#include <memory>
 #include <vector>
 
 namespace listwindow {
@@ -16,47 +18,48 @@ enum class NodeKind : quint8 { None, Root, Group, Record };
 
 class TreeNode {
 public:
-  TreeNode(NodeKind kind, QString text, qint64 id = 0) : text_(std::move(text)), id_(id), kind_(kind) {}
-
   NodeKind Kind() const { return kind_; }
   // "a0", "c" & the group text, "_" & the record id.
   QString Key() const;
-  const QString& Text() const { return text_; }
+  QStringView TextView() const;
+  QString Text() const { return TextView().toString(); }
+  // What a module keeps with a record (a bookmark's address, an archived file's source).
+  QString Tag() const;
   qint64 Id() const { return id_; }
   TreeNode* Parent() const { return parent_; }
   int Row() const { return row_; }
-  int ChildCount() const { return static_cast<int>(children_.size()); }
+  int ChildCount() const;
   TreeNode* Child(int row) const;
   // The node's own background colour; invalid when it has none (the tree's default).
   QColor Back() const { return hasBack_ ? QColor::fromRgba(back_) : QColor(); }
   // The node's image in the model's list: by default the group image for the root and groups,
   // the record image for records.
   int Image() const { return image_ >= 0 ? image_ : kind_ == NodeKind::Record ? 1 : 0; }
-
-  QString Tag;
+  // A record's place in the order in which the records were added.
+  quint32 Order() const { return order_; }
 
 private:
   friend class NodeModel;
-  // Small members packed last: a window holds one node per record, a million of them at most.
-  QString text_;
-  std::vector<std::unique_ptr<TreeNode>> children_;
+  friend class RecordTree;
+  TreeNode(NodeKind kind, qint64 id) : id_(id), kind_(kind) {}
+  const char16_t* Inline() const { return reinterpret_cast<const char16_t*>(this + 1); }
+  char16_t* Inline() { return reinterpret_cast<char16_t*>(this + 1); }
+  size_t Bytes() const;
+
   qint64 id_;
   TreeNode* parent_ = nullptr;
+  qint32 textSize_ = 0;
+  qint32 tagSize_ = 0;
   int row_ = 0;
+  quint32 order_ = 0;
   QRgb back_ = 0;
-
-public:
-  int Index = -1;  // place in the window's insertion-ordered record index
-
-private:
   qint16 image_ = -1;
   NodeKind kind_;
   bool hasBack_ = false;
 };
 
-using NodePtr = std::unique_ptr<TreeNode>;
-
-// Every change goes through here, so the view hears of it.
+// Every change goes through here, so the view hears of it. Nodes made by the model and not yet
+// added are the caller's to add or discard.
 class NodeModel : public QAbstractItemModel {
   Q_OBJECT
 public:
@@ -65,13 +68,17 @@ public:
   NodeModel(std::vector<QIcon> images, QObject* parent = nullptr);
   ~NodeModel() override;
 
-  TreeNode* Root() const { return root_.get(); }
-  // Replaces the whole tree (null: an empty one).
-  void Reset(NodePtr root);
-  void Append(TreeNode* parent, NodePtr child);
-  void Append(TreeNode* parent, std::vector<NodePtr>&& children);
+  TreeNode* NewBranch(NodeKind kind, const QString& text);
+  TreeNode* NewRecord(qint64 id, QStringView text, QStringView tag);
+  void Discard(TreeNode* node);
+
+  TreeNode* Root() const { return root_; }
+  // Replaces the whole tree (null: an empty one). Every record node goes with it.
+  void Reset(TreeNode* root);
+  void Append(TreeNode* parent, std::vector<TreeNode*>&& children);
   void Remove(TreeNode* node);
   void RemoveChildren(TreeNode* parent);
+  // Only the root and groups are renamed.
   void SetText(TreeNode* node, const QString& text);
   void SetBack(TreeNode* node, const QColor& color);
   void SetImage(TreeNode* node, int image);
@@ -89,9 +96,12 @@ public:
 
 private:
   void Changed(TreeNode* node, int role);
+  // Frees the node and everything under it; with records false, the records are left to a Clear.
+  void Free(TreeNode* node, bool records = true);
 
   std::vector<QIcon> images_;
-  NodePtr root_;
+  NodePool pool_;
+  TreeNode* root_ = nullptr;
 };
 
 } // namespace listwindow

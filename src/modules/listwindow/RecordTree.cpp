@@ -3,6 +3,7 @@
 #include "platform/vb.h"
 
 #include <QStringList>
+#include <limits>
 
 namespace listwindow {
 
@@ -35,20 +36,18 @@ void RecordTree::Reset(const QString& rootText) {
   groups_.reserve(groups);
   recordIds_.clear();
   recordIds_.reserve(records);
-  records_.clear();
-  records_.reserve(static_cast<size_t>(records));
-  removed_ = 0;
-  model_->Reset(std::make_unique<TreeNode>(NodeKind::Root, rootText));
+  nextOrder_ = 0;
+  model_->Reset(model_->NewBranch(NodeKind::Root, rootText));
 }
 
 void RecordTree::AddGroups(const QStringList& groups) {
-  std::vector<NodePtr> nodes;
+  std::vector<TreeNode*> nodes;
   nodes.reserve(static_cast<size_t>(groups.size()));
   for (const QString& group : groups) {
     auto [it, added] = groups_.try_emplace(vb::TextKey(group), nullptr);
     if (!added) continue;  // one node per group, whatever the rows say
-    nodes.push_back(std::make_unique<TreeNode>(NodeKind::Group, group));
-    it->second = nodes.back().get();
+    nodes.push_back(model_->NewBranch(NodeKind::Group, group));
+    it->second = nodes.back();
   }
   Change change(*this);
   model_->Append(Root(), std::move(nodes));
@@ -67,25 +66,40 @@ void RecordTree::RenameGroup(TreeNode* group, const QString& newName) {
   groups_.insert_or_assign(vb::TextKey(newName), group);
 }
 
-TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QString text) {
+TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QStringView text, QStringView tag) {
   if (!parent) return nullptr;  // a row whose group has no node cannot be placed
   TreeNode*& slot = tree_.recordIds_[id];
   if (slot) return nullptr;
-  auto node = std::make_unique<TreeNode>(NodeKind::Record, std::move(text), id);
-  slot = node.get();
-  node->Index = static_cast<int>(tree_.records_.size());
-  tree_.records_.push_back(node.get());
+  if (tree_.nextOrder_ == std::numeric_limits<quint32>::max()) {
+    std::vector<TreeNode*> pending;
+    for (const auto& [group, nodes] : children_) pending.insert(pending.end(), nodes.begin(), nodes.end());
+    tree_.Renumber(std::move(pending));
+  }
+  slot = tree_.model_->NewRecord(id, text, tag);
+  slot->order_ = tree_.nextOrder_++;
   auto& children = children_[parent];
   if (children.empty()) order_.push_back(parent);
-  children.push_back(std::move(node));
+  children.push_back(slot);
   return slot;
 }
 
 void RecordTree::Batch::Commit() {
+  if (order_.empty()) return;
   Change change(tree_);
-  for (TreeNode* parent : order_) tree_.model_->Append(parent, std::move(children_[parent]));
-  children_.clear();
+  for (TreeNode* parent : order_) {
+    tree_.model_->Append(parent, std::move(children_[parent]));
+    children_.erase(parent);  // freed group by group: the lists are as long as the tree
+  }
   order_.clear();
+}
+
+void RecordTree::Renumber(std::vector<TreeNode*> pending) {
+  std::vector<TreeNode*> all = FindRecords([](const TreeNode*) { return true; });
+  all.insert(all.end(), pending.begin(), pending.end());
+  std::sort(all.begin(), all.end(), [](const TreeNode* a, const TreeNode* b) { return a->Order() < b->Order(); });
+  quint32 order = 0;
+  for (TreeNode* node : all) node->order_ = order++;
+  nextOrder_ = order;
 }
 
 void RecordTree::Forget(TreeNode* node) {
@@ -98,18 +112,12 @@ void RecordTree::Forget(TreeNode* node) {
     const auto it = recordIds_.find(node->Id());
     if (it != recordIds_.end() && it.value() == node) recordIds_.erase(it);
   }
-  if (node->Index >= 0) {
-    records_[static_cast<size_t>(node->Index)] = nullptr;
-    node->Index = -1;
-    ++removed_;
-  }
 }
 
 void RecordTree::Remove(TreeNode* node) {
   Change change(*this);
   Forget(node);
   model_->Remove(node);
-  CompactIndex();
 }
 
 void RecordTree::RemoveRecord(TreeNode* node) {
@@ -122,20 +130,6 @@ void RecordTree::RemoveChildren(TreeNode* node) {
   Change change(*this);
   for (int i = 0; i < node->ChildCount(); ++i) Forget(node->Child(i));
   model_->RemoveChildren(node);
-  CompactIndex();
-}
-
-void RecordTree::CompactIndex() {
-  if (removed_ < 1024 || removed_ * 2 < static_cast<qint64>(records_.size())) return;
-  std::vector<TreeNode*> live;
-  live.reserve(records_.size() - static_cast<size_t>(removed_));
-  for (TreeNode* node : records_) {
-    if (!node) continue;
-    node->Index = static_cast<int>(live.size());
-    live.push_back(node);
-  }
-  records_.swap(live);
-  removed_ = 0;
 }
 
 } // namespace listwindow

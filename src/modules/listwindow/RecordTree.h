@@ -1,11 +1,12 @@
 #pragma once
-// The tree of a list window with its indexes: groups by text, records by id, and the records in
-// the order in which they were added, which is the order of counting and searching. Every change
-// goes through here, so the indexes always match the nodes.
+// The tree of a list window with its indexes: groups by text, records by id. Records keep the
+// order in which they were added, the order of searching. Every change goes through here, so the
+// indexes always match the nodes.
 
 #include "modules/listwindow/NodeModel.h"
 
 #include <QHash>
+#include <algorithm>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -22,7 +23,7 @@ public:
   // case, as the data set groups them; otherwise only the exact key finds a node.
   TreeNode* Node(const QString& key) const;
   TreeNode* GroupNode(const QString& group) const;
-  qint64 RecordCount() const { return static_cast<qint64>(records_.size()) - removed_; }
+  qint64 RecordCount() const { return recordIds_.size(); }
 
   // While a change runs, the view's selection signals are the tree's, not the user's.
   bool Changing() const { return changing_ > 0; }
@@ -45,18 +46,22 @@ public:
   // The key follows the text: the group is found under its new name only.
   void RenameGroup(TreeNode* group, const QString& newName);
 
-  // Record nodes of one load, inserted in one go per group when committed.
+  // Record nodes of one load, inserted in one go per group when committed (at the latest when
+  // the batch ends).
   class Batch {
   public:
     explicit Batch(RecordTree& tree) : tree_(tree) {}
+    ~Batch() { Commit(); }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
     // A new record node under the group, or null when the group has no node or the record is
     // shown already. The node can be changed until the commit.
-    TreeNode* Add(TreeNode* group, qint64 id, QString text);
+    TreeNode* Add(TreeNode* group, qint64 id, QStringView text, QStringView tag = {});
     void Commit();
 
   private:
     RecordTree& tree_;
-    std::unordered_map<TreeNode*, std::vector<NodePtr>> children_;
+    std::unordered_map<TreeNode*, std::vector<TreeNode*>> children_;
     std::vector<TreeNode*> order_;
   };
 
@@ -65,16 +70,27 @@ public:
   void RemoveRecord(TreeNode* node);
   void RemoveChildren(TreeNode* node);
 
-  // Record nodes in index order.
-  template <class Visit>
-  void ForEachRecord(Visit visit) const {
-    for (TreeNode* node : records_)
-      if (node) visit(node);
+  // The records that match, in the order in which they were added.
+  template <class Match>
+  std::vector<TreeNode*> FindRecords(Match match) const {
+    std::vector<TreeNode*> hits;
+    const TreeNode* root = Root();
+    const auto visit = [&](TreeNode* node) {
+      if (node->Kind() == NodeKind::Record && match(node)) hits.push_back(node);
+    };
+    for (int g = 0; root && g < root->ChildCount(); ++g) {
+      TreeNode* group = root->Child(g);
+      visit(group);
+      for (int r = 0; r < group->ChildCount(); ++r) visit(group->Child(r));
+    }
+    std::sort(hits.begin(), hits.end(), [](const TreeNode* a, const TreeNode* b) { return a->Order() < b->Order(); });
+    return hits;
   }
 
 private:
   void Forget(TreeNode* node);
-  void CompactIndex();
+  // Orders from 0 again once they run out; records of a batch not yet committed come last.
+  void Renumber(std::vector<TreeNode*> pending);
 
   // Qt's string hash is slow for the one group look-up per loaded record; a byte hash will do.
   struct TextHash {
@@ -86,8 +102,7 @@ private:
   NodeModel* model_;
   std::unordered_map<QString, TreeNode*, TextHash> groups_;  // by vb::TextKey of the group text
   QHash<qint64, TreeNode*> recordIds_;
-  std::vector<TreeNode*> records_;  // null where removed
-  qint64 removed_ = 0;
+  quint32 nextOrder_ = 0;
   int changing_ = 0;
 };
 

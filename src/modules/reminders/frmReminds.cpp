@@ -144,14 +144,14 @@ TreeNode* frmReminds::NodeToSelect(const QString& strClass) {
 void frmReminds::ShowRecordCount() {
   ListWindow::ShowRecordCount();
   // Tree order is the order in which the nodes were added.
-  std::vector<std::pair<qsizetype, reminders::DueEntry>> inTree;
+  std::vector<std::pair<quint32, reminders::DueEntry>> inTree;
   for (auto it = due_.begin(); it != due_.end();) {
     const TreeNode* node = Node("_" + QString::number(it.key()));
     if (!node) {
       it = due_.erase(it);
       continue;
     }
-    inTree.emplace_back(node->Index, it.value());
+    inTree.emplace_back(node->Order(), it.value());
     ++it;
   }
   std::sort(inTree.begin(), inTree.end(), [](const auto& a, const auto& b) { return a.first < b.first; });

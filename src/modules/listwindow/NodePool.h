@@ -1,0 +1,41 @@
+#pragma once
+// Memory for the record nodes of one tree. A window may hold a million of them: one block from
+// malloc each would cost a header and rounding apiece, and freeing a whole tree a million calls.
+// Blocks are carved from large chunks, a freed block is kept for the next one of its size (a
+// reloaded group brings back records of the sizes it gave up), and Clear drops every chunk at once.
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace listwindow {
+
+class NodePool {
+public:
+  NodePool() = default;
+  NodePool(const NodePool&) = delete;
+  NodePool& operator=(const NodePool&) = delete;
+  ~NodePool();
+
+  // Sizes are whole multiples of kAlign.
+  static constexpr size_t kAlign = 8;
+  void* Allocate(size_t bytes);
+  void Free(void* block, size_t bytes);
+  // Every block goes, in use or not.
+  void Clear();
+
+private:
+  static constexpr size_t kChunk = size_t(1) << 20;
+  // Larger blocks (a title of thousands of characters) are rare: each is its own allocation.
+  static constexpr size_t kLargest = 4096;
+
+  std::vector<std::unique_ptr<std::byte[]>> chunks_;
+  std::byte* next_ = nullptr;
+  size_t left_ = 0;
+  std::array<void*, kLargest / kAlign + 1> free_{};  // a list of freed blocks per size
+  std::unordered_map<void*, std::unique_ptr<std::byte[]>> large_;
+};
+
+} // namespace listwindow

@@ -3,6 +3,7 @@
 // skeleton and the recount after a delete.
 
 #include "modules/listwindow/EditDialog.h"
+#include "modules/listwindow/IdIndex.h"
 #include "modules/listwindow/ListWindow.h"
 #include "modules/listwindow/modStart.h"
 #include "platform/vb.h"
@@ -10,9 +11,11 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <map>
 
 using listwindow::TreeNode;
 
@@ -169,6 +172,39 @@ private slots:
     db().Moneys_Delete(id);
     w.onDialog = [](DateDialog&) { QFAIL("no dialog for a deleted record"); };
     w.LabModify_Click();
+  }
+
+  // The id index finds every record after any mix of adds and removals, clustered ids among them;
+  // a second node with a shown id neither replaces nor removes the first.
+  void idIndexAgreesWithAMap() {
+    listwindow::NodeModel model({});
+    listwindow::IdIndex index;
+    std::map<qint64, TreeNode*> expected;
+    QRandomGenerator rng(7);
+    const auto id = [&rng] { return qint64(rng.bounded(3000)) + (rng.bounded(4) == 0 ? qint64(1) << 40 : 0); };
+    for (int step = 0; step < 30000; ++step) {
+      const qint64 key = id();
+      if (const auto it = expected.find(key); it != expected.end()) {
+        TreeNode* twin = model.NewRecord(key, u"twin", {});
+        QCOMPARE(index.Insert(twin), it->second);
+        index.Erase(twin);
+        model.Discard(twin);
+        index.Erase(it->second);
+        model.Discard(it->second);
+        expected.erase(it);
+      } else {
+        TreeNode* node = model.NewRecord(key, u"t", {});
+        QCOMPARE(index.Insert(node), nullptr);
+        expected.emplace(key, node);
+      }
+    }
+    QCOMPARE(index.Size(), qsizetype(expected.size()));
+    for (int i = 0; i < 10000; ++i) {
+      const qint64 key = id();
+      const auto it = expected.find(key);
+      QCOMPARE(index.Find(key), it == expected.end() ? nullptr : it->second);
+    }
+    for (const auto& [key, node] : expected) model.Discard(node);
   }
 };
 

@@ -16,7 +16,7 @@ TreeNode* RecordTree::Node(const QString& key) const {
   } else if (key.startsWith(u'_')) {
     bool ok = false;
     const qint64 id = QStringView(key).mid(1).toLongLong(&ok);
-    if (ok) node = recordIds_.value(id);
+    if (ok) node = recordIds_.Find(id);
   }
   // "_07" is not "_7".
   return node && node->Key() == key ? node : nullptr;
@@ -31,11 +31,10 @@ void RecordTree::Reset(const QString& rootText) {
   Change change(*this);
   // A reload is usually about as big as the tree it replaces.
   const size_t groups = groups_.size();
-  const qsizetype records = recordIds_.size();
+  const qsizetype records = recordIds_.Size();
   groups_.clear();
   groups_.reserve(groups);
-  recordIds_.clear();
-  recordIds_.reserve(records);
+  recordIds_.Clear(records);
   nextOrder_ = 0;
   model_->Reset(model_->NewBranch(NodeKind::Root, rootText));
 }
@@ -68,19 +67,19 @@ void RecordTree::RenameGroup(TreeNode* group, const QString& newName) {
 
 TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QStringView text, QStringView tag) {
   if (!parent) return nullptr;  // a row whose group has no node cannot be placed
-  TreeNode*& slot = tree_.recordIds_[id];
-  if (slot) return nullptr;
+  if (tree_.recordIds_.Find(id)) return nullptr;
   if (tree_.nextOrder_ == std::numeric_limits<quint32>::max()) {
     std::vector<TreeNode*> pending;
     for (const auto& [group, nodes] : children_) pending.insert(pending.end(), nodes.begin(), nodes.end());
     tree_.Renumber(std::move(pending));
   }
-  slot = tree_.model_->NewRecord(id, text, tag);
-  slot->order_ = tree_.nextOrder_++;
+  TreeNode* node = tree_.model_->NewRecord(id, text, tag);
+  node->order_ = tree_.nextOrder_++;
+  tree_.recordIds_.Insert(node);
   auto& children = children_[parent];
   if (children.empty()) order_.push_back(parent);
-  children.push_back(slot);
-  return slot;
+  children.push_back(node);
+  return node;
 }
 
 void RecordTree::Batch::Commit() {
@@ -109,8 +108,7 @@ void RecordTree::Forget(TreeNode* node) {
     const auto it = groups_.find(vb::TextKey(node->Text()));
     if (it != groups_.end() && it->second == node) groups_.erase(it);
   } else if (node->Kind() == NodeKind::Record) {
-    const auto it = recordIds_.find(node->Id());
-    if (it != recordIds_.end() && it.value() == node) recordIds_.erase(it);
+    recordIds_.Erase(node);
   }
 }
 

@@ -3,9 +3,9 @@
 // order in which they were added, the order of searching. Every change goes through here, so the
 // indexes always match the nodes.
 
+#include "modules/listwindow/IdIndex.h"
 #include "modules/listwindow/NodeModel.h"
 
-#include <QHash>
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
@@ -23,7 +23,7 @@ public:
   // case, as the data set groups them; otherwise only the exact key finds a node.
   TreeNode* Node(const QString& key) const;
   TreeNode* GroupNode(const QString& group) const;
-  qint64 RecordCount() const { return recordIds_.size(); }
+  qint64 RecordCount() const { return recordIds_.Size(); }
 
   // While a change runs, the view's selection signals are the tree's, not the user's.
   bool Changing() const { return changing_ > 0; }
@@ -101,7 +101,7 @@ private:
 
   NodeModel* model_;
   std::unordered_map<QString, TreeNode*, TextHash> groups_;  // by vb::TextKey of the group text
-  QHash<qint64, TreeNode*> recordIds_;
+  IdIndex recordIds_;
   quint32 nextOrder_ = 0;
   int changing_ = 0;
 };

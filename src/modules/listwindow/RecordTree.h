@@ -81,7 +81,12 @@ public:
     for (int g = 0; root && g < root->ChildCount(); ++g) {
       TreeNode* group = root->Child(g);
       visit(group);
-      for (int r = 0; r < group->ChildCount(); ++r) visit(group->Child(r));
+      const int count = group->ChildCount();
+      for (int r = 0; r < count; ++r) {
+        // The nodes lie in the order of loading, not of the tree: fetch ahead of the walk.
+        if (r + 8 < count) __builtin_prefetch(group->Child(r + 8));
+        visit(group->Child(r));
+      }
     }
     std::sort(hits.begin(), hits.end(), [](const TreeNode* a, const TreeNode* b) { return a->Order() < b->Order(); });
     return hits;

@@ -72,11 +72,14 @@ private slots:
     const qint64 later = Add("2026-12-06 15:00", "评审");
     const qint64 tomorrow = Add("2026-12-07 10:00", "明天");
     const qint64 future = Add("2026-12-08 08:00", "每天", true);
+    const qint64 longer = Add("2026-12-08 09:00", "长", false, QString(199, QChar(u'字')) + "😀尾");
     auto w = Open();
 
     QCOMPARE(Children(w->Root()), QStringList({"2026年12月08日", "2026年12月07日", "2026年12月06日"}));
     QCOMPARE(w->Node(Key(earlier))->Text(), QString("09:00：早会（带上）"));
-    QCOMPARE(w->LabTitle->Caption(), QString("计划任务提醒[4]"));
+    // Cut at 200 units, never inside a surrogate pair.
+    QCOMPARE(w->Node(Key(longer))->Text(), "09:00：长（" + QString(199, QChar(u'字')) + " ...）");
+    QCOMPARE(w->LabTitle->Caption(), QString("计划任务提醒[5]"));
     QVERIFY(HasImage(*w, earlier, Status::Past));
     QVERIFY(HasImage(*w, later, Status::Pending));
     QVERIFY(HasImage(*w, tomorrow, Status::Pending));

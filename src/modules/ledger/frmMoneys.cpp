@@ -6,7 +6,6 @@
 #include "modules/listwindow/icons.h"
 #include "modules/listwindow/modStart.h"
 
-#include <QStringDecoder>
 #include <algorithm>
 
 namespace {
@@ -55,12 +54,6 @@ void frmMoneys::LabGoto_Click() { frmMoneysView::ShowDefault(); }
 
 namespace {
 
-QByteArrayView TrimBlanks(QByteArrayView text) {
-  while (!text.isEmpty() && text.front() == ' ') text = text.sliced(1);
-  while (!text.isEmpty() && text.back() == ' ') text.chop(1);
-  return text;
-}
-
 QChar* Put(QChar* out, QStringView text) {
   std::copy(text.begin(), text.end(), out);
   return out + text.size();
@@ -87,26 +80,18 @@ QString frmMoneys::RecordNodeText(datastore::RowSet& rs) {
   const QByteArrayView type = rs.Utf8(typeColumn_);
   const QByteArrayView title = rs.Utf8(titleColumn_);
   const QByteArrayView unit = rs.Utf8(unitColumn_);
-  // The excerpt keeps 200 UTF-16 units. A unit takes at most 3 bytes, so 606 bytes hold the first
-  // 201 whole (a longer text is cut in any case).
-  QByteArrayView content = TrimBlanks(rs.Utf8(contentColumn_));
-  content = content.first(qMin(content.size(), qsizetype(3 * 202)));
-
-  // Every field is decoded from its first byte: a leading U+FEFF is text, not a byte-order mark.
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-  QString text(utf8.requiredSpace(type.size() + title.size() + unit.size() + content.size()) + quantity.size() +
+  const QByteArrayView content = rs.Utf8(contentColumn_);
+  using modStart::Utf8Room;
+  QString text(Utf8Room(type) + Utf8Room(title) + Utf8Room(unit) + modStart::ExcerptRoom(content) + quantity.size() +
                    amount.size() + 16,
                Qt::Uninitialized);
-  QChar* out = utf8.appendToBuffer(text.data(), type);
+  QChar* out = modStart::AppendUtf8(text.data(), type);
   out = Put(out, u"：");
-  out = utf8.appendToBuffer(out, title);
+  out = modStart::AppendUtf8(out, title);
   out = Put(Put(Put(out, u" （"), quantity), u" ");
-  out = utf8.appendToBuffer(out, unit);
+  out = modStart::AppendUtf8(out, unit);
   out = Put(Put(Put(out, u" / 共 "), amount), u" 元）");
-  QChar* const excerpt = out;
-  out = utf8.appendToBuffer(out, content);
-  if (const qsizetype cut = modStart::ShortenedLength(QStringView(excerpt, out)); cut >= 0)
-    out = Put(excerpt + cut, u" ...");
+  out = modStart::AppendExcerpt(out, content);
   text.resize(out - text.constData());
   text.squeeze();
   return text;

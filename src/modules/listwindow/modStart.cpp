@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
+#include <QStringDecoder>
 #include <QTimer>
 #include <QWidget>
 
@@ -132,6 +133,35 @@ QString ShortenText(const QString& Text) {
   const QString trimmed = vb::Trim(Text);
   const qsizetype cut = ShortenedLength(trimmed);
   return cut < 0 ? trimmed : trimmed.left(cut) + " ...";
+}
+
+namespace {
+
+// 200 units take at most 600 bytes, so 606 hold the first 201 whole: a longer text is cut anyway.
+constexpr qsizetype kExcerptBytes = 3 * 202;
+
+} // namespace
+
+// A byte gives at most one UTF-16 unit.
+qsizetype Utf8Room(QByteArrayView bytes) { return bytes.size() + 1; }
+
+qsizetype ExcerptRoom(QByteArrayView bytes) { return qMin(bytes.size(), kExcerptBytes) + 5; }
+
+QChar* AppendUtf8(QChar* out, QByteArrayView bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  return utf8.appendToBuffer(out, bytes);
+}
+
+QChar* AppendExcerpt(QChar* out, QByteArrayView bytes) {
+  while (!bytes.isEmpty() && bytes.front() == ' ') bytes = bytes.sliced(1);
+  while (!bytes.isEmpty() && bytes.back() == ' ') bytes.chop(1);
+  QChar* const start = out;
+  out = AppendUtf8(out, bytes.first(qMin(bytes.size(), kExcerptBytes)));
+  const qsizetype cut = ShortenedLength(QStringView(start, out));
+  if (cut < 0) return out;
+  out = start + cut;
+  for (const QChar c : QStringView(u" ...")) *out++ = c;
+  return out;
 }
 
 } // namespace modStart

@@ -48,4 +48,13 @@ QString ShortenText(const QString& Text);
 // text is short enough to stay whole.
 qsizetype ShortenedLength(QStringView trimmed);
 
+// Node texts are built for every record of a load straight from the row's UTF-8 into a buffer.
+// AppendUtf8 decodes a field from its first byte (a leading U+FEFF is text, not a byte-order
+// mark) into room for Utf8Room(bytes) units; AppendExcerpt writes ShortenText of a field into
+// room for ExcerptRoom(bytes) units.
+qsizetype Utf8Room(QByteArrayView bytes);
+QChar* AppendUtf8(QChar* out, QByteArrayView bytes);
+qsizetype ExcerptRoom(QByteArrayView bytes);
+QChar* AppendExcerpt(QChar* out, QByteArrayView bytes);
+
 } // namespace modStart

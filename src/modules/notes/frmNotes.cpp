@@ -7,7 +7,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QStringDecoder>
 
 namespace {
 
@@ -83,16 +82,6 @@ QString frmNotes::NoteNodeText(const QVariant& title, const QVariant& date, cons
   return text;
 }
 
-namespace {
-
-QByteArrayView TrimBlanks(QByteArrayView text) {
-  while (!text.isEmpty() && text.front() == ' ') text = text.sliced(1);
-  while (!text.isEmpty() && text.back() == ' ') text.chop(1);
-  return text;
-}
-
-} // namespace
-
 void frmNotes::ResolveColumns(datastore::RowSet& rs) {
   titleColumn_ = rs.Column("notestitle");
   contentColumn_ = rs.Column("notescontent");
@@ -105,28 +94,16 @@ QString frmNotes::RecordNodeText(datastore::RowSet& rs) {
   const QByteArrayView date = rs.Utf8(dateColumn_);
   if (!IsIsoDay(date)) return NoteNodeText(rs.Field(titleColumn_), rs.Field(dateColumn_), rs.Field(contentColumn_));
   const QByteArrayView title = rs.Utf8(titleColumn_);
-  QByteArrayView content = TrimBlanks(rs.Utf8(contentColumn_));
-  // ShortenText keeps 200 UTF-16 units. A unit takes at most 3 bytes, so 606 bytes hold the first
-  // 201 whole (a longer text is cut in any case).
-  constexpr qsizetype kExcerptUnits = 200;
-  content = content.first(qMin(content.size(), qsizetype(3 * (kExcerptUnits + 2))));
-  // Every field is decoded from its first byte: a leading U+FEFF is text, not a byte-order mark.
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-  // Decoded into a buffer kept between rows, then copied once at its final length: no large
-  // block per note that is shrunk afterwards, leaving holes between the nodes.
-  const qsizetype space = utf8.requiredSpace(title.size()) + 12 + utf8.requiredSpace(content.size()) + 5;
+  const QByteArrayView content = rs.Utf8(contentColumn_);
+  // Decoded into a buffer kept between rows, then copied once at its final length.
+  const qsizetype space = modStart::Utf8Room(title) + 13 + modStart::ExcerptRoom(content);
   if (buffer_.size() < space) buffer_.resize(space);
   QChar* const start = buffer_.data();
-  QChar* out = utf8.appendToBuffer(start, title);
+  QChar* out = modStart::AppendUtf8(start, title);
   *out++ = u' ';
-  out = utf8.appendToBuffer(out, date.first(10));
+  out = modStart::AppendUtf8(out, date.first(10));
   *out++ = u'（';
-  QChar* const excerpt = out;
-  out = utf8.appendToBuffer(out, content);
-  if (const qsizetype cut = modStart::ShortenedLength(QStringView(excerpt, out)); cut >= 0) {
-    out = excerpt + cut;
-    for (const QChar c : QStringView(u" ...")) *out++ = c;
-  }
+  out = modStart::AppendExcerpt(out, content);
   *out++ = u'）';
   return QString(start, out - start);
 }

@@ -97,20 +97,16 @@ QString frmReminds::RecordNodeText(datastore::RowSet& rs) {
     return ReminderNodeText(rs.Fields("remindstime"), rs.Fields("remindstitle").toString(),
                             rs.Fields("remindscontent").toString());
   const QByteArrayView title = rs.Utf8("remindstitle");
-  QByteArrayView content = rs.Utf8("remindscontent");
-  while (!content.isEmpty() && content.front() == ' ') content = content.sliced(1);
-  while (!content.isEmpty() && content.back() == ' ') content.chop(1);
-  // ShortenText keeps 200 UTF-16 units; a unit takes at most 3 bytes, so 606 bytes hold the first
-  // 201 whole (a longer text is cut in any case).
-  content = content.first(qMin(content.size(), qsizetype(3 * 202)));
-  const QString excerptText = QString::fromUtf8(content);
-  const qsizetype cut = modStart::ShortenedLength(excerptText);
-  QString text;
-  text.reserve(title.size() + excerptText.size() + 12);
-  text.append(QLatin1StringView(time.sliced(11, 5))).append(u'：').append(QString::fromUtf8(title)).append(u'（');
-  if (cut < 0) text.append(excerptText);
-  else text.append(QStringView(excerptText).left(cut)).append(u" ...");
-  text.append(u'）');
+  const QByteArrayView content = rs.Utf8("remindscontent");
+  QString text(5 + modStart::Utf8Room(title) + modStart::ExcerptRoom(content) + 3, Qt::Uninitialized);
+  QChar* out = text.data();
+  for (const char c : time.sliced(11, 5)) *out++ = QLatin1Char(c);
+  *out++ = u'：';
+  out = modStart::AppendUtf8(out, title);
+  *out++ = u'（';
+  out = modStart::AppendExcerpt(out, content);
+  *out++ = u'）';
+  text.resize(out - text.constData());
   return text;
 }
 

@@ -516,9 +516,13 @@ RowSetPtr clsDate::Moneys_Query(const MoneysQuery& query) {
       sql += QStringLiteral(" and moneystype=? collate nocase");
       binds << query.type;
     }
-    // Entries with equal values keep the order in which they were added.
+    // Texts sort without regard to ASCII letter case, as every other order does; entries with
+    // equal values keep the order in which they were added. The date needs no fold, and keeps its index.
+    static const QStringList kTextFields = {QStringLiteral("moneystype"), QStringLiteral("moneystitle"),
+                                            QStringLiteral("moneysunit"), QStringLiteral("moneyscontent")};
+    const QString field = kTextFields.contains(query.orderField) ? NoCase(query.orderField) : query.orderField;
     const QString direction = query.descending ? QStringLiteral(" desc") : QString();
-    sql += QStringLiteral(" order by %1%2, moneysid%2").arg(query.orderField, direction);
+    sql += QStringLiteral(" order by %1%2, moneysid%2").arg(field, direction);
     return objConn.OpenRowSet(sql, binds);
   });
 }

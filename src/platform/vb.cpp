@@ -1,5 +1,7 @@
 #include "platform/vb.h"
 
+#include "platform/clock.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -56,49 +58,67 @@ struct Cursor {
   }
 };
 
-// "2024-05-01", "2024/5/1", "2024.5.1", "2024年5月1日". Leaves the cursor after the date.
+// Two-digit years as the run time reads them: 00-29 are 20xx, 30-99 are 19xx.
+int FullYear(int twoDigits) { return twoDigits < 30 ? 2000 + twoDigits : 1900 + twoDigits; }
+
+// "2024-05-01", "2024/5/1", "2024.5.1", "2024年5月1日"; a two-digit year: "24-5-1", "24年5月1日";
+// month and day of this year: "5/1", "12-7", "5月1日". Leaves the cursor after the date.
 std::optional<QDate> ParseDatePart(Cursor& c) {
   const Cursor start = c;
-  int yearDigits = 0;
-  const int year = c.Number(4, &yearDigits);
-  if (year < 0 || yearDigits != 4 || year < 100) {
+  const auto fail = [&]() -> std::optional<QDate> {
     c = start;
     return std::nullopt;
-  }
-  int month = -1, day = -1;
+  };
+  int digits = 0;
+  const int first = c.Number(4, &digits);
+  if (first < 0 || digits == 3 || (digits == 4 && first < 100))
+    return fail();
+  const bool fullYear = digits == 4;
+  int year = 0, month = -1, day = -1;
   if (c.Eat(u'年')) {
+    if (digits == 1)
+      return fail();
+    year = fullYear ? first : FullYear(first);
     month = c.Number(2);
-    if (month < 0 || !c.Eat(u'月')) {
-      c = start;
-      return std::nullopt;
-    }
+    if (month < 0 || !c.Eat(u'月'))
+      return fail();
     day = c.Number(2);
-    if (day < 0 || !c.Eat(u'日')) {
-      c = start;
-      return std::nullopt;
-    }
+    if (day < 0 || !c.Eat(u'日'))
+      return fail();
+  } else if (!fullYear && c.Eat(u'月')) {
+    year = platform::Today().year();
+    month = first;
+    day = c.Number(2);
+    if (day < 0 || !c.Eat(u'日'))
+      return fail();
   } else {
-    if (c.AtEnd() || !(*c.p == u'-' || *c.p == u'/' || *c.p == u'.')) {
-      c = start;
-      return std::nullopt;
-    }
-    const QChar sep = *c.p++;
-    month = c.Number(2);
-    if (month < 0 || !c.Eat(sep.unicode())) {
-      c = start;
-      return std::nullopt;
-    }
-    day = c.Number(2);
-    if (day < 0) {
-      c = start;
-      return std::nullopt;
+    // A dot only after a four-digit year: "1.5" and "12.7" are numbers.
+    if (c.AtEnd() || !(*c.p == u'-' || *c.p == u'/' || (fullYear && *c.p == u'.')))
+      return fail();
+    const char16_t sep = c.p->unicode();
+    ++c.p;
+    const int second = c.Number(2);
+    if (second < 0)
+      return fail();
+    if (c.Eat(sep)) {
+      if (digits == 1)
+        return fail();
+      year = fullYear ? first : FullYear(first);
+      month = second;
+      day = c.Number(2);
+      if (day < 0)
+        return fail();
+    } else {
+      if (fullYear)
+        return fail(); // "2024-05" names no day
+      year = platform::Today().year();
+      month = first;
+      day = second;
     }
   }
   const QDate date(year, month, day);
-  if (!date.isValid()) {
-    c = start;
-    return std::nullopt;
-  }
+  if (!date.isValid())
+    return fail();
   return date;
 }
 
@@ -145,6 +165,52 @@ std::optional<QTime> ParseTimePart(Cursor& c) {
     return std::nullopt;
   }
   return QTime(hour, minute, second);
+}
+
+enum class HalfDay { None, Am, Pm };
+
+// "AM", "PM" (any case), "上午", "下午".
+HalfDay EatHalfDay(Cursor& c) {
+  const auto eat = [&](char16_t a, char16_t b, bool ascii) {
+    if (c.end - c.p < 2)
+      return false;
+    const bool match = ascii ? c.p[0].toUpper() == a && c.p[1].toUpper() == b : c.p[0] == a && c.p[1] == b;
+    if (match)
+      c.p += 2;
+    return match;
+  };
+  if (eat(u'A', u'M', true) || eat(u'上', u'午', false))
+    return HalfDay::Am;
+  if (eat(u'P', u'M', true) || eat(u'下', u'午', false))
+    return HalfDay::Pm;
+  return HalfDay::None;
+}
+
+// A time with an optional half of the day before or after it: "9:30 PM", "下午9:30", "12:05am".
+std::optional<QTime> ParseTime(Cursor& c) {
+  const Cursor start = c;
+  HalfDay half = EatHalfDay(c);
+  c.SkipBlanks();
+  std::optional<QTime> time = ParseTimePart(c);
+  if (!time) {
+    c = start;
+    return std::nullopt;
+  }
+  if (half == HalfDay::None) {
+    const Cursor beforeMarker = c;
+    c.SkipBlanks();
+    half = EatHalfDay(c);
+    if (half == HalfDay::None)
+      c = beforeMarker;
+  }
+  if (half == HalfDay::None)
+    return time;
+  if (time->hour() > 12) {
+    c = start;
+    return std::nullopt;
+  }
+  const int hour = time->hour() % 12 + (half == HalfDay::Pm ? 12 : 0);
+  return QTime(hour, time->minute(), time->second());
 }
 
 // ---- numbers ----------------------------------------------------------------------------------
@@ -431,12 +497,12 @@ std::optional<QDateTime> CDate(const QString& text) {
       if (!IsBlank(*c.p) && !endsInDay)
         return std::nullopt;
       c.SkipBlanks();
-      time = ParseTimePart(c);
+      time = ParseTime(c);
       if (!time)
         return std::nullopt;
     }
   } else {
-    time = ParseTimePart(c);
+    time = ParseTime(c);
     if (!time)
       return std::nullopt;
   }

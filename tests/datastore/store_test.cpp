@@ -395,6 +395,16 @@ TEST_F(DataStore, LedgerQueryConditionsRunAsWritten) {
   EXPECT_EQ(Value("select format(moneyssum,'#0.00') as v from moneys where moneystitle='x 书'").toString(), "60.00");
 }
 
+TEST_F(DataStore, LedgerQuerySortsTextsWithoutRegardToCase) {
+  for (const char* title : {"banana", "Zebra", "Apple", "cherry", "apple"})
+    db.Moneys_Add("2024-05-01", "支出", title, "", 1, "", 1, 1, "");
+  datastore::MoneysQuery query = YearQuery();
+  query.orderField = "moneystitle";
+  EXPECT_EQ(Column(db.Moneys_Query(query), "moneystitle"), QStringList({"Apple", "apple", "banana", "cherry", "Zebra"}));
+  query.descending = true;
+  EXPECT_EQ(Column(db.Moneys_Query(query), "moneystitle"), QStringList({"Zebra", "cherry", "banana", "apple", "Apple"}));
+}
+
 TEST_F(DataStore, RowSetsWalkTheirRows) {
   auto empty = db.Moneys_GetClass();
   ASSERT_NE(empty, nullptr);  // an empty table is an open row set, not a failure

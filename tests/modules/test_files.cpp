@@ -250,6 +250,16 @@ private slots:
     QCOMPARE(Titles(), QStringList());
     QCOMPARE(Field(id, "filesclass").toString(), "归档");
     QCOMPARE(Field(id, "filescontent").toByteArray(), QByteArray("version two, longer"));
+
+    // Its own name in another letter case is no duplicate; another record's name is.
+    db().Files_Add("文档", WriteFile(Path("other.txt"), "o"), "other", "txt", 1, "o");
+    for (const char* name : {"DOC", "Other"}) {
+      d = Dialog(id);
+      d->txtName->setText(name);
+      d->cmdOk->click();
+    }
+    QCOMPARE(Titles(), QStringList({"文件名称重复"}));
+    QCOMPARE(Field(id, "filesname").toString(), "DOC");
   }
 
   void doubleClickOnAMovedSource() {

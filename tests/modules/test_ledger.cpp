@@ -147,11 +147,11 @@ private slots:
     QCOMPARE(Children(w->Root()), QStringList({"2024年05月10日", "2024年05月03日", "2024年05月01日"}));
 
     // Moving the only entry of a day to another day takes the day with it; the entry stays
-    // selected under its new day.
+    // selected under its new day. A short date form is stored in full.
     w->TreeView1->setCurrentIndex(w->IndexOf(w->Node(Key(first))));
     {
       DialogDriver driver([](frmMoneysEdit& d) {
-        d.txtDate->setText("2024-05-03 18:30");
+        d.txtDate->setText("24-5-3 下午6:30");
         d.txtContent->setPlainText("改期");
         d.cmdOk->click();
       });

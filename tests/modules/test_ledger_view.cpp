@@ -177,6 +177,9 @@ private slots:
     w.txtStartDate->setText(" 2024/5/2 ");
     Query(w.txtEndDate, "2024年5月3日");
     QCOMPARE(Titles(w), QStringList({"Lunch", "晚饭"}));
+    w.txtStartDate->setText("24-5-3");
+    Query(w.txtEndDate, "5/3");
+    QCOMPARE(Titles(w), QStringList({"晚饭"}));
     Query(w.txtMinMoney, "1,000");
     QCOMPARE(Titles(w), QStringList({"晚饭"}));
     QCOMPARE(w.txtMinMoney->text(), QString("1,000"));

@@ -1,5 +1,6 @@
 // The run-time conversions every dialog validates with.
 #include "platform/vb.h"
+#include "platform/clock.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +44,23 @@ TEST(VbDate, AcceptsTheFormsUsersType) {
       {"2024-12-31 23:59:59", At(2024, 12, 31, 23, 59, 59)},
       {"9:30", At(1899, 12, 30, 9, 30)},
       {"0:00:00", At(1899, 12, 30)},
+      // Short forms: two-digit years 00-29 are 20xx, 30-99 19xx; month and day alone are this year.
+      {"24-5-1", At(2024, 5, 1)},
+      {"26/12/7", At(2026, 12, 7)},
+      {"30-1-1", At(1930, 1, 1)},
+      {"00/2/29 9:30", At(2000, 2, 29, 9, 30)},
+      {"24年5月1日", At(2024, 5, 1)},
+      {"5/1", At(2023, 5, 1)},
+      {"12-7", At(2023, 12, 7)},
+      {"5月1日 9:30", At(2023, 5, 1, 9, 30)},
+      {"2024-5-1 9:30 PM", At(2024, 5, 1, 21, 30)},
+      {"2024-5-1 下午9:30", At(2024, 5, 1, 21, 30)},
+      {"2024-5-1 上午 9:30:15", At(2024, 5, 1, 9, 30, 15)},
+      {"2024-5-1 12:05am", At(2024, 5, 1, 0, 5)},
+      {"12:00 PM", At(1899, 12, 30, 12)},
+      {"下午3时5分", At(1899, 12, 30, 15, 5)},
   };
+  platform::SetNow(At(2023, 6, 15, 10));
   for (const auto& c : cases) {
     const QString text = QString::fromUtf8(c.text);
     SCOPED_TRACE(c.text);
@@ -53,6 +70,7 @@ TEST(VbDate, AcceptsTheFormsUsersType) {
     EXPECT_EQ(*value, c.expected);
     EXPECT_EQ(value->timeSpec(), Qt::UTC);
   }
+  platform::SetNow(QDateTime());
 }
 
 TEST(VbDate, RefusesWhatIsNoDate) {
@@ -62,12 +80,17 @@ TEST(VbDate, RefusesWhatIsNoDate) {
       "2024-05",    "2024-05-01x", "2024-05-01 abc",     "2024年5月1",  "12ab",
       "2024年5月1日abc", "2024年5月1日25:00", "2024年2月30日9:30", "2024-05-019:30",
       "20240501",   "1e3",        "2024--05-01",     "2024-05-001",
+      "12",         "1.5",        "13/45",           "2/29",        "12.7",        "24.5.1",
+      "1/2/3",      "123-5-1",    "5/1/",            "13:00 PM",    "9:30 XM",     "PM",
+      "2024-5-1 PM", "下午",       "9:30 PM AM",      "下午9:30 PM", "5月1日8",     "24年5月",
   };
+  platform::SetNow(MakeDateTime(QDate(2023, 6, 15)));
   for (const char* c : cases) {
     SCOPED_TRACE(c);
     EXPECT_FALSE(IsDate(QString::fromUtf8(c)));
     EXPECT_FALSE(CDate(QString::fromUtf8(c)).has_value());
   }
+  platform::SetNow(QDateTime());
 }
 
 TEST(VbNumber, IsNumericAndCDbl) {

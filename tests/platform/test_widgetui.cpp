@@ -1,11 +1,14 @@
-// The Qt-widget backend: the window a box belongs to, a box with none, the font dialog's choices.
+// The Qt-widget backend: the window a box belongs to, a box with none, the font dialog's choices,
+// what the desktop's opener is handed.
 
 #include "platform/widgets/widgetui.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -82,6 +85,35 @@ private slots:
     const std::optional<platform::FontChoice> chosen = platform::FontDialog(initial);
     QCOMPARE(effectsShown, 0);
     QVERIFY(chosen && chosen->size == 12 && chosen->underline && !chosen->strikethrough);
+  }
+
+  void openerGetsTheTargetAsTyped() {
+    // A stand-in xdg-open first on the search path writes down each argument it is given.
+    QTemporaryDir bin;
+    const QString log = bin.filePath("log");
+    QFile opener(bin.filePath("xdg-open"));
+    QVERIFY(opener.open(QIODevice::WriteOnly));
+    opener.write("#!/bin/sh\nprintf '[%s]' \"$@\" >> '" + log.toUtf8() + "'\necho >> '" + log.toUtf8() + "'\n");
+    opener.close();
+    opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.path().toUtf8() + ':' + path);
+    const auto logged = [&] {
+      QFile file(log);
+      return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                            : QStringList();
+    };
+    const QStringList targets = {"http://a b.com/x y", "www.example.com", "mailto:a@b.cn?subject=$(id) `id`"};
+    for (const QString& target : targets) {
+      QVERIFY(ui_.ShellOpen(target));
+      QTRY_COMPARE(logged().size(), targets.indexOf(target) + 1);
+    }
+    QCOMPARE(logged(), QStringList({"[http://a b.com/x y]", "[www.example.com]", "[mailto:a@b.cn?subject=$(id) `id`]"}));
+
+    // Without an opener the call fails, so the caller can say so.
+    qputenv("PATH", bin.filePath("none").toUtf8());
+    QVERIFY(!ui_.ShellOpen("http://x"));
+    qputenv("PATH", path);
   }
 };
 

@@ -233,7 +233,8 @@ void frmFilesEdit::cmdOk_Click() {
     if (!stillFits()) return;
     result = db.Files_Add(strClass, from, name, type, double(SizeTag), memo);
   } else {
-    if (name != NameTag && db.Files_CheckFilesName(name)) {
+    // The record's own name in another letter case is no duplicate.
+    if (name != NameTag && db.Files_CheckFilesName(name, *id)) {
       txtName->setFocus();
       return;
     }

@@ -3,14 +3,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QUrl>
+#include <QProcess>
 
 namespace platform {
 
@@ -135,9 +134,10 @@ std::optional<FontChoice> WidgetUi::FontDialog(const FontChoice& initial) {
 }
 
 bool WidgetUi::ShellOpen(const QString& target) {
-  const QUrl url = QFileInfo::exists(target) ? QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath())
-                                             : QUrl::fromUserInput(target);
-  return url.isValid() && QDesktopServices::openUrl(url);
+  // The desktop's opener gets the target as one argument, as the user typed it: no shell parses
+  // it, and no scheme is added or rewritten. A file goes by its absolute path.
+  const QString argument = QFileInfo::exists(target) ? QFileInfo(target).absoluteFilePath() : target;
+  return QProcess::startDetached(QStringLiteral("xdg-open"), {argument});
 }
 
 } // namespace platform

@@ -1,6 +1,6 @@
 #pragma once
 // The program's backend of the platform services: Qt's message box, input dialog, file, colour
-// and font dialogs, and the desktop's URL handler.
+// and font dialogs, and the desktop's opener (xdg-open).
 
 #include "platform/ui.h"
 

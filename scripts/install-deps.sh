@@ -7,7 +7,7 @@ packages=(
   libsqlite3-dev sqlite3
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-wqy-zenhei xvfb xauth
+  fonts-wqy-zenhei xvfb xauth xdg-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -134,10 +134,9 @@ std::optional<FontChoice> WidgetUi::FontDialog(const FontChoice& initial) {
 }
 
 bool WidgetUi::ShellOpen(const QString& target) {
-  // The desktop's opener gets the target as one argument, as the user typed it: no shell parses
-  // it, and no scheme is added or rewritten. A file goes by its absolute path.
-  const QString argument = QFileInfo::exists(target) ? QFileInfo(target).absoluteFilePath() : target;
-  return QProcess::startDetached(QStringLiteral("xdg-open"), {argument});
+  // The desktop's opener gets the path or address as one argument, as it was typed or chosen:
+  // no shell parses it, and no scheme is added or rewritten.
+  return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
 }
 
 } // namespace platform

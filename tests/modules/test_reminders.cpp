@@ -145,20 +145,23 @@ private slots:
     const qint64 morning = Add("2026-12-07 08:00", "明早");
     auto w = Open();
 
-    // Midnight passes while the add dialog is open: the daily reminder still goes off on time.
+    // Midnight passes while the add dialog is open: the daily reminder still goes off on time,
+    // above the dialog, where it can be closed.
     QString shown;
     DialogDriver open([&](frmRemindsEdit& d) {
       for (const char* moment : {"2026-12-07 00:00:00", "2026-12-07 00:00:30"}) {
         SetNow(moment);
         w->Firing->Timer1_Timer();
       }
-      if (frmRemindsView* view = frmRemindsView::Instance()) shown = view->LabTitle->text();
+      if (frmRemindsView* view = frmRemindsView::Instance(); view && QApplication::activeModalWidget() == view)
+        shown = view->LabTitle->text();
       d.cmdCancel->click();
     });
     QTest::mouseClick(w->LabAdd, Qt::LeftButton);
     QVERIFY(open.seen);
     QCOMPARE(shown, QString("每天"));
-    // The tree catches up once the dialog is gone.
+    // The tree catches up once no modal window is left.
+    frmRemindsView::Instance()->close();
     QTRY_COMPARE(w->CurrentNode(), w->Node(Key(morning)));
   }
 

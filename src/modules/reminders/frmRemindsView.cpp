@@ -4,6 +4,7 @@
 #include "platform/ui.h"
 #include "modules/listwindow/modStart.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -71,6 +72,8 @@ frmRemindsView* frmRemindsView::ShowReminder(const QDateTime& due, const reminde
   // Stored with CR LF; the box shows plain line breaks.
   view->txtContent->setPlainText(QString(entry.content).replace("\r\n", "\n"));
   view->Tag = entry.file;
+  // Under a modal box or dialog it would be held behind it, unable to close: it goes above it.
+  if (QApplication::activeModalWidget()) view->setWindowModality(Qt::ApplicationModal);
   view->show();
   view->raise();
   view->activateWindow();

@@ -139,6 +139,32 @@ private slots:
     QCOMPARE(w->LabTitle->Caption(), QString("计划任务提醒[1]"));
   }
 
+  void newDayArmsItsRemindersUnderAModalDialog() {
+    SetNow("2026-12-06 23:59:00");
+    Add("2026-12-01 00:00:30", "每天", true);
+    const qint64 morning = Add("2026-12-07 08:00", "明早");
+    auto w = Open();
+
+    // Midnight passes while the add dialog is open: the daily reminder still goes off on time,
+    // above the dialog, where it can be closed.
+    QString shown;
+    DialogDriver open([&](frmRemindsEdit& d) {
+      for (const char* moment : {"2026-12-07 00:00:00", "2026-12-07 00:00:30"}) {
+        SetNow(moment);
+        w->Firing->Timer1_Timer();
+      }
+      if (frmRemindsView* view = frmRemindsView::Instance(); view && QApplication::activeModalWidget() == view)
+        shown = view->LabTitle->text();
+      d.cmdCancel->click();
+    });
+    QTest::mouseClick(w->LabAdd, Qt::LeftButton);
+    QVERIFY(open.seen);
+    QCOMPARE(shown, QString("每天"));
+    // The tree catches up once no modal window is left.
+    frmRemindsView::Instance()->close();
+    QTRY_COMPARE(w->CurrentNode(), w->Node(Key(morning)));
+  }
+
   void modifyFillsTheDialogAndRejudgesTheDay() {
     SetNow("2026-12-06 09:00:00");
     const qint64 id = db().Reminds_Add("2026-12-05 07:05", "周报", "内容", "", 0);

@@ -8,6 +8,7 @@
 #include "platform/vbcolor.h"
 #include "testenv.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -152,6 +153,14 @@ private slots:
     QTest::keyClick(d.txtContent, Qt::Key_Return);
     QCOMPARE(d.Content(), QString("\r\n"));
     QVERIFY(d.isVisible() && Stored().isEmpty());
+    // Tab goes on from the file box to the buttons, then to the chooser and the daily box.
+    d.txtFile->setFocus();
+    QStringList order;
+    for (int i = 0; i < 5; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      order << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(order, QStringList({"cmdOk", "cmdCancel", "cmdHelp", "cmdSelectFile", "Check1"}));
     QTest::keyClick(d.txtContent, Qt::Key_Return, Qt::ControlModifier);
     QVERIFY(!d.isVisible());
     QCOMPARE(Stored().value(1).toString(), QString("键盘"));

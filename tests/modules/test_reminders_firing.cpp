@@ -80,19 +80,22 @@ private slots:
 
   void dueEntriesKeepEveryText() {
     SetNow("2026-12-06 12:00:00");
-    Add("2026-12-06 15:00", "later <分> today<分隔>", false, "内容<分>\r\n第二行<分隔>", "/tmp/a<分>b.txt");
-    Add("2026-12-01 08:00", "daily since last week", true);
+    const qint64 later =
+        Add("2026-12-06 15:00", "later <分> today<分隔>", false, "内容<分>\r\n第二行<分隔>", "/tmp/a<分>b.txt");
+    const qint64 daily = Add("2026-12-01 08:00", "daily since last week", true);
     Add("2026-12-06 12:00", "this very minute");
     Add("2026-12-06 11:59", "a minute ago");
     RemindTimer timer;
     std::vector<DueEntry> due;
     const auto judged = Load(timer, &due);
-    // Its second is still running: past, yet the next tick fires it.
-    QCOMPARE(ImageKey(judged.at("this very minute").status), QString("remindsno"));
+    // Its second is still running: still to come, and the next tick fires it.
+    QCOMPARE(ImageKey(judged.at("this very minute").status), QString("remindsyes"));
+    QCOMPARE(ImageKey(judged.at("a minute ago").status), QString("remindsno"));
     QVERIFY(judged.at("this very minute").due && !judged.at("a minute ago").due);
     QCOMPARE(due.size(), 3u);
-    QCOMPARE(due[0], (DueEntry{8 * 3600, "daily since last week", "", ""}));
-    QCOMPARE(due[2], (DueEntry{15 * 3600, "later <分> today<分隔>", "内容<分>\r\n第二行<分隔>", "/tmp/a<分>b.txt"}));
+    QCOMPARE(due[0], (DueEntry{8 * 3600, "daily since last week", "", "", daily}));
+    QCOMPARE(due[2],
+             (DueEntry{15 * 3600, "later <分> today<分隔>", "内容<分>\r\n第二行<分隔>", "/tmp/a<分>b.txt", later}));
   }
 
   void sameSecondAndLateTicksFireEveryReminder() {
@@ -170,6 +173,53 @@ private slots:
     QCOMPARE(idle.TickAt("2026-12-10 09:00:00"), QString("2026年12月10日09时00分00秒 daily from the tenth"));
   }
 
+  void popUpsWaitTheirTurnAndFollowChanges() {
+    QTemporaryDir files;
+    const QString a = files.filePath("a.txt"), b = files.filePath("b.txt"), c = files.filePath("c.txt");
+    SetNow("2026-12-06 09:00:00");
+    Add("2026-12-06 09:30", "A", false, "甲", a);
+    const qint64 idB = Add("2026-12-06 09:30", "B", false, "乙", b);
+    const qint64 idC = Add("2026-12-06 09:31", "C", true, "", c);
+    const qint64 idD = Add("2026-12-06 09:32", "D");
+    RemindTimer timer;
+    Load(timer);
+    const auto tick = [&](const QString& moment) {
+      SetNow(moment);
+      timer.Timer1_Timer();
+    };
+
+    // A is on screen and stays there while B, C and D come due.
+    tick("2026-12-06 09:30:00");
+    QPointer<frmRemindsView> first = frmRemindsView::Instance();
+    QTRY_COMPARE(env_->ui.Opened(), QStringList{a});
+    for (const char* later : {"2026-12-06 09:30:01", "2026-12-06 09:31:00", "2026-12-06 09:32:00"}) tick(later);
+    QCOMPARE(frmRemindsView::Instance(), first.data());
+    QCOMPARE(first->LabTitle->text(), QString("A"));
+    QCOMPARE(first->txtContent->toPlainText(), QString("甲"));
+    QCOMPARE(timer.Waiting(), 3);
+
+    // While they wait, B is changed, C made a one-off of tomorrow and D deleted: the rebuild
+    // keeps B with its new text and drops the others.
+    db().Reminds_Modify(idB, "2026-12-06 09:30", "B2", "新内容", b, 0);
+    db().Reminds_Modify(idC, "2026-12-07 09:31", "C", "", c, 0);
+    db().Reminds_Delete(idD);
+    Load(timer);
+    QCOMPARE(timer.Waiting(), 1);
+
+    // Closing A brings B as a fresh pop-up with its own texts and file; then nothing is left.
+    first->close();
+    QTRY_VERIFY(!first && frmRemindsView::Instance());
+    frmRemindsView* second = frmRemindsView::Instance();
+    QCOMPARE(second->LabTime->text(), QString("2026年12月06日09时30分00秒"));
+    QCOMPARE(second->LabTitle->text(), QString("B2"));
+    QCOMPARE(second->txtContent->toPlainText(), QString("新内容"));
+    QTRY_COMPARE(env_->ui.Opened(), (QStringList{a, b}));
+    second->close();
+    tick("2026-12-06 09:33:00");
+    QTRY_VERIFY(!frmRemindsView::Instance());
+    QCOMPARE(env_->ui.Opened(), (QStringList{a, b}));
+  }
+
   void popUpShowsTheReminderAndOpensItsFileOnce() {
     QTemporaryDir files;
     const QString first = files.filePath("议程.txt");
@@ -183,13 +233,13 @@ private slots:
     QCOMPARE(view->LabTitle->text(), QString("站会 <b>"));
     QCOMPARE(view->txtContent->toPlainText(), QString("内容\n第二行"));
     QTRY_COMPARE(env_->ui.Opened(), QStringList{first});
-
-    // A later reminder while it is open replaces the texts but opens no file.
-    frmRemindsView::ShowReminder(due.addSecs(60), {34260, "next", "", second});
-    QCOMPARE(frmRemindsView::Instance(), view);
-    QCOMPARE(view->LabTitle->text(), QString("next"));
     view->Form_Activate();
     QCOMPARE(env_->ui.Opened(), QStringList{first});
+    // The content can be written on, as on a note; nothing keeps it.
+    QVERIFY(!view->txtContent->isReadOnly());
+    view->txtContent->moveCursor(QTextCursor::End);
+    QTest::keyClicks(view->txtContent, "!");
+    QCOMPARE(view->txtContent->toPlainText(), QString("内容\n第二行!"));
 
     // Closed and shown again: the file opens again.
     view->close();

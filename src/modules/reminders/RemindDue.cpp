@@ -26,6 +26,11 @@ std::optional<int> StoredSecond(QByteArrayView text) {
   return n[3] * 3600 + n[4] * 60 + n[5];
 }
 
+DueEntry EntryOf(const datastore::RowSet& rs, int second) {
+  return {second, rs.Fields("remindstitle").toString(), rs.Fields("remindscontent").toString(),
+          rs.Fields("remindsfile").toString(), rs.Fields("remindsid").toLongLong()};
+}
+
 } // namespace
 
 QString ImageKey(Status status) {
@@ -53,7 +58,7 @@ RowJudgement Judge(const QDateTime& time, bool daily, const LoadMoment& at) {
   }
   if (!time.isValid()) return j;
   const bool ofToday = time.date() == today;
-  if (time > at.now) {
+  if (time > at.since) {
     j.status = Status::Pending;
     j.pendingToday = ofToday;
   }
@@ -75,7 +80,7 @@ RowJudgement JudgeRow(const datastore::RowSet& rs, const LoadMoment& at, std::op
       j.due = day <= today;
     } else {
       const bool ofToday = day == today;
-      if (text > QByteArrayView(at.nowText)) {
+      if (text > QByteArrayView(at.sinceText)) {
         j.status = Status::Pending;
         j.pendingToday = ofToday;
       }
@@ -89,11 +94,21 @@ RowJudgement JudgeRow(const datastore::RowSet& rs, const LoadMoment& at, std::op
     second = time.time().msecsSinceStartOfDay() / 1000;
   }
   if (j.due)
-    entry = DueEntry{second, rs.Fields("remindstitle").toString(), rs.Fields("remindscontent").toString(),
-                     rs.Fields("remindsfile").toString()};
+    entry = EntryOf(rs, second);
   else
     entry.reset();
   return j;
+}
+
+bool DueAgain(const datastore::RowSet& rs, const QDateTime& due, DueEntry& entry) {
+  const std::optional<QDateTime> time = vb::CDate(rs.Fields("remindstime").toString());
+  if (!time) return false;
+  const int second = time->time().msecsSinceStartOfDay() / 1000;
+  const bool daily = !rs.Fields("remindsstring2").isNull();
+  const bool same = (daily ? time->date() <= due.date() : time->date() == due.date()) &&
+                    second == due.time().msecsSinceStartOfDay() / 1000;
+  if (same) entry = EntryOf(rs, second);
+  return same;
 }
 
 QString FiringTimeText(const QDateTime& due) { return vb::Format(due, "yyyy年mm月dd日hh时nn分ss秒"); }

@@ -18,6 +18,7 @@ struct DueEntry {
   QString title;
   QString content;
   QString file;
+  qint64 id = 0;  // the reminder's record
 
   bool operator==(const DueEntry&) const = default;
 };
@@ -28,8 +29,9 @@ enum class Status { Daily, Pending, Past };
 inline constexpr char kGroupImage[] = "remindsclass";
 QString ImageKey(Status status);
 
-// The moment of a load: `now` decides the status; one-off reminders later than `since` are due
-// (since is a second before now, or earlier when seconds went by unchecked: a late tick, a new day).
+// The moment of a load: one-off reminders of today later than `since` are due and still to come
+// (since is a second before now, or earlier when seconds went by unchecked: a late tick, a new day),
+// so a reminder in the second now running is listed as still to come and fires at the next tick.
 struct LoadMoment {
   LoadMoment(const QDateTime& now, const QDateTime& since);
   QDateTime now;
@@ -50,6 +52,11 @@ RowJudgement Judge(const QDateTime& time, bool daily, const LoadMoment& at);
 
 // The same for the current row of a reminds row set; `entry` gets the due entry when it is due.
 RowJudgement JudgeRow(const datastore::RowSet& rs, const LoadMoment& at, std::optional<DueEntry>& entry);
+
+// Whether a reminder that came due at `due` and waits to be shown is still due as the current row
+// of a reminds row set holds it (same moment, or a daily one at the same time of day); when it is,
+// `entry` takes the row's texts.
+bool DueAgain(const datastore::RowSet& rs, const QDateTime& due, DueEntry& entry);
 
 // The pop-up's time line: "2026年12月06日09时30分00秒".
 QString FiringTimeText(const QDateTime& due);

@@ -1,5 +1,7 @@
 #include "modules/reminders/RemindTimer.h"
 
+#include "datastore/clsDate.h"
+#include "modules/listwindow/modStart.h"
 #include "modules/reminders/frmRemindsView.h"
 #include "platform/clock.h"
 #include "platform/vb.h"
@@ -7,6 +9,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <climits>
+#include <iterator>
+#include <utility>
 
 namespace reminders {
 
@@ -24,7 +28,11 @@ RemindTimer::RemindTimer(QObject* parent) : QObject(parent), Timer1(new QTimer(t
   dayWatch_->setSingleShot(true);
   connect(Timer1, &QTimer::timeout, this, &RemindTimer::Timer1_Timer);
   connect(dayWatch_, &QTimer::timeout, this, &RemindTimer::Timer1_Timer);
-  Fire = &frmRemindsView::ShowReminder;
+  Fire = [this](const QDateTime& due, const DueEntry& entry) {
+    connect(frmRemindsView::ShowReminder(due, entry), &frmRemindsView::Closed, this, &RemindTimer::PopUpClosed,
+            Qt::QueuedConnection);
+  };
+  Showing = [] { return frmRemindsView::Instance() != nullptr; };
 }
 
 LoadMoment RemindTimer::BeginLoad() {
@@ -53,7 +61,21 @@ void RemindTimer::SetDueList(std::vector<DueEntry> entries) {
   for (std::size_t i = 0; i < entries_.size(); ++i) bySecond_.emplace_back(entries_[i].second, int(i));
   std::sort(bySecond_.begin(), bySecond_.end());
   SeekPastChecked();
+  RecheckWaiting();
   UpdateTimers();
+}
+
+void RemindTimer::RecheckWaiting() {
+  // Taken out first: the data store's error box lets ticks run meanwhile.
+  std::deque<Passed> checking = std::exchange(waiting_, {});
+  std::deque<Passed> kept;
+  for (Passed& passed : checking) {
+    const datastore::RowSetPtr rs = modStart::objDate().Reminds_GetModify(passed.entry.id);
+    // When the data set cannot be read just now, the reminder waits as it was.
+    if (!rs || (!rs->Eof() && DueAgain(*rs, passed.due, passed.entry))) kept.push_back(std::move(passed));
+  }
+  std::move(waiting_.begin(), waiting_.end(), std::back_inserter(kept));
+  waiting_ = std::move(kept);
 }
 
 void RemindTimer::SeekPastChecked() {
@@ -81,13 +103,20 @@ void RemindTimer::Timer1_Timer() {
     }
     CheckThrough(second);
   }
-  if (!waiting_.empty()) {
-    // One pop-up per tick; the others follow on the next ticks.
-    const Passed passed = waiting_.front();
-    waiting_.pop_front();
-    if (Fire) Fire(passed.due, passed.entry);
-  }
+  ShowNext();
   UpdateTimers();
+}
+
+void RemindTimer::PopUpClosed() {
+  ShowNext();
+  UpdateTimers();
+}
+
+void RemindTimer::ShowNext() {
+  if (waiting_.empty() || (Showing && Showing())) return;
+  const Passed passed = waiting_.front();
+  waiting_.pop_front();
+  if (Fire) Fire(passed.due, passed.entry);
 }
 
 void RemindTimer::UpdateTimers() {

@@ -7,9 +7,14 @@
 // tree order, which is the order in which reminders of one second fire). A tick costs no scan while
 // nothing is due: the list is indexed by second and the next due second is known.
 //
-// Reminders never go missing: a late tick (the program was busy, the machine slept) fires every
-// reminder whose second passed since the tick before, one per tick, in time order; the first tick
-// of a new day fires what was left of the old one and asks the window to reload for the new day.
+// Reminders never go missing: a late tick (the program was busy, the machine slept) takes every
+// reminder whose second passed since the tick before, in time order; the first tick of a new day
+// takes what was left of the old one and asks the window for the new day's due list.
+//
+// One reminder is on screen at a time and is never replaced: the others wait their turn (of one
+// second, in tree order) and the next shows when the pop-up is closed. Every rebuild of the due
+// list looks the waiting ones up again: one deleted or moved is dropped, a changed one shows its
+// new texts.
 
 #include "modules/reminders/RemindDue.h"
 
@@ -35,17 +40,20 @@ public:
   // The end of a load or a delete: the due entries of the whole tree, in tree order.
   void SetDueList(std::vector<DueEntry> entries);
 
-  // Asked at the first tick of a new day to reload (BeginLoad ... SetDueList); a window that
-  // cannot reload just now does nothing and is asked again at the next tick.
+  // Asked at the first tick of a new day to rebuild the due list (BeginLoad ... SetDueList).
   std::function<void()> NewDay;
-  // Shows one reminder; by default the pop-up.
+  // Shows one reminder; by default a fresh pop-up, whose closing calls PopUpClosed.
   std::function<void(const QDateTime& due, const DueEntry& entry)> Fire;
+  // Whether a reminder is on screen, so the next one waits; by default whether the pop-up is open.
+  std::function<bool()> Showing;
 
   // One tick: Timer1's, or the day watch's while Timer1 is off.
   void Timer1_Timer();
+  // The reminder on screen was closed: the next one waiting shows.
+  void PopUpClosed();
 
   const std::vector<DueEntry>& DueList() const { return entries_; }
-  // Reminders whose second has passed and that the next ticks show.
+  // Reminders whose second has passed and that wait to be shown.
   qsizetype Waiting() const { return qsizetype(waiting_.size()); }
 
 private:
@@ -57,6 +65,8 @@ private:
   // Queues the entries of the list's day due after the last checked second up to `second`.
   void CheckThrough(int second);
   void SeekPastChecked();
+  void ShowNext();
+  void RecheckWaiting();
   void UpdateTimers();
 
   std::vector<DueEntry> entries_;

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QTimer>
 #include <algorithm>
 
 using listwindow::TreeNode;
@@ -54,12 +55,39 @@ listwindow::ListWindowParams RemindsParams() {
 frmReminds::frmReminds(QWidget* parent)
     : ListWindow(RemindsParams(), parent), Firing(new reminders::RemindTimer(this)), Timer1(Firing->Timer1) {
   LabRefresh = FourthButton;
-  // A new day arms its own reminders. Not under a modal box or dialog: the command that opened
-  // it still holds nodes of the tree.
-  Firing->NewDay = [this] {
-    if (!QApplication::activeModalWidget()) LoadTree(QString());
-  };
+  treeOwed_ = new QTimer(this);
+  treeOwed_->setInterval(1000);
+  connect(treeOwed_, &QTimer::timeout, this, [this] {
+    if (QApplication::activeModalWidget()) return;
+    treeOwed_->stop();
+    LoadTree(QString());
+  });
+  Firing->NewDay = [this] { NewDay(); };
   Form_Load();
+}
+
+void frmReminds::NewDay() {
+  if (!QApplication::activeModalWidget()) {
+    LoadTree(QString());
+    return;
+  }
+  // The tree waits: the command that opened the modal box or dialog still holds its nodes. The
+  // new day's reminders do not.
+  const reminders::LoadMoment at = Firing->BeginLoad();
+  QHash<qint64, reminders::DueEntry> due;
+  std::vector<reminders::DueEntry> list;
+  for (datastore::RowSetPtr rs = modStart::objDate().Reminds_GetRecordSet(); rs && !rs->Eof(); rs->MoveNext()) {
+    std::optional<reminders::DueEntry> entry;
+    reminders::JudgeRow(*rs, at, entry);
+    if (entry && entry->id > 0) {
+      due.insert(entry->id, *entry);
+      list.push_back(std::move(*entry));
+    }
+  }
+  // A delete before the tree's load rebuilds the list from these, not from the old day's.
+  due_ = std::move(due);
+  Firing->SetDueList(std::move(list));
+  treeOwed_->start();
 }
 
 frmReminds::~frmReminds() = default;

@@ -48,10 +48,14 @@ protected:
 
 private:
   const reminders::LoadMoment& Moment();
+  // The first tick of a new day: a whole load, or under a modal window the due list straight from
+  // the data set and the load once that window has gone.
+  void NewDay();
 
   // The due entries by record id, as the last load of each node judged them; nodes removed since
   // are dropped when the due list is rebuilt.
   QHash<qint64, reminders::DueEntry> due_;
   std::optional<reminders::LoadMoment> load_;  // the moment of the load running now
   bool pendingToday_ = false;
+  QTimer* treeOwed_ = nullptr;  // looks every second for the modal window to be gone
 };

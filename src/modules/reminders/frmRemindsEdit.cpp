@@ -89,8 +89,8 @@ frmRemindsEdit::frmRemindsEdit(QWidget* parent) : EditDialog(RemindsDesign(), pa
   Place(cmdCancel, 3600, 4470, 1095, 375);
   Place(cmdHelp, 4890, 4470, 1095, 375);
 
-  listwindow::SetTabChain({cobYear, cobMonth, cobDay, cobHour, cobMinute, txtTitle, txtContent, txtFile, cmdSelectFile,
-                           Check1, cmdOk, cmdCancel, cmdHelp});
+  listwindow::SetTabChain({cobYear, cobMonth, cobDay, cobHour, cobMinute, txtTitle, txtContent, txtFile, cmdOk,
+                           cmdCancel, cmdHelp, cmdSelectFile, Check1});
   for (QWidget* field : std::initializer_list<QWidget*>{cobYear, cobMonth, cobDay, cobHour, cobMinute, txtTitle, txtFile})
     modStart::EnterToTab(field);
   modStart::SelectAllOnFocus(txtTitle);

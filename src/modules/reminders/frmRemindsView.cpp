@@ -4,6 +4,7 @@
 #include "platform/ui.h"
 #include "modules/listwindow/modStart.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -46,7 +47,6 @@ frmRemindsView::frmRemindsView() : QWidget(nullptr, Qt::Window) {
 
   txtContent = new QPlainTextEdit(this);
   txtContent->setObjectName("txtContent");
-  txtContent->setReadOnly(true);
   txtContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
   auto* layout = new QVBoxLayout(this);
@@ -64,16 +64,20 @@ frmRemindsView::frmRemindsView() : QWidget(nullptr, Qt::Window) {
 
 frmRemindsView* frmRemindsView::Instance() { return g_view; }
 
-void frmRemindsView::ShowReminder(const QDateTime& due, const reminders::DueEntry& entry) {
-  if (!g_view) g_view = new frmRemindsView;
-  g_view->LabTime->setText(reminders::FiringTimeText(due));
-  g_view->LabTitle->setText(entry.title);
+frmRemindsView* frmRemindsView::ShowReminder(const QDateTime& due, const reminders::DueEntry& entry) {
+  auto* view = new frmRemindsView;
+  g_view = view;
+  view->LabTime->setText(reminders::FiringTimeText(due));
+  view->LabTitle->setText(entry.title);
   // Stored with CR LF; the box shows plain line breaks.
-  g_view->txtContent->setPlainText(QString(entry.content).replace("\r\n", "\n"));
-  g_view->Tag = entry.file;
-  g_view->show();
-  g_view->raise();
-  g_view->activateWindow();
+  view->txtContent->setPlainText(QString(entry.content).replace("\r\n", "\n"));
+  view->Tag = entry.file;
+  // Under a modal box or dialog it would be held behind it, unable to close: it goes above it.
+  if (QApplication::activeModalWidget()) view->setWindowModality(Qt::ApplicationModal);
+  view->show();
+  view->raise();
+  view->activateWindow();
+  return view;
 }
 
 void frmRemindsView::Form_Activate() {
@@ -90,6 +94,12 @@ void frmRemindsView::Form_Activate() {
       platform::MsgBox("打开提醒时打开 " + Tag + " 文件出错。", platform::MsgButtons::OK, platform::MsgIcon::Critical,
                        "发生错误");
   });
+}
+
+void frmRemindsView::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (g_view == this) g_view = nullptr;
+  emit Closed();
 }
 
 bool frmRemindsView::event(QEvent* event) {

@@ -1,7 +1,7 @@
 #pragma once
 // The reminder pop-up: a top-level window above all others with the time, title and content of
-// the reminder that fired. Its first activation after each opening opens the reminder's file; it
-// closes itself when it is activated after the data set was closed.
+// the reminder that fired, one reminder per pop-up. Its first activation opens the reminder's
+// file; it closes itself when it is activated after the data set was closed.
 
 #include <QString>
 #include <QWidget>
@@ -17,10 +17,10 @@ struct DueEntry;
 class frmRemindsView : public QWidget {
   Q_OBJECT
 public:
-  // The one pop-up while it is open; null when it is not.
+  // The pop-up on screen; null when none is.
   static frmRemindsView* Instance();
-  // Shows a reminder in the pop-up, opening the pop-up when it is not open.
-  static void ShowReminder(const QDateTime& due, const reminders::DueEntry& entry);
+  // Shows a reminder in a fresh pop-up; the caller waits until none is on screen.
+  static frmRemindsView* ShowReminder(const QDateTime& due, const reminders::DueEntry& entry);
 
   QLabel* LabTime = nullptr;
   QLabel* LabTitle = nullptr;
@@ -32,8 +32,12 @@ public:
 
   void Form_Activate();
 
+signals:
+  void Closed();
+
 protected:
   bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
 private:
   frmRemindsView();

@@ -68,7 +68,8 @@ bool IsOrdinaryChinese(char32_t c) {
 bool IsGb2312(char16_t c) {
   const quint32 code = Gb18030Code(c);
   const quint32 row = code >> 8, cell = code & 0xFF;
-  return code <= 0xFFFF && cell >= 0xA1 && cell <= 0xFE && ((row >= 0xA1 && row <= 0xA9) || (row >= 0xB0 && row <= 0xF7));
+  return code <= 0xFFFF && cell >= 0xA1 && cell <= 0xFE &&
+         ((row >= 0xA1 && row <= 0xA9) || (row >= 0xB0 && row <= 0xF7));
 }
 
 // What bytes read as UTF-8 (strictly: no overlong forms, no surrogates) would be.
@@ -81,6 +82,10 @@ struct Utf8Reading {
 
 Utf8Reading ReadAsUtf8(QByteArrayView bytes) {
   Utf8Reading reading;
+  const auto invalid = [&reading] {
+    reading.valid = false;
+    return reading;
+  };
   const qsizetype n = bytes.size();
   for (qsizetype i = 0; i < n;) {
     const uchar lead = uchar(bytes[i]);
@@ -101,26 +106,17 @@ Utf8Reading ReadAsUtf8(QByteArrayView bytes) {
       length = 4;
       cp = lead & 0x07;
     } else {
-      reading.valid = false;
-      return reading;
+      return invalid();
     }
-    if (i + length > n) {
-      reading.valid = false;
-      return reading;
-    }
+    if (i + length > n) return invalid();
     for (int k = 1; k < length; ++k) {
       const uchar next = uchar(bytes[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        reading.valid = false;
-        return reading;
-      }
+      if ((next & 0xC0) != 0x80) return invalid();
       cp = (cp << 6) | (next & 0x3F);
     }
     if ((length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-        (length == 4 && (cp < 0x10000 || cp > 0x10FFFF))) {
-      reading.valid = false;
-      return reading;
-    }
+        (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+      return invalid();
     ++(IsOrdinaryChinese(cp) ? reading.ordinary : reading.other);
     i += length;
   }
@@ -193,7 +189,8 @@ QString DecodeGb18030(QByteArrayView bytes, bool& broken) {
 
 // Whether GB18030 text holds a character beyond GB2312.
 bool LeavesGb2312(const QString& text) {
-  return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x80 && !IsGb2312(c.unicode()); });
+  return std::any_of(text.begin(), text.end(),
+                     [](QChar c) { return c.unicode() >= 0x80 && !IsGb2312(c.unicode()); });
 }
 
 } // namespace
@@ -258,9 +255,9 @@ QByteArray EncodeText(const QString& text) {
 // - UTF-8 that is not GB18030 is UTF-8;
 // - bytes that are both are UTF-8 only when that reading holds at least three characters of ordinary
 //   Chinese text, no fewer than its other characters beyond ASCII, and the GB18030 reading holds a
-//   character beyond GB2312. GB18030 text with fewer than five characters beyond ASCII, or only
-//   GB2312 ones, therefore always reads back; longer GBK text turns into UTF-8 Chinese so rarely
-//   that no test over all GBK characters and a hundred thousand random texts finds one.
+//   character beyond GB2312. GB18030 text with fewer than five characters beyond ASCII (three
+//   UTF-8 Chinese characters take nine bytes), or only GB2312 ones, therefore always reads back;
+//   longer GBK text seldom lines up as UTF-8 Chinese unless it is UTF-8 Chinese misread.
 QString DecodeText(const QByteArray& bytes) {
   static const QByteArray bom("\xEF\xBB\xBF");
   // fromUtf8 drops the mark itself, and only the first one: a U+FEFF after it is text.
@@ -269,10 +266,10 @@ QString DecodeText(const QByteArray& bytes) {
   const Utf8Reading utf8 = ReadAsUtf8(bytes);
   if (utf8.valid && utf8.ascii) return QString::fromLatin1(bytes);
   bool broken = false;
-  QString gb = DecodeGb18030(bytes, broken);
+  const QString gb = DecodeGb18030(bytes, broken);
   if (!utf8.valid) return gb;
-  if (broken || (utf8.ordinary >= 3 && utf8.ordinary >= utf8.other && LeavesGb2312(gb))) return QString::fromUtf8(bytes);
-  return gb;
+  const bool chinese = utf8.ordinary >= 3 && utf8.ordinary >= utf8.other;
+  return broken || (chinese && LeavesGb2312(gb)) ? QString::fromUtf8(bytes) : gb;
 }
 
 bool HoldsBrokenBytes(QStringView text) {

@@ -190,8 +190,8 @@ std::vector<QString> GbkCharacters() {
   return chars;
 }
 
-// Files we write read back exactly, even the short ones whose GB18030 bytes are valid UTF-8 too
-// ("谢谢" is UTF-8 "лл"): every GB2312 character and pair of them, and short mixed texts.
+// Files we write read back exactly, even those whose GB18030 bytes are valid UTF-8 too ("谢谢" is
+// UTF-8 "лл"): every GB2312 character and pair of them, every GBK character, and mixed texts.
 TEST(TextFile, EveryTextWeWriteReadsBack) {
   const auto chars = Gb2312Characters();
   ASSERT_GT(chars.size(), 7400u);
@@ -256,10 +256,9 @@ TEST(TextFile, EveryTextWeWriteReadsBack) {
   EXPECT_EQ(wrong, QStringList());
 }
 
-// Text files of other programs still read: UTF-8 with or without its byte-order mark, and code
-// page 936, whose 0x80 is the euro sign.
-// A UTF-8 file without the mark reads as UTF-8 when it holds a few ordinary Chinese words; a
-// shorter one that is GB18030 too reads as GB18030.
+// Text files of other programs still read: UTF-8 with its byte-order mark, or without it when it
+// holds a few ordinary Chinese words (a shorter one that is GB18030 too reads as GB18030), and
+// code page 936, whose 0x80 is the euro sign.
 TEST(TextFile, OtherProgramsFilesRead) {
   for (const char* text : {"你好，世界。", "工作|会议|255|第一行{br}第二行", "“引号”里的字", "价格 5€ 很便宜",
                            "emoji 😀 表情包", "naïve 中文文本", "a — 这是一个测试"}) {

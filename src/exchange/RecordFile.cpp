@@ -1,5 +1,6 @@
 #include "exchange/RecordFile.h"
 
+#include "platform/textfile.h"
 #include "platform/vb.h"
 
 #include <QLocale>
@@ -159,15 +160,21 @@ QString DateText(QByteArrayView stored, FieldForm form) {
                     day ? QStringLiteral("yyyy-mm-dd") : QStringLiteral("yyyy-mm-dd hh:mm:ss"));
 }
 
-void AppendField(QString& out, const RecordField& field, int column, datastore::RowSet& rs, FieldText& decoded) {
+// Appends the field's text. False when it will not read back as it was: a "|" adds fields, and
+// a "{br}" typed in a long text becomes a line break.
+bool AppendField(QString& out, const RecordField& field, int column, datastore::RowSet& rs, FieldText& decoded) {
+  const qsizetype from = out.size();
   switch (field.form) {
   case F::Text:
   case F::Mark:
     out += decoded.Decode(rs.Utf8(column));
     break;
-  case F::LongText:
-    AppendLongText(out, decoded.Decode(rs.Utf8(column)));
+  case F::LongText: {
+    const QStringView text = decoded.Decode(rs.Utf8(column));
+    AppendLongText(out, text);
+    if (text.contains(kBr)) return false;
     break;
+  }
   case F::Day:
   case F::Stamp:
     out += DateText(rs.Utf8(column), field.form);
@@ -181,6 +188,7 @@ void AppendField(QString& out, const RecordField& field, int column, datastore::
     break;
   }
   }
+  return !QStringView(out).sliced(from).contains(u'|');
 }
 
 // The row set's column of a field; a missing one fails as reading it would.
@@ -207,18 +215,22 @@ const Family* FindFamily(const QString& formName) {
   return nullptr;
 }
 
-QString ExportText(const Family& family, datastore::RowSet& rs) {
+QString ExportText(const Family& family, datastore::RowSet& rs, qint64* changing) {
   std::vector<int> columns;
   for (const RecordField& field : family.fields) columns.push_back(ColumnOf(field, rs));
   FieldText decoded;
   QString text;
+  qint64 changed = 0;
   for (; !rs.Eof(); rs.MoveNext()) {
+    bool same = true;
     for (size_t i = 0; i < columns.size(); ++i) {
       if (i > 0) text += u'|';
-      AppendField(text, family.fields[i], columns[i], rs, decoded);
+      if (!AppendField(text, family.fields[i], columns[i], rs, decoded)) same = false;
     }
     text += kCrLf;
+    if (!same) ++changed;
   }
+  if (changing) *changing = changed;
   return text;
 }
 
@@ -240,8 +252,7 @@ int FieldCount(const QString& line) { return int(line.count(u'|')) + 1; }
 LineError::LineError(const QString& description) : std::runtime_error(description.toStdString()) {}
 
 AddArguments ParseLine(const Family& family, const QString& line, qint64 lineNumber) {
-  // Bytes that are not text in the file's encoding read as replacement characters.
-  if (line.contains(QChar::ReplacementCharacter))
+  if (platform::HoldsBrokenBytes(line))
     throw LineError(QStringLiteral("第 %1 行含有无法识别的字符。").arg(lineNumber));
   const QStringList parts = line.split(u'|');
   const int needed = family.NeededFields();

@@ -57,9 +57,10 @@ struct Family {
 // The family of a module window; null for a window whose records are not exchanged.
 const Family* FindFamily(const QString& formName);
 
-// The text of every row of rs as record lines, each followed by CR LF. Throws what reading the
-// rows throws.
-QString ExportText(const Family& family, datastore::RowSet& rs);
+// The text of every row of rs as record lines, each followed by CR LF. `changing` receives the
+// number of records that will not import back as they were (a "|" in a value, a "{br}" typed in a
+// long text). Throws what reading the rows throws.
+QString ExportText(const Family& family, datastore::RowSet& rs, qint64* changing = nullptr);
 // The export list's text of the current row.
 QString ItemText(const Family& family, datastore::RowSet& rs);
 

@@ -86,11 +86,11 @@ void frmExp::ListView1_DblClick() {
   item->setCheckState(0, IsTicked(item) ? Qt::Unchecked : Qt::Checked);
 }
 
-std::optional<QString> frmExp::GetExpText(const Family& family, const QString& strID) {
+std::optional<QString> frmExp::GetExpText(const Family& family, const QString& strID, qint64* changing) {
   datastore::RowSetPtr rs = (modStart::objDate().*family.ExpRecordSet)(strID);
   if (!rs) return std::nullopt;
   try {
-    QString text = ExportText(family, *rs);
+    QString text = ExportText(family, *rs, changing);
     rs->Close();
     return text;
   } catch (const std::exception& e) {
@@ -125,15 +125,19 @@ void frmExp::cmdOk_Click() {
   if (!fileName || fileName->isEmpty()) return;
 
   // Records that could not be read leave any existing file as it was.
-  const std::optional<QString> text = GetExpText(*family_, ids.join(u','));
+  qint64 changing = 0;
+  const std::optional<QString> text = GetExpText(*family_, ids.join(u','), &changing);
   if (!text) return;
   const QString failure = platform::WriteTextFile(*fileName, *text);
   if (!failure.isEmpty()) {
     MsgBox(QStringLiteral("导出过程中发生错误，") + failure, MsgButtons::OK, MsgIcon::Critical, kErrorTitle);
     return;
   }
-  MsgBox(QStringLiteral("已将所选记录内容导出到 ") + *fileName + QStringLiteral(" 文件中!"), MsgButtons::OK,
-         MsgIcon::Information, QStringLiteral("完成"));
+  QString done = QStringLiteral("已将所选记录内容导出到 ") + *fileName + QStringLiteral(" 文件中!");
+  // The format has no escape for these: the user learns before relying on the file.
+  if (changing > 0)
+    done += QStringLiteral("\n其中 %1 条记录含有“|”或“{br}”，再导入时这些记录的内容会改变。").arg(changing);
+  MsgBox(done, MsgButtons::OK, changing > 0 ? MsgIcon::Exclamation : MsgIcon::Information, QStringLiteral("完成"));
 }
 
 } // namespace exchange

@@ -28,8 +28,8 @@ public:
   void cmdOk_Click() override;
 
   // The record file text of the records with these ids ("3,5,8"). Empty when the records could
-  // not be read: the box has been shown.
-  static std::optional<QString> GetExpText(const Family& family, const QString& strID);
+  // not be read: the box has been shown. `changing` as ExportText gives it.
+  static std::optional<QString> GetExpText(const Family& family, const QString& strID, qint64* changing = nullptr);
 
 private:
   void LoadClass();

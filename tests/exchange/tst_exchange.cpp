@@ -105,7 +105,8 @@ void tst_Exchange::everyFamilyRoundTrips() {
     QString form;
     std::function<void()> add;
   };
-  const QString memo = QStringLiteral("第一行\r\n第二行\r\n第三行");
+  // A replacement character typed by the user is text like any other.
+  const QString memo = QStringLiteral("第一行\r\n第二\uFFFD行\r\n第三行");
   const std::vector<Case> cases = {
       {"frmDiary", [&] {
          db().Diary_Add("2008-05-01", "晴", memo, "255");
@@ -187,8 +188,22 @@ void tst_Exchange::exportDialog() {
   env_->ui.fileAnswers.push_back(file);
   exp.cmdOk_Click();
   QCOMPARE(env_->ui.Messages().back().text, "已将所选记录内容导出到 " + file + " 文件中!");
+  QCOMPARE(env_->ui.Messages().back().icon, platform::MsgIcon::Information);
   QCOMPARE(platform::DecodeText(ReadBytes(file)), QStringLiteral("工作|甲|||2008-05-03 14:07:09\r\n"));
   QCOMPARE(Ticked(exp).size(), 1);  // the dialog stays with its ticks
+
+  // A "|" in any value, or a "{br}" typed in a long text, will not import back as it was: the box
+  // says in how many records. A "{br}" in a title reads back as it is.
+  db().Notes_Add("甲|乙", "", "工作", "");
+  db().Notes_Add("{br}丁", "写{br}作", "工作", "");
+  db().Notes_Add("{br}戊", "", "工作", "");
+  exp.cobClass_Click();
+  exp.cmdSelectAll_Click();
+  env_->ui.fileAnswers.push_back(file);
+  exp.cmdOk_Click();
+  QCOMPARE(env_->ui.Messages().back().text,
+           "已将所选记录内容导出到 " + file + " 文件中!\n其中 2 条记录含有“|”或“{br}”，再导入时这些记录的内容会改变。");
+  QCOMPARE(env_->ui.Messages().back().icon, platform::MsgIcon::Exclamation);
 }
 
 void tst_Exchange::unreadableRecordsWriteNoFile() {

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <thread>
 
 using namespace platform;
@@ -148,12 +149,16 @@ TEST(TextFile, EncodingGivesTheConvertersBytes) {
 }
 
 TEST(TextFile, BrokenBytesShowAndSpoilNothingAfterThem) {
-  const QString replacement(QChar::ReplacementCharacter);
+  const auto broken = [](char16_t byte) { return QString(QChar(char16_t(0xDC00 + byte))); };
   // A NUL before digits must not take the first byte of the next character with it.
   EXPECT_EQ(DecodeText(QByteArray::fromHex("003132d6d0")), QString(QChar(0)) + QString::fromUtf8("12中"));
-  // A broken or cut-off character reads as a replacement character (which an import refuses); it
-  // never vanishes.
-  EXPECT_EQ(DecodeText(QByteArray::fromHex("41817f41d6")), "A" + replacement + "\x7f" "A" + replacement);
+  // A broken or cut-off character reads as a lone surrogate that names its byte (which an import
+  // refuses); it never vanishes. A replacement character in the file is text like any other.
+  EXPECT_EQ(DecodeText(QByteArray::fromHex("41817f41d6")), "A" + broken(0x81) + "\x7f" "A" + broken(0xD6));
+  EXPECT_EQ(DecodeText(QByteArray::fromHex("fe39fe39")), broken(0xFE) + "9" + broken(0xFE) + "9");
+  const QString typed = QString::fromUtf8("甲\uFFFD乙");
+  EXPECT_EQ(DecodeText(EncodeText(typed)), typed);
+  EXPECT_EQ(DecodeText(typed.toUtf8()), typed);
   // After the byte-order mark, a U+FEFF is text.
   EXPECT_EQ(DecodeText(QByteArray::fromHex("efbbbfefbbbf41")), QString(QChar(0xFEFF)) + "A");
 }
@@ -172,8 +177,21 @@ std::vector<std::pair<QByteArray, QString>> Gb2312Characters() {
   return chars;
 }
 
-// Files we write read back exactly, even the short ones whose GB18030 bytes are valid UTF-8 too
-// ("谢谢" is UTF-8 "лл"): every GB2312 character and pair of them, and short mixed texts.
+// Every GBK character: the two-byte characters of GB18030.
+std::vector<QString> GbkCharacters() {
+  std::vector<QString> chars;
+  for (int lead = 0x81; lead <= 0xFE; ++lead)
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      const QByteArray bytes = QByteArray(1, char(lead)) + char(trail);
+      QStringDecoder gb("GB18030", QStringConverter::Flag::Stateless);
+      const QString text = gb.decode(bytes);
+      if (!gb.hasError() && text.size() == 1 && EncodeText(text) == bytes) chars.push_back(text);
+    }
+  return chars;
+}
+
+// Files we write read back exactly, even those whose GB18030 bytes are valid UTF-8 too ("谢谢" is
+// UTF-8 "лл"): every GB2312 character and pair of them, every GBK character, and mixed texts.
 TEST(TextFile, EveryTextWeWriteReadsBack) {
   const auto chars = Gb2312Characters();
   ASSERT_GT(chars.size(), 7400u);
@@ -211,6 +229,24 @@ TEST(TextFile, EveryTextWeWriteReadsBack) {
   for (const QStringList& w : wrongs) wrong += w;
   EXPECT_EQ(wrong, QStringList());
 
+  // Every GBK character alone and between ASCII neighbours, "鎮東 hotel" (東 ends in "|", so its
+  // bytes are UTF-8 "悖| hotel" too), and random short mixes.
+  const std::vector<QString> gbk = GbkCharacters();
+  ASSERT_GT(gbk.size(), 21000u);
+  for (const QString& c : gbk)
+    for (const QString& a : QStringList{"a", " ", "|"})
+      for (const QString& text : {c, a + c, c + a, a + c + a})
+        if (DecodeText(EncodeText(text)) != text && wrong.size() < 10) wrong << text;
+  std::mt19937 random(19);
+  const QString ascii = QStringLiteral("abZ |1");
+  for (int n = 0; n < 100000; ++n) {
+    QString text = n == 0 ? QString::fromUtf8("鎮東 hotel") : QString();
+    for (int k = 1 + int(random() % 12); k > 0; --k)
+      text += random() % 3 ? gbk[random() % gbk.size()] : QString(ascii[qsizetype(random() % ascii.size())]);
+    if (DecodeText(EncodeText(text)) != text && wrong.size() < 10) wrong << text;
+  }
+  EXPECT_EQ(wrong, QStringList());
+
   const QStringList pieces = {"谢", "学习", "锘", "a", "OK ", "1", "\r\n", "。", "€", "é", "Д", "繁體", "😀", "\t"};
   for (const QString& a : pieces)
     for (const QString& b : pieces)
@@ -220,13 +256,17 @@ TEST(TextFile, EveryTextWeWriteReadsBack) {
   EXPECT_EQ(wrong, QStringList());
 }
 
-// Text files of other programs still read: UTF-8 with or without its byte-order mark, and code
-// page 936, whose 0x80 is the euro sign.
+// Text files of other programs still read: UTF-8 with its byte-order mark, or without it when it
+// holds a few ordinary Chinese words (a shorter one that is GB18030 too reads as GB18030), and
+// code page 936, whose 0x80 is the euro sign.
 TEST(TextFile, OtherProgramsFilesRead) {
-  for (const char* text : {"中文", "你好，世界。", "“引号”", "价格 5€", "emoji 😀", "naïve 中文", "a — b", "日本語"}) {
+  for (const char* text : {"你好，世界。", "工作|会议|255|第一行{br}第二行", "“引号”里的字", "价格 5€ 很便宜",
+                           "emoji 😀 表情包", "naïve 中文文本", "a — 这是一个测试"}) {
     const QString expected = QString::fromUtf8(text);
     EXPECT_EQ(DecodeText(expected.toUtf8()), expected) << text;
   }
+  const QByteArray shortUtf8 = QString::fromUtf8("中文").toUtf8();
+  EXPECT_EQ(DecodeText(shortUtf8), QString(QStringDecoder("GB18030").decode(shortUtf8)));
   EXPECT_EQ(DecodeText(QByteArray("\xEF\xBB\xBF") + QString::fromUtf8("лл café").toUtf8()), QString::fromUtf8("лл café"));
   EXPECT_EQ(DecodeText(QByteArray("\x80")), QString::fromUtf8("€"));
   EXPECT_EQ(DecodeText(QByteArray("\xBC\xDB\x80\x35\r\n\xD6\xD0")), QString::fromUtf8("价€5\r\n中"));

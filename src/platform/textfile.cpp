@@ -278,6 +278,12 @@ bool HoldsBrokenBytes(QStringView text) {
   return false;
 }
 
+QString ShowBrokenBytes(QString text) {
+  for (qsizetype i = 0; i < text.size(); ++i)
+    if (text[i].isLowSurrogate() && (i == 0 || !text[i - 1].isHighSurrogate())) text[i] = QChar::ReplacementCharacter;
+  return text;
+}
+
 TextFileResult ReadTextFile(const QString& path) {
   TextFileResult result;
   QFile file(path);

@@ -25,5 +25,7 @@ QByteArray EncodeText(const QString& text);
 QString DecodeText(const QByteArray& bytes);
 // Whether decoded text holds such a byte; a U+FFFD that the file holds is text.
 bool HoldsBrokenBytes(QStringView text);
+// The same text with each such byte shown as U+FFFD, for text that goes into an editor.
+QString ShowBrokenBytes(QString text);
 
 } // namespace platform

@@ -262,6 +262,15 @@ private slots:
     QVERIFY(env_->ui.shown.at(0).file.mustExist);
     QVERIFY(env_->ui.Messages().empty());
     QCOMPARE(target->Content(), QString("头第一行\r\n第二行尾"));
+
+    // A byte that is no text shows as U+FFFD, not as a mark the editor cannot save.
+    file.close();
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("a\xFF" "b") == 3);
+    file.close();
+    target->SetContent(QString());
+    env_->ui.fileAnswers.push_back(path);
+    QTest::mouseClick(target->cmdImp, Qt::LeftButton);
+    QCOMPARE(target->Content(), QStringLiteral(u"a\uFFFDb"));
   }
 
   void cancelledOrFailedFileDialogs() {

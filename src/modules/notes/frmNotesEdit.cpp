@@ -222,7 +222,7 @@ void frmNotesEdit::cmdImp_Click() {
     return;
   }
   // Replaces the selection, or inserts at the caret when nothing is selected.
-  platform::InsertExactText(txtContent, ToDisplay(result.text));
+  platform::InsertExactText(txtContent, ToDisplay(platform::ShowBrokenBytes(result.text)));
 }
 
 void frmNotesEdit::labFont_Click() {

@@ -10,9 +10,11 @@ namespace modStart {
 
 // The whole run of the program; its result is the process's exit code.
 //
+// SIGTERM, SIGHUP and SIGINT end it at any moment as File > Exit does: the boxes and dialogs on
+// screen end as if cancelled, and the main window unloads.
+//
 // Test hook: with the environment variable ALMANOR_TEST_QUIT_AFTER_MS set to N, the program
-// leaves cleanly after N milliseconds (File > Exit when the main window is up, otherwise it ends
-// the box or dialog on screen), so tests can run the real binary without a user.
+// leaves the same way after N milliseconds, so tests can run the real binary without a user.
 int Main(int argc, char** argv);
 
 // Holds the single-instance lock next to the settings file; null when another copy holds it.

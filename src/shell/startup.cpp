@@ -196,7 +196,10 @@ DataSetResult OpenDataSetAtStart(const QString& defaultPath) {
     }
   } else if (path.isEmpty() || !QFileInfo(path).isFile()) {
     // No data set named, or it was moved or deleted: pick one, or name a new one to start afresh.
-    if (path.isEmpty()) {
+    // The missing file itself is offered while its folder is there; otherwise the default data
+    // set, never a name in whatever folder the program was started from.
+    const QFileInfo named(path);
+    if (path.isEmpty() || !named.isAbsolute() || !named.absoluteDir().exists()) {
       path = defaultPath;
       QDir().mkpath(QFileInfo(path).absolutePath());  // so that the dialog can open there
     }

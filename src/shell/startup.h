@@ -28,8 +28,9 @@ enum class DataSetResult { Opened, Cancelled, Failed };
 // Finds, creates when needed, and opens the data set of the run (section "Option", key
 // "DataBase"): with no such key (the first start) the default data set, created empty when
 // missing; an empty setting or one naming a missing file lets the user pick a data set or name a
-// new one, the default offered for an empty setting. On success the path is stored; when the
-// data set cannot be opened the setting is cleared, so the next start asks.
+// new one, offering the missing file where its folder still is, else the default. On success the
+// path is stored; when the data set cannot be opened the setting is cleared, so the next start
+// asks.
 DataSetResult OpenDataSetAtStart(const QString& defaultPath);
 
 } // namespace modStart

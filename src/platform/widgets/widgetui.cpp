@@ -63,9 +63,10 @@ MsgResult WidgetUi::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon
   // Offscreen nobody sees the box, nor while the program ends: say it where a script can read it.
   if (leaving_ || QGuiApplication::platformName() == QLatin1String("offscreen"))
     std::fprintf(stderr, "%s\n%s\n", title.toUtf8().constData(), text.toUtf8().constData());
-  if (leaving_) {
-    return buttons == MsgButtons::OK ? MsgResult::OK : buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Cancel;
-  }
+  if (leaving_)
+    return buttons == MsgButtons::OK      ? MsgResult::OK
+           : buttons == MsgButtons::YesNo ? MsgResult::No
+                                          : MsgResult::Cancel;
   QWidget* const owner = BoxOwner();
   QMessageBox box(ToQtIcon(icon), title, text, ToQtButtons(buttons), owner);
   // With no window of ours under it (a second copy's notice, a failure before the main window)

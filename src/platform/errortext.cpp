@@ -22,7 +22,7 @@ const Cause kCauses[] = {
     {EISDIR, "这是一个文件夹，不是文件"},
     {EROFS, "文件系统是只读的"},
     {EFBIG, "文件太大"},
-    {EIO, "磁盘读写出错（输入输出错误）"},
+    {EIO, "磁盘读写出错"},
     {EBUSY, "文件正被占用"},
     {ETXTBSY, "文件正被占用"},
     {ENAMETOOLONG, "文件名太长"},

@@ -1,6 +1,7 @@
 #include "datastore/clsDate.h"
 
 #include "platform/clock.h"
+#include "platform/errortext.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
 
@@ -100,11 +101,11 @@ QByteArray ReadWholeFile(const QString& path) {
   QFile file(path);
   if (!QFileInfo(path).isFile()) throw DbError(QStringLiteral("文件不存在：%1").arg(path).toStdString());
   if (!file.open(QIODevice::ReadOnly))
-    throw DbError(QStringLiteral("无法读取文件 %1：%2").arg(path, file.errorString()).toStdString());
+    throw DbError(QStringLiteral("无法读取文件 %1：%2").arg(path, platform::FileErrorText(file)).toStdString());
   const qint64 expected = file.size();
   QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError || bytes.size() != expected)
-    throw DbError(QStringLiteral("无法读取文件 %1：%2").arg(path, file.errorString()).toStdString());
+    throw DbError(QStringLiteral("无法读取文件 %1：%2").arg(path, platform::FileErrorText(file)).toStdString());
   if (bytes.isEmpty()) throw DbError("文件为空");
   return bytes;
 }

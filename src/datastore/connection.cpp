@@ -1,5 +1,6 @@
 #include "datastore/connection.h"
 
+#include "platform/errortext.h"
 #include "platform/vb.h"
 
 #include <QFileInfo>
@@ -83,11 +84,12 @@ drop index if exists url_class; drop index if exists url_text;
 // versions are in write-ahead-log mode; setting the mode folds their log in and converts them.
 const char* const kJournalMode = "delete";
 
-// The last failure on db as the user reads it: SQLite's common failures in Chinese, followed by its
-// own English text in brackets; other failures (a statement's own faults) in SQLite's words.
+// The last failure on db as the user reads it: a Chinese text, followed by SQLite's own English
+// text in brackets. A failing file operation under SQLite says its cause (a full disk, a file
+// size limit, no permission) through the platform's text of the system error.
 QString ErrorText(sqlite3* db) {
   if (!db) return QStringLiteral("数据账套没有打开");
-  const QString english = QString::fromUtf8(sqlite3_errmsg(db));
+  QString english = QString::fromUtf8(sqlite3_errmsg(db));
   const int code = sqlite3_extended_errcode(db);
   const char* chinese = nullptr;
   switch (code & 0xff) {
@@ -105,9 +107,18 @@ QString ErrorText(sqlite3* db) {
   case SQLITE_AUTH: chinese = "没有访问数据账套文件的权限"; break;
   case SQLITE_IOERR: chinese = "读写数据账套文件时出错"; break;
   case SQLITE_NOMEM: chinese = "内存不足"; break;
-  default: return english;
+  case SQLITE_CONSTRAINT: chinese = "数据不符合数据账套中的约束条件"; break;
+  case SQLITE_TOOBIG: chinese = "数据太大，超出了数据账套的限制"; break;
+  default: chinese = "数据账套的操作失败"; break;
   }
-  return QString::fromUtf8(chinese) + QStringLiteral("（") + english + QStringLiteral("）");
+  QString text = QString::fromUtf8(chinese);
+  const int system = sqlite3_system_errno(db);
+  if (((code & 0xff) == SQLITE_IOERR || (code & 0xff) == SQLITE_CANTOPEN) && system != 0) {
+    const QString cause = platform::SystemErrorCause(system);
+    if (!cause.isEmpty()) text += QStringLiteral("：") + cause;
+    english += QStringLiteral(": ") + qt_error_string(system);
+  }
+  return text + QStringLiteral("（") + english + QStringLiteral("）");
 }
 
 [[noreturn]] void Fail(sqlite3* db) { throw DbError(ErrorText(db).toStdString()); }
@@ -469,7 +480,7 @@ void Connection::Open(const QString& path) {
   if (!QFileInfo(info.absolutePath()).isWritable()) throw DbError("数据账套所在的文件夹是只读的，无法在其中保存修改");
   {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw DbError(file.errorString().toStdString());
+    if (!file.open(QIODevice::ReadOnly)) throw DbError(platform::FileErrorText(file).toStdString());
     if (!file.read(16).startsWith(QByteArrayView("SQLite format 3\0", 16))) throw DbError("不是有效的数据账套文件");
   }
   sqlite3* db = nullptr;
@@ -540,6 +551,11 @@ void Connection::Close() {
   // An unfinalized statement would keep the handle and its lock on the file past this call
   // (close_v2 defers) until the caller's row set closes, if it ever does.
   while (!link_->open.empty()) link_->open.back()->Close();
+  // A write that failed (a full disk) may leave its journal beside the data set, to be rolled
+  // back at the next read. That read happens here, so the file alone is whole again when the
+  // program ends; a transaction still open is given up first.
+  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "rollback", nullptr, nullptr, nullptr);
+  sqlite3_exec(db_, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
   sqlite3_close_v2(db_);
   link_->db = nullptr;
   link_.reset();

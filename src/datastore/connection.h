@@ -106,7 +106,8 @@ public:
   // write-ahead-log mode, is converted once it has opened fine. Registers format(value, pattern)
   // with the run time's Format on the connection.
   void Open(const QString& path);
-  // Closes the row sets still open on it, then the data set.
+  // Closes the row sets still open on it, then the data set, rolling back first what a failed
+  // write left in a journal beside it.
   void Close();
   int State() const { return db_ ? 1 : 0; }  // 1 open, 0 closed
   QString Path() const { return path_; }

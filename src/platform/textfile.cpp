@@ -1,5 +1,7 @@
 #include "platform/textfile.h"
 
+#include "platform/errortext.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -288,12 +290,12 @@ TextFileResult ReadTextFile(const QString& path) {
   TextFileResult result;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    result.error = file.errorString();
+    result.error = FileErrorText(file);
     return result;
   }
   const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) {
-    result.error = file.errorString();
+    result.error = FileErrorText(file);
     return result;
   }
   result.text = DecodeText(bytes);
@@ -309,15 +311,15 @@ QString WriteTextFile(const QString& path, const QString& text) {
 
 QString WriteFileBytes(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  if (!file.open(QIODevice::WriteOnly)) return FileErrorText(file);
   // Flushed here: QSaveFile's commit does not notice a failure of the final flush of a small
   // buffered write, and would put a cut-off file in place of the old one.
   if (file.write(bytes) != bytes.size() || !file.flush()) {
-    const QString reason = file.errorString();
+    const QString reason = FileErrorText(file);
     file.cancelWriting();
     return reason;
   }
-  if (!file.commit()) return file.errorString();
+  if (!file.commit()) return FileErrorText(file);
   return QString();
 }
 

@@ -14,7 +14,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QLockFile>
-#include <QPointer>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QSocketNotifier>
@@ -197,7 +196,10 @@ DataSetResult OpenDataSetAtStart(const QString& defaultPath) {
     }
   } else if (path.isEmpty() || !QFileInfo(path).isFile()) {
     // No data set named, or it was moved or deleted: pick one, or name a new one to start afresh.
-    if (path.isEmpty()) {
+    // The missing file itself is offered while its folder is there; otherwise the default data
+    // set, never a name in whatever folder the program was started from.
+    const QFileInfo named(path);
+    if (path.isEmpty() || !named.isAbsolute() || !named.absoluteDir().exists()) {
       path = defaultPath;
       QDir().mkpath(QFileInfo(path).absolutePath());  // so that the dialog can open there
     }
@@ -224,6 +226,9 @@ DataSetResult OpenDataSetAtStart(const QString& defaultPath) {
 }
 
 int Main(int argc, char** argv) {
+  // A file size limit (ulimit -f) would kill the program in the middle of a write. Ignored, the
+  // write fails with its error: the data store says why and rolls the data set back.
+  std::signal(SIGXFSZ, SIG_IGN);
   if (!HasDisplay()) {
     std::fputs("almanor: 没有图形显示（图形平台所需的 DISPLAY 或 WAYLAND_DISPLAY 未设置），无法打开窗口。\n"
                "almanor: no display (DISPLAY or WAYLAND_DISPLAY, as the platform needs, is not set).\n"
@@ -242,17 +247,16 @@ int Main(int argc, char** argv) {
   platform::WidgetUi widgetUi;
   UiBackendScope uiScope(&widgetUi);
 
-  QPointer<frmMain> mainWindow;
-  bool quitEarly = false;
-  // File > Exit when the main window is up; before that, ends the box or dialog on screen and
-  // exits as soon as the main window has loaded.
-  const auto leave = [&mainWindow, &quitEarly] {
-    if (mainWindow) {
-      mainWindow->mnuFileExit_Click();
-    } else {
-      quitEarly = true;
-      QCoreApplication::exit(0);
-    }
+  // Leaves as File > Exit does, from any moment: every box and dialog on screen ends as if
+  // cancelled (the event loops they wait in end with the application's, also before the main
+  // loop runs), later ones no longer wait, and the main window unloads once the code that
+  // showed them has returned.
+  bool leaving = false;
+  const auto leave = [&leaving, &widgetUi] {
+    if (leaving) return;
+    leaving = true;
+    widgetUi.Leave();
+    QCoreApplication::exit(0);
   };
   const ExitSignals exitSignals(leave);
   bool ok = false;
@@ -261,11 +265,8 @@ int Main(int argc, char** argv) {
 
   const std::unique_ptr<QLockFile> lock = LockSingleInstance();
   if (!lock) {
-    const QString text = QStringLiteral("程序 ") + objDate().objSystem.AppTitle + QStringLiteral(" 已经运行。");
-    // Offscreen nobody sees the box; say it where a script can read it.
-    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-      std::fprintf(stderr, "%s\n", text.toUtf8().constData());
-    platform::MsgBox(text, platform::MsgButtons::OK, platform::MsgIcon::Information, QStringLiteral("程序已运行"));
+    platform::MsgBox(QStringLiteral("程序 ") + objDate().objSystem.AppTitle + QStringLiteral(" 已经运行。"),
+                     platform::MsgButtons::OK, platform::MsgIcon::Information, QStringLiteral("程序已运行"));
     return 0;
   }
 
@@ -276,14 +277,13 @@ int Main(int argc, char** argv) {
   }
 
   frmMain main;
-  mainWindow = &main;
   for (const modules::ModuleEntry& entry : modules::Registry()) main.AddModule(entry);
   QObject::connect(&main, &frmMain::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-  // A session that ends while the program runs unloads it the same way as Exit.
-  QObject::connect(&app, &QCoreApplication::aboutToQuit, &main, [&main] { main.Unload(); });
   main.Form_Load();
-  if (quitEarly) QTimer::singleShot(0, &main, &frmMain::mnuFileExit_Click);
-  const int code = app.exec();
+  // Left during start-up, the main loop would never be told to end.
+  const int code = leaving ? 0 : app.exec();
+  // After Exit this has been done; after a signal or the end of the session it is done here.
+  main.Unload();
   if (objDate().objConn.State() == 1) objDate().CloseDataBase();
   return code;
 }

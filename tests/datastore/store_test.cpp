@@ -113,7 +113,7 @@ TEST_F(DataStore, NothingInADataSetRunsOurCode) {
   ASSERT_TRUE(db.OpenDataBase(path));
   ui.Clear();
   EXPECT_EQ(db.Notes_Add("1e307", "", "c", ""), 0);
-  EXPECT_TRUE(OnlyBox().text.startsWith("增加常用资料笔记时发生错误，"));
+  EXPECT_EQ(OnlyBox().text, "增加常用资料笔记时发生错误，数据账套的操作失败（unsafe use of format()）");
   EXPECT_THROW(db.objConn.Execute("insert into extra values ('1e307')"), datastore::DbError);
   EXPECT_EQ(Value("select format('2024-05-01','yyyy') as v").toString(), "2024");  // our own statements may
 }
@@ -213,6 +213,13 @@ TEST_F(DataStore, DataSetFailuresSpeakChinese) {
   EXPECT_EQ(db.Notes_Add("b", "", "c", ""), 0);
   EXPECT_EQ(OnlyBox().text, "增加常用资料笔记时发生错误，数据账套文件是只读的，无法保存修改（attempt to write a readonly database）");
   db.objConn.Execute("pragma query_only=0");
+  db.objConn.Execute("create table extra (x text check (x <> 'bad'))");  // as a crafted data set has it
+  try {
+    db.objConn.Execute("insert into extra values ('bad')");
+    ADD_FAILURE();
+  } catch (const datastore::DbError& e) {
+    EXPECT_EQ(e.Description(), "数据不符合数据账套中的约束条件（CHECK constraint failed: x <> 'bad'）");
+  }
 
   const qint64 pages = Value("select page_count as v from pragma_page_count").toLongLong();
   db.objConn.Execute(QString("pragma max_page_count=%1").arg(pages));
@@ -292,7 +299,7 @@ TEST_F(DataStore, FailuresShowTheirBoxAndReturnTheFailureValue) {
 TEST_F(DataStore, AFailingStatementNamesItsCause) {
   db.objConn.Execute("drop table notes");
   EXPECT_EQ(db.Notes_GetClass(), nullptr);
-  EXPECT_EQ(OnlyBox().text, "获得资料笔记分类时发生错误，no such table: notes");
+  EXPECT_EQ(OnlyBox().text, "获得资料笔记分类时发生错误，数据账套的操作失败（no such table: notes）");
 }
 
 TEST_F(DataStore, AnInvalidLedgerQueryHandsOverNoRowSet) {

@@ -131,7 +131,8 @@ public:
   FullDisk(const FullDisk&) = delete;
   FullDisk& operator=(const FullDisk&) = delete;
 
-  void Fill() {
+  // Leaves `room` bytes free on the small file system, so that a long write fills it part way.
+  void Fill(qint64 room = 0) {
     if (!mounted_) {
       ::getrlimit(RLIMIT_FSIZE, &saved_);
       std::signal(SIGXFSZ, SIG_IGN);
@@ -146,6 +147,7 @@ public:
     const QByteArray block(4096, 'f');
     while (filler.write(block) == block.size()) {
     }
+    filler.resize(filler.size() - room);
   }
   void Free() {
     if (limited_) {

@@ -1,5 +1,6 @@
 // The child of the kill test: imports a ledger file of 100,000 lines through the import dialog
-// into the data set it is given, saying "start" on its output just before the import runs.
+// into the data set it is given, saying "start" on its output just before the import runs. Its
+// settings file is the parent's to remove: the child is killed, so it makes no folder of its own.
 
 #include "exchange/frmImp.h"
 #include "modules/listwindow/modStart.h"
@@ -7,14 +8,12 @@
 #include "platform/ui.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <cstdio>
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc != 3) return 2;
-  QTemporaryDir dir;
-  platform::SetSettingsFile(dir.filePath("Almanor.ini"));
+  if (argc != 4) return 2;
+  platform::SetSettingsFile(QString::fromLocal8Bit(argv[3]));
   platform::TestUi ui;
   if (!modStart::objDate().OpenDataBase(QString::fromLocal8Bit(argv[1]))) return 3;
   exchange::frmImp imp("frmMoneys");

@@ -1,9 +1,11 @@
 // A disk that fills up while the program writes: extracting an archived file, saving the scratch
-// pad (into the data set and to a text file) and writing an export. Each shows its error box,
-// leaves the old target file as it was, loses none of the user's text, and works once there is
+// pad (into the data set and to a text file), writing an export, importing into a data set on that
+// disk. Each shows its error box, which says that the disk is full, leaves the old target file as
+// it was (no journal beside a data set), loses none of the user's text, and works once there is
 // room again.
 
 #include "exchange/frmExp.h"
+#include "exchange/frmImp.h"
 #include "faultenv.h"
 #include "modules/files/frmFiles.h"
 #include "modules/scratchpad/frmTemp.h"
@@ -43,10 +45,16 @@ private slots:
   void extractionOntoAFullDisk();
   void scratchPadOnAFullDisk();
   void exportOntoAFullDisk();
+  void importOnAFullDisk();
 
 private:
   QString Path(const QString& name) const { return env_->dir.filePath(name); }
   QString OnDisk(const QString& name) const { return Path(QStringLiteral("disk/") + name); }
+  // What a box says of the full disk: the file size limit stands in for it when nothing can be
+  // mounted.
+  QString FullDiskCause() const {
+    return disk_->how == QLatin1String("small tmpfs") ? QStringLiteral("磁盘已满") : QStringLiteral("文件太大");
+  }
   // The one message box shown since the last Clear.
   platform::ShownMessage OnlyBox() const {
     const auto boxes = env_->ui.Messages();
@@ -76,7 +84,7 @@ void tst_faults_fulldisk::extractionOntoAFullDisk() {
   window.LabGoto_Click();
   disk_->Free();
   const platform::ShownMessage box = OnlyBox();
-  QVERIFY2(box.text.startsWith(QStringLiteral("从数据文件中提取文件出现错误：")), qPrintable(box.text));
+  QVERIFY2(box.text.startsWith(QStringLiteral("从数据文件中提取文件出现错误：")) && box.text.contains(FullDiskCause()), qPrintable(box.text));
   QCOMPARE(box.icon, platform::MsgIcon::Exclamation);
   QVERIFY(env_->ui.Opened().isEmpty());
   QCOMPARE(Snapshot(OnDisk(QString())), before);  // the old file whole, no half-written copy beside it
@@ -110,7 +118,7 @@ void tst_faults_fulldisk::scratchPadOnAFullDisk() {
   env_->ui.Clear();
   QTest::keyClick(pad.txtContent, Qt::Key_S, Qt::ControlModifier);
   platform::ShownMessage box = OnlyBox();
-  QVERIFY2(box.text.startsWith(QStringLiteral("修改临时记事便条时发生错误，")), qPrintable(box.text));
+  QVERIFY2(box.text.startsWith(QStringLiteral("修改临时记事便条时发生错误，")) && box.text.contains(FullDiskCause()), qPrintable(box.text));
   QCOMPARE(box.icon, platform::MsgIcon::Critical);
   QVERIFY(pad.IsChanged());
 
@@ -118,7 +126,7 @@ void tst_faults_fulldisk::scratchPadOnAFullDisk() {
   env_->ui.fileAnswers = {copy};
   pad.labHas_Click();
   box = OnlyBox();
-  QVERIFY2(box.text.startsWith(QStringLiteral("将当前的临时记事便条内容另存时发生错误，")), qPrintable(box.text));
+  QVERIFY2(box.text.startsWith(QStringLiteral("将当前的临时记事便条内容另存时发生错误，")) && box.text.contains(FullDiskCause()), qPrintable(box.text));
   QCOMPARE(Bytes(copy), QByteArray("old copy"));
   disk_->Free();
 
@@ -144,12 +152,12 @@ void tst_faults_fulldisk::exportOntoAFullDisk() {
   exchange::frmExp exp(QStringLiteral("frmNotes"));
   exp.cmdSelectAll_Click();
 
-  disk_->Fill();
+  disk_->Fill(64 * 1024);  // the write stops short, part way
   env_->ui.fileAnswers = {file};
   exp.cmdOk_Click();
   disk_->Free();
   const platform::ShownMessage box = OnlyBox();
-  QVERIFY2(box.text.startsWith(QStringLiteral("导出过程中发生错误，")), qPrintable(box.text));
+  QVERIFY2(box.text.startsWith(QStringLiteral("导出过程中发生错误，")) && box.text.contains(FullDiskCause()), qPrintable(box.text));
   QCOMPARE(box.icon, platform::MsgIcon::Critical);
   QCOMPARE(Snapshot(OnDisk(QString())), before);
 
@@ -158,6 +166,31 @@ void tst_faults_fulldisk::exportOntoAFullDisk() {
   exp.cmdOk_Click();
   QCOMPARE(OnlyBox().title, QStringLiteral("完成"));
   QVERIFY(platform::ReadTextFile(file).text.contains(QStringLiteral("满盘测试的内容 😀{br}")));
+}
+
+void tst_faults_fulldisk::importOnAFullDisk() {
+  // The disk fills part way through an import into a data set on it: the import is undone, and
+  // once closed the data set is one file again, with no journal left beside it.
+  db().CloseDataBase();
+  const QString dataSet = OnDisk(QStringLiteral("账套.kvt"));
+  QVERIFY(db().CreateDataBase(dataSet));
+  QVERIFY(db().OpenDataBase(dataSet));
+  const QString line = QStringLiteral("2024-05-01|支出|行|%1|1|份|2.5||2.5\r\n").arg(QString(40, u'账'));
+  const QString file = Path(QStringLiteral("账目.txt"));
+  QCOMPARE(platform::WriteTextFile(file, line.repeated(20000)), QString());
+  exchange::frmImp imp(QStringLiteral("frmMoneys"));
+  env_->ui.fileAnswers = {file};
+  imp.cmdOpen_Click();
+  imp.cmdSelectAll_Click();
+  disk_->Fill(200 * 1024);
+  imp.cmdOk_Click();
+  QVERIFY(!imp.blnImported);
+  QVERIFY2(env_->ui.Messages().back().text.contains(FullDiskCause()), qPrintable(env_->ui.Messages().back().text));
+  db().CloseDataBase();
+  QCOMPARE(QDir(OnDisk(QString())).entryList(QDir::Files), QStringList{QStringLiteral("账套.kvt")});
+  disk_->Free();
+  QVERIFY(db().OpenDataBase(dataSet));
+  QCOMPARE(db().Moneys_GetClass()->Eof(), true);
 }
 
 QTEST_MAIN(tst_faults_fulldisk)

@@ -5,6 +5,7 @@
 #include "platform/textfile.h"
 #include "testenv.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTest>
 
@@ -23,11 +24,17 @@ private slots:
     const QString file = env.dir.filePath("ledger.txt");
     QCOMPARE(platform::WriteTextFile(file, text), QString());
 
-    // Killed at several moments of the import: early, midway, late.
+    // Killed at several moments of the import: early, midway, late. Whatever it leaves in the
+    // temporary folder stays in this test's folder.
+    const QString temp = env.dir.filePath("tmp");
+    QVERIFY(QDir().mkpath(temp));
+    QProcessEnvironment childEnv = QProcessEnvironment::systemEnvironment();
+    childEnv.insert("TMPDIR", temp);
     for (const int delayMs : {50, 400, 1500}) {
       QProcess child;
       child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-      child.start(IMPORT_CHILD_EXE, {path, file});
+      child.setProcessEnvironment(childEnv);
+      child.start(IMPORT_CHILD_EXE, {path, file, env.dir.filePath("child.ini")});
       QVERIFY(child.waitForStarted());
       QByteArray out;
       while (!out.contains("start\n") && child.waitForReadyRead(120000)) out += child.readAllStandardOutput();
@@ -53,6 +60,7 @@ private slots:
       // A whole import run or nothing of it: one transaction.
       QVERIFY2(n % kLines == 0, qPrintable(QString::number(n)));
     }
+    QCOMPARE(QDir(temp).entryList({"faults_import_child-*"}, QDir::AllEntries | QDir::Hidden), QStringList());
   }
 };
 

@@ -1,6 +1,7 @@
 // Data sets that cannot be opened, met at start-up: the user is told why in Chinese, the setting
 // is cleared so that the next start asks, and not one byte of the folder changes. Each case runs
-// the start-up procedure in this process (to read the box) and then the real program.
+// the start-up procedure in this process (to read the box) and then the real program. Then the
+// real program under a signal while a start-up box is up, and under a file size limit.
 
 #include "faultenv.h"
 #include "shell/startup.h"
@@ -10,6 +11,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 using faults::ReadOnly;
@@ -46,27 +48,38 @@ private slots:
 
   void badDataSetIsRefusedUntouched_data();
   void badDataSetIsRefusedUntouched();
+  void signalWhileAStartBoxIsUp();
+  void fileSizeLimitFailsTheWrite();
 
 private:
   QString Path(const QString& name) const { return env_->dir.filePath(name); }
-  int RunProgram();
+  // The real program against this test's folders. Unless told to wait for a signal, it leaves by
+  // itself after a few seconds, closing whatever box is on screen.
+  void Start(QProcess& program, bool untilSignal = false);
+  // Runs it to its end: its exit code, -1 when it crashed or was killed.
+  int RunProgram(QString* errors = nullptr, const std::function<void()>& inChild = {});
   std::unique_ptr<TestEnv> env_;
 };
 
-// The real program against this test's folders; it leaves by itself after a few seconds, closing
-// whatever box is on screen. Its exit code.
-int tst_faults_startup::RunProgram() {
+void tst_faults_startup::Start(QProcess& program, bool untilSignal) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove(QStringLiteral("DISPLAY"));
   env.remove(QStringLiteral("WAYLAND_DISPLAY"));
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
     env.insert(QLatin1String(name), Path(QLatin1String(name)));
-  env.insert(QStringLiteral("ALMANOR_TEST_QUIT_AFTER_MS"), QStringLiteral("3000"));
-  QProcess program;
+  if (!untilSignal) env.insert(QStringLiteral("ALMANOR_TEST_QUIT_AFTER_MS"), QStringLiteral("3000"));
   program.setProcessEnvironment(env);
   program.start(QStringLiteral(ALMANOR_BINARY));
-  if (!program.waitForFinished(120000) || program.exitStatus() != QProcess::NormalExit) return -1;
+}
+
+int tst_faults_startup::RunProgram(QString* errors, const std::function<void()>& inChild) {
+  QProcess program;
+  if (inChild) program.setChildProcessModifier(inChild);
+  Start(program);
+  const bool ended = program.waitForFinished(120000);
+  if (errors) *errors = QString::fromUtf8(program.readAllStandardError());
+  if (!ended || program.exitStatus() != QProcess::NormalExit) return -1;
   return program.exitCode();
 }
 
@@ -136,6 +149,66 @@ void tst_faults_startup::badDataSetIsRefusedUntouched() {
   QCOMPARE(platform::GetSetting("Option", "DataBase", QStringLiteral("unset")), QString());
   QVERIFY(!QFileInfo::exists(fallback));
   QCOMPARE(Snapshot(folder), before);
+}
+
+void tst_faults_startup::signalWhileAStartBoxIsUp() {
+  // The reminders window's load error on a data set with a damaged page is on screen, before the
+  // main event loop runs: a logout, `kill` or Ctrl+C still ends the program as Exit does, and
+  // frees the lock for the next start.
+  const QString path = Path(QStringLiteral("Almanor.kvt"));
+  MakeDataSet(path);
+  const qint64 page = db().objConn.OpenRowSet(QStringLiteral("pragma page_size"))->Fields("page_size").toLongLong();
+  QList<qint64> roots;  // of the reminders table and its index
+  for (auto rs = db().objConn.OpenRowSet(QStringLiteral("select rootpage from sqlite_master where tbl_name='reminds'"));
+       !rs->Eof(); rs->MoveNext())
+    roots << rs->Fields("rootpage").toLongLong();
+  db().CloseDataBase();
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::ReadWrite));
+  for (const qint64 root : roots) QVERIFY(file.seek((root - 1) * page) && file.write(QByteArray(page, '\xff')) == page);
+  file.close();
+  platform::SaveSetting("Option", "DataBase", path);
+
+  for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    QProcess program;
+    Start(program, true);
+    program.setReadChannel(QProcess::StandardError);
+    QByteArray errors;
+    while (!errors.contains("获得计划任务提醒时发生错误") && program.waitForReadyRead(60000))
+      errors += program.readAllStandardError();
+    QVERIFY2(errors.contains("数据账套文件已损坏"), errors.constData());
+    QCOMPARE(::kill(program.processId(), sig), 0);
+    QVERIFY2(program.waitForFinished(60000), "the program did not end");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(!platform::GetSetting("Option", "Width").isEmpty());  // unloaded as by Exit
+    QVERIFY(!QFileInfo::exists(path + QStringLiteral("-journal")));
+  }
+  QString errors;
+  QCOMPARE(RunProgram(&errors), 0);
+  QVERIFY2(!errors.contains(QStringLiteral("已经运行")) && errors.contains(QStringLiteral("获得计划任务提醒时发生错误")),
+           qPrintable(errors));
+}
+
+void tst_faults_startup::fileSizeLimitFailsTheWrite() {
+  // Under a file size limit (ulimit -f) the stamp at the open cannot be written: the program is
+  // not killed in the middle of the write, but says why and leaves the data set as it was.
+  const QString folder = Path(QStringLiteral("数据"));
+  const QString path = folder + QStringLiteral("/Almanor.kvt");
+  QVERIFY(QDir().mkpath(folder));
+  MakeDataSet(path);
+  db().CloseDataBase();
+  const auto before = Snapshot(folder);
+  platform::SaveSetting("Option", "DataBase", path);
+  QString errors;
+  QCOMPARE(RunProgram(&errors, [] {
+             const rlimit limit{2048, 2048};  // room for the lock and the settings only
+             ::setrlimit(RLIMIT_FSIZE, &limit);
+           }),
+           1);
+  QVERIFY2(errors.contains(QStringLiteral("打开数据账套时发生错误，读写数据账套文件时出错：文件太大")), qPrintable(errors));
+  QCOMPARE(Snapshot(folder), before);
+  QCOMPARE(platform::GetSetting("Option", "DataBase", QStringLiteral("unset")), QString());
 }
 
 QTEST_MAIN(tst_faults_startup)

@@ -89,8 +89,19 @@ void tst_startup::missingDataSetCancelled() {
   QCOMPARE(modStart::objDate().objConn.State(), 0);
   QCOMPARE(platform::GetSetting("Option", "DataBase"), missing);  // still there for next time
   QVERIFY(!QFileInfo::exists(Path(QStringLiteral("default.kvt"))));
+  QCOMPARE(env_->ui.shown.at(0).file.fileName, missing);  // offered where it was
+
+  // With its folder gone, or named without one, the default is offered: never a new data set in
+  // whatever folder the program was started from.
+  for (const QString& named : {Path(QStringLiteral("gone/moved.kvt")), QStringLiteral("moved.kvt")}) {
+    platform::SaveSetting("Option", "DataBase", named);
+    env_->ui.Clear();
+    QCOMPARE(modStart::OpenDataSetAtStart(Path(QStringLiteral("default.kvt"))), modStart::DataSetResult::Cancelled);
+    QCOMPARE(env_->ui.shown.at(0).file.fileName, Path(QStringLiteral("default.kvt")));
+  }
 
   // A folder of that name is not a data set either.
+  platform::SaveSetting("Option", "DataBase", missing);
   QVERIFY(QDir().mkpath(missing));
   env_->ui.Clear();
   QCOMPARE(modStart::OpenDataSetAtStart(Path(QStringLiteral("default.kvt"))), modStart::DataSetResult::Cancelled);

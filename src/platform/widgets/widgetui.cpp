@@ -6,10 +6,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
+#include <cstdio>
 
 namespace platform {
 
@@ -57,6 +59,13 @@ QWidget* BoxOwner() {
 } // namespace
 
 MsgResult WidgetUi::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) {
+  // Offscreen nobody sees the box, nor while the program ends: say it where a script can read it.
+  if (leaving_ || QGuiApplication::platformName() == QLatin1String("offscreen"))
+    std::fprintf(stderr, "%s\n%s\n", title.toUtf8().constData(), text.toUtf8().constData());
+  if (leaving_)
+    return buttons == MsgButtons::OK      ? MsgResult::OK
+           : buttons == MsgButtons::YesNo ? MsgResult::No
+                                          : MsgResult::Cancel;
   QWidget* const owner = BoxOwner();
   QMessageBox box(ToQtIcon(icon), title, text, ToQtButtons(buttons), owner);
   // With no window of ours under it (a second copy's notice, a failure before the main window)
@@ -79,6 +88,7 @@ MsgResult WidgetUi::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon
 }
 
 QString WidgetUi::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
+  if (leaving_) return QString();
   bool ok = false;
   const QString answer =
       QInputDialog::getText(BoxOwner(), title, prompt, QLineEdit::Normal, defaultText, &ok);
@@ -86,6 +96,7 @@ QString WidgetUi::InputBox(const QString& prompt, const QString& title, const QS
 }
 
 std::optional<QString> WidgetUi::FileDialog(const FileDialogRequest& request) {
+  if (leaving_) return std::nullopt;
   QFileDialog dialog(BoxOwner(), request.title);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   if (!request.filter.isEmpty())
@@ -110,6 +121,7 @@ std::optional<QString> WidgetUi::FileDialog(const FileDialogRequest& request) {
 }
 
 std::optional<QColor> WidgetUi::ColorDialog(const QColor& initial) {
+  if (leaving_) return std::nullopt;
   const QColor chosen = QColorDialog::getColor(initial, BoxOwner(), QString(), QColorDialog::DontUseNativeDialog);
   if (!chosen.isValid())
     return std::nullopt;
@@ -117,6 +129,7 @@ std::optional<QColor> WidgetUi::ColorDialog(const QColor& initial) {
 }
 
 std::optional<FontChoice> WidgetUi::FontDialog(const FontChoice& initial) {
+  if (leaving_) return std::nullopt;
   QFont font;
   initial.ApplyTo(font);
   QFontDialog dialog(font, BoxOwner());

@@ -70,13 +70,11 @@ void frmImp::LoadFile(const QString& text) {
     return;
   }
   // Every line that is not empty, the last one too, keyed by its index in the file.
-  QStringList keys, texts;
-  for (qsizetype i = 0; i < lines.size(); ++i) {
-    if (lines[i].isEmpty()) continue;
-    keys << u'_' + QString::number(i);
-    texts << lines[i];
-  }
-  FillList(keys, texts);
+  std::vector<qsizetype> rows;
+  rows.reserve(size_t(lines.size()));
+  for (qsizetype i = 0; i < lines.size(); ++i)
+    if (!lines[i].isEmpty()) rows.push_back(i);
+  FillList(lines, rows);
 }
 
 void frmImp::cmdOk_Click() {
@@ -92,20 +90,31 @@ void frmImp::cmdOk_Click() {
 bool frmImp::Import() {
   datastore::clsDate& db = modStart::objDate();
   QString failure;
+  qint64 added = 0;
   {
-    // One transaction for the run; the data store's failure box commits it before it shows.
+    // One transaction for the run; the data store's failure box commits it before it shows. When
+    // it cannot be committed, none of the run's records is stored, and the box has said so.
     datastore::clsDate::Batch batch(db);
+    auto end = [&] {
+      if (batch.End()) return true;
+      recordsAdded -= added;
+      return false;
+    };
     for (QTreeWidgetItem* item : TickedItems()) {
       try {
-        const AddArguments args = ParseLine(*family_, item->text(0), Key(item).mid(1).toLongLong() + 1);
-        if (family_->Add(db, args) == 0) return false;
+        const AddArguments args = ParseLine(*family_, item->text(0), KeyNumber(item) + 1);
+        if (family_->Add(db, args) == 0) {
+          end();
+          return false;
+        }
         ++recordsAdded;
+        ++added;
       } catch (const LineError& e) {
         failure = e.Description();
         break;
       }
     }
-    if (!batch.End()) return false;
+    if (!end()) return false;
   }
   if (failure.isEmpty()) return true;
   MsgBox(family_->importError + failure, MsgButtons::OK, MsgIcon::Critical, kErrorTitle);

@@ -1,9 +1,10 @@
 // A disk that fills up while the program writes: extracting an archived file, saving the scratch
-// pad (into the data set and to a text file) and writing an export. Each shows its error box,
-// leaves the old target file as it was, loses none of the user's text, and works once there is
-// room again.
+// pad (into the data set and to a text file), writing an export and an import into the data set.
+// Each shows its error box, leaves the old target file as it was, loses none of the user's text,
+// and works once there is room again.
 
 #include "exchange/frmExp.h"
+#include "exchange/frmImp.h"
 #include "faultenv.h"
 #include "modules/files/frmFiles.h"
 #include "modules/scratchpad/frmTemp.h"
@@ -43,6 +44,7 @@ private slots:
   void extractionOntoAFullDisk();
   void scratchPadOnAFullDisk();
   void exportOntoAFullDisk();
+  void importOntoAFullDisk();
 
 private:
   QString Path(const QString& name) const { return env_->dir.filePath(name); }
@@ -158,6 +160,51 @@ void tst_faults_fulldisk::exportOntoAFullDisk() {
   exp.cmdOk_Click();
   QCOMPARE(OnlyBox().title, QStringLiteral("完成"));
   QVERIFY(platform::ReadTextFile(file).text.contains(QStringLiteral("满盘测试的内容 😀{br}")));
+}
+
+void tst_faults_fulldisk::importOntoAFullDisk() {
+  db().CloseDataBase();
+  const QString dataSet = OnDisk(QStringLiteral("导入.kvt"));
+  QVERIFY(db().CreateDataBase(dataSet));
+  QVERIFY(db().OpenDataBase(dataSet));
+  auto count = [] { return db().objConn.OpenRowSet(QStringLiteral("select count(*) as n from notes"))->Fields("n").toInt(); };
+  // The run fails at its commit (its records fit in memory) or at an add (they do not); either way
+  // none of its records is stored, and the box says so.
+  struct Case {
+    int lines, charsEach;
+    QString failure;
+  };
+  const Case cases[] = {{10, 10000, QStringLiteral("保存所增加的记录时发生错误，")},
+                        {25, 35000, QStringLiteral("增加常用资料笔记时发生错误，")}};
+  for (const Case& c : cases) {
+    QString text;
+    for (int i = 0; i < c.lines; ++i) text += QStringLiteral("工作|第%1篇||%2|\r\n").arg(i).arg(QString(c.charsEach, u'满'));
+    exchange::frmImp imp(QStringLiteral("frmNotes"));
+    imp.LoadFile(text);
+    imp.cmdSelectAll_Click();
+    const int before = count();
+    env_->ui.Clear();
+    disk_->Fill(256 * 1024);
+    imp.cmdOk_Click();
+    disk_->Free();
+    const platform::ShownMessage box = OnlyBox();
+    QVERIFY2(box.text.startsWith(c.failure) && box.text.endsWith(QStringLiteral("本次导入的记录均未保存。")),
+             qPrintable(box.text));
+    QCOMPARE(box.icon, platform::MsgIcon::Critical);
+    QVERIFY(!imp.blnImported);
+    QCOMPARE(imp.recordsAdded, 0);
+    QCOMPARE(count(), before);
+
+    // With room again the same "完成" stores them all.
+    env_->ui.Clear();
+    imp.cmdOk_Click();
+    QVERIFY(imp.blnImported);
+    QCOMPARE(count(), before + c.lines);
+    QVERIFY(env_->ui.Messages().empty());
+  }
+  QCOMPARE(db().objConn.OpenRowSet(QStringLiteral("pragma integrity_check"))->Fields("integrity_check").toString(),
+           QStringLiteral("ok"));
+  db().CloseDataBase();
 }
 
 QTEST_MAIN(tst_faults_fulldisk)

@@ -236,15 +236,9 @@ void BM_ImportAsUser(benchmark::State& state) {
     auto imp = std::make_unique<exchange::frmImp>(QStringLiteral("frmMoneys"));
     ui.fileAnswers.push_back(file);
     const double seconds = sidebyside::Seconds([&] {
-      auto t0 = sidebyside::Clock::now();
       imp->cmdOpen_Click();
-      auto t1 = sidebyside::Clock::now();
       imp->cmdSelectAll_Click();
-      auto t2 = sidebyside::Clock::now();
       imp->cmdOk_Click();
-      auto t3 = sidebyside::Clock::now();
-      auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
-      fprintf(stderr, "PHASE open %.1f all %.1f ok %.1f\n", ms(t0, t1), ms(t1, t2), ms(t2, t3));
       return imp->blnImported && imp->recordsAdded == lines;
     });
     imp.reset();

@@ -182,7 +182,8 @@ RowSetPtr ById(Connection& conn, const QString& table, qint64 id) {
 }
 
 QString InsertSql(const QString& table, const QStringList& names) {
-  return QStringLiteral("insert into %1 (%2) values (?%3)").arg(table, names.join(u','), QStringLiteral(",?").repeated(names.size() - 1));
+  return QStringLiteral("insert into %1 (%2) values (?%3)")
+      .arg(table, names.join(u','), QStringLiteral(",?").repeated(names.size() - 1));
 }
 
 // One statement: the row is stored whole or not at all. Within a batch the table's insert is

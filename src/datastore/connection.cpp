@@ -483,8 +483,9 @@ qint64 Statement::Execute(const QVector<QVariant>& binds) {
   while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
   }
   const QString error = rc == SQLITE_DONE ? QString() : ErrorText(link_->db);
-  // Reset at once, so that it holds no lock and is ready for the next values.
+  // Reset at once, so that it holds no lock and no pointer into `texts`.
   sqlite3_reset(stmt_);
+  sqlite3_clear_bindings(stmt_);
   if (rc != SQLITE_DONE) throw DbError(error.toStdString());
   return sqlite3_changes64(link_->db);
 }

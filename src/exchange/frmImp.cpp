@@ -93,6 +93,7 @@ void frmImp::cmdOk_Click() {
 }
 
 bool frmImp::Import() {
+  if (!family_) return true;  // nothing is listed
   datastore::clsDate& db = modStart::objDate();
   // The ticked lines are parsed a chunk ahead on a second thread while this one stores the chunk
   // before: parsing a line costs about as much as storing it.
@@ -131,7 +132,8 @@ bool frmImp::Import() {
       recordsAdded -= added;
       return false;
     };
-    std::future<std::vector<Parsed>> next = std::async(std::launch::async, parse, 0);
+    std::future<std::vector<Parsed>> next;
+    if (!lines.empty()) next = std::async(std::launch::async, parse, 0);
     for (size_t from = 0; from < lines.size() && failure.isEmpty(); from += kChunk) {
       const std::vector<Parsed> chunk = next.get();
       if (from + kChunk < lines.size()) next = std::async(std::launch::async, parse, from + kChunk);

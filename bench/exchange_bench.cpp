@@ -3,8 +3,11 @@
 // - importing 100,000 ledger lines vs the tool inserting the same rows in one transaction;
 // - exporting 100,000 notes vs the tool writing the same rows as "|" separated lines;
 // and listing the 100,000 ledger lines in the import dialog (reading and decoding the file
-// included). Run offscreen (QT_QPA_PLATFORM=offscreen) from a release build, with the sqlite3 tool
-// on the PATH.
+// included). The import as the user does it (the file listed, 全选, 完成) of 10,000 and 100,000
+// ledger lines is timed beside its floor: SQLite in this process running one prepared insert with
+// bound values over the same rows in one transaction, with the data set's own journal settings.
+// Run offscreen (QT_QPA_PLATFORM=offscreen) from a release build, with the sqlite3 tool on the
+// PATH.
 
 #include "datastore_datagen.h"
 #include "exchange/RecordFile.h"
@@ -21,6 +24,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <map>
+#include <memory>
+#include <sqlite3.h>
 
 namespace {
 
@@ -44,11 +50,11 @@ LedgerRow Row(int i) {
           QStringLiteral("公司附近的餐馆\r\n两人"), QStringLiteral("份"), 2, 20.5, 41};
 }
 
-QString LedgerFile() {
-  const QString path = DataFile(QStringLiteral("ledger100k.txt"));
+QString LedgerFile(int lines = kLines) {
+  const QString path = DataFile(QStringLiteral("ledger%1k.txt").arg(lines / 1000));
   if (QFile::exists(path)) return path;
   QString text;
-  for (int i = 0; i < kLines; ++i) {
+  for (int i = 0; i < lines; ++i) {
     const LedgerRow r = Row(i);
     text += QStringLiteral("%1|%2|%3|%4|2|%5|20.5||41\r\n").arg(r.date, r.type, r.title, QString(r.memo).replace("\r\n", "{br}"), r.unit);
   }
@@ -158,6 +164,104 @@ BENCHMARK(BM_ListLedgerLines)
     ->Iterations(1)
     ->Repetitions(kRuns)
     ->ReportAggregatesOnly(true);
+
+// The floor of an import: the rows' values ready in memory, one prepared insert bound and stepped
+// per row in one transaction. Seconds, negative on failure.
+double FloorImport(const QString& dataSet, int lines) {
+  struct Values {
+    QByteArray date, type, title, memo, unit;
+    double show, price, sum;
+  };
+  std::vector<Values> rows;
+  rows.reserve(size_t(lines));
+  for (int i = 0; i < lines; ++i) {
+    const LedgerRow r = Row(i);
+    rows.push_back({r.date.toUtf8(), r.type.toUtf8(), r.title.toUtf8(), r.memo.toUtf8(), r.unit.toUtf8(), r.show,
+                    r.price, r.sum});
+  }
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(QFile::encodeName(dataSet).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+      sqlite3_exec(db, "pragma journal_mode=delete; pragma synchronous=full", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return -1;
+  }
+  const double seconds = sidebyside::Seconds([&] {
+    sqlite3_stmt* stmt = nullptr;
+    const char* sql =
+        "insert into moneys (moneysdate,moneystype,moneystitle,moneyscontent,moneysshow,moneysunit,moneyssprice,"
+        "moneyssum,moneysstring1) values (?,?,?,?,?,?,?,?,?)";
+    if (sqlite3_exec(db, "begin immediate", nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
+      return false;
+    auto text = [stmt](int n, const QByteArray& value) {
+      sqlite3_bind_text(stmt, n, value.constData(), int(value.size()), SQLITE_STATIC);
+    };
+    bool ok = true;
+    for (const Values& v : rows) {
+      text(1, v.date);
+      text(2, v.type);
+      text(3, v.title);
+      text(4, v.memo);
+      sqlite3_bind_double(stmt, 5, v.show);
+      text(6, v.unit);
+      sqlite3_bind_double(stmt, 7, v.price);
+      sqlite3_bind_double(stmt, 8, v.sum);
+      sqlite3_bind_null(stmt, 9);
+      ok = ok && sqlite3_step(stmt) == SQLITE_DONE;
+      sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    return ok && sqlite3_exec(db, "commit", nullptr, nullptr, nullptr) == SQLITE_OK;
+  });
+  sqlite3_close(db);
+  return seconds;
+}
+
+// Our times of the import as the user does it and of its floor, by line count, for the figures of
+// how they grow.
+std::map<int, std::vector<double>> g_asUser, g_floor;
+
+// The import dialog as the user goes through it: the file chosen and listed, 全选, 完成.
+void BM_ImportAsUser(benchmark::State& state) {
+  const int lines = int(state.range(0));
+  platform::TestUi ui;
+  const QString file = LedgerFile(lines);
+  datastore::clsDate& db = modStart::objDate();
+  const std::string count = QLocale(QLocale::English).toString(lines).toStdString();
+  std::vector<double> ours, floor;
+  for (auto _ : state) {
+    const double reference = FloorImport(FreshCopy(QStringLiteral("import-floor.kvt")), lines);
+    db.CloseDataBase();
+    if (reference < 0 || !db.OpenDataBase(FreshCopy(QStringLiteral("import.kvt"))))
+      return state.SkipWithError("a run failed");
+    auto imp = std::make_unique<exchange::frmImp>(QStringLiteral("frmMoneys"));
+    ui.fileAnswers.push_back(file);
+    const double seconds = sidebyside::Seconds([&] {
+      imp->cmdOpen_Click();
+      imp->cmdSelectAll_Click();
+      imp->cmdOk_Click();
+      return imp->blnImported && imp->recordsAdded == lines;
+    });
+    imp.reset();
+    if (seconds < 0) return state.SkipWithError("not every line imported");
+    state.SetIterationTime(seconds);
+    ours.push_back(seconds);
+    floor.push_back(reference);
+  }
+  db.CloseDataBase();
+  sidebyside::Ratio("import of " + count + " lines, listed, all ticked and imported / in-process floor: one "
+                    "prepared insert with bound values in one transaction",
+                    ours, floor, 2.0);
+  g_asUser[lines] = ours;
+  g_floor[lines] = floor;
+  if (g_asUser.count(10000) && g_asUser.count(100000)) {
+    sidebyside::Ratio("import of 100,000 lines, listed, all ticked and imported / the same of 10,000 lines",
+                      g_asUser[100000], g_asUser[10000], 11.0);
+    // How SQLite's own work grows with the rows, for comparison.
+    sidebyside::Ratio("in-process floor of 100,000 lines / of 10,000 lines", g_floor[100000], g_floor[10000], 0);
+  }
+}
+BENCHMARK(BM_ImportAsUser)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kRuns);
 
 } // namespace
 

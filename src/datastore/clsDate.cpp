@@ -7,6 +7,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -25,19 +27,35 @@ const QString kMonthPattern = QStringLiteral("yyyy年mm月");
 const QString kFileListColumns =
     QStringLiteral("filesid, filesclass, filesfrom, filesname, filestype, filessize, filesmemo, filesstring1");
 
-// The connection of the open batch, if any.
+// The connection of the open batch (one import run), if any, and the inserts it has run, each
+// compiled once for the run: compiling the same insert for every record would cost more than
+// storing it.
 Connection* g_batch = nullptr;
+struct KeptInsert {
+  QString table;
+  QStringList names;
+  StatementPtr statement;
+};
+std::vector<KeptInsert> g_inserts;
+// The last batch could not be committed: none of its records is stored. The next failure box
+// says so.
+bool g_batchLost = false;
+bool g_batchLostUntold = false;
 
 void CommitBatch() {
   Connection* conn = std::exchange(g_batch, nullptr);
+  g_inserts.clear();
   if (!conn) return;
   try {
     conn->Commit();
   } catch (const std::exception&) {
+    g_batchLost = g_batchLostUntold = true;
     conn->Rollback();
     throw;
   }
 }
+
+const QString kBatchLost = QStringLiteral("本次导入的记录均未保存。");
 
 void ShowFailure(const QString& failure, const QString& description) {
   // Nothing stays uncommitted while the box waits on the user.
@@ -45,7 +63,8 @@ void ShowFailure(const QString& failure, const QString& description) {
     CommitBatch();
   } catch (const std::exception&) {
   }
-  MsgBox(failure + description, MsgButtons::OK, MsgIcon::Critical, QStringLiteral("发生错误"));
+  MsgBox(failure + description + (std::exchange(g_batchLostUntold, false) ? kBatchLost : QString()), MsgButtons::OK,
+         MsgIcon::Critical, QStringLiteral("发生错误"));
 }
 
 // Runs an operation's body; any failure is shown after the operation's own text and turns into
@@ -62,7 +81,27 @@ R Guard(const QString& failure, R failValue, F&& body) {
   return failValue;
 }
 
-QString Timestamp(const QDateTime& value) { return value.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")); }
+// "yyyy-MM-dd hh:mm:ss", written digit by digit: QDateTime's own formatting costs more than
+// storing an imported row.
+QString Timestamp(const QDateTime& value) {
+  if (!value.isValid()) return QString();
+  const QDate d = value.date();
+  const QTime t = value.time();
+  QString text(19, Qt::Uninitialized);
+  QChar* out = text.data();
+  auto put = [&out](int number, int digits, char16_t after) {
+    for (int i = digits - 1; i >= 0; --i, number /= 10) out[i] = QChar(u'0' + number % 10);
+    out += digits;
+    if (after) *out++ = QChar(after);
+  };
+  put(d.year(), 4, u'-');
+  put(d.month(), 2, u'-');
+  put(d.day(), 2, u' ');
+  put(t.hour(), 2, u':');
+  put(t.minute(), 2, u':');
+  put(t.second(), 2, 0);
+  return text;
+}
 
 // A date text as the data set stores it; a text that is not a date is a failure.
 QString DateValue(const QString& text) {
@@ -143,17 +182,39 @@ RowSetPtr ById(Connection& conn, const QString& table, qint64 id) {
   return conn.OpenRowSet(QStringLiteral("select * from %1 where %1id=?").arg(table), {id});
 }
 
-// One statement: the row is stored whole or not at all.
+QString InsertSql(const QString& table, const QStringList& names) {
+  return QStringLiteral("insert into %1 (%2) values (?%3)")
+      .arg(table, names.join(u','), QStringLiteral(",?").repeated(names.size() - 1));
+}
+
+// One statement: the row is stored whole or not at all. Within a batch the table's insert is
+// compiled once.
 qint64 InsertRow(Connection& conn, const QString& table, const FieldList& fields) {
-  QStringList names, marks;
   QVector<QVariant> values;
-  for (const auto& [name, value] : fields) {
-    names << name;
-    marks << QStringLiteral("?");
-    values << value;
+  values.reserve(qsizetype(fields.size()));
+  for (const auto& field : fields) values << field.second;
+  auto sameNames = [&](const KeptInsert& kept) {
+    if (kept.table != table || kept.names.size() != qsizetype(fields.size())) return false;
+    for (size_t i = 0; i < fields.size(); ++i)
+      if (kept.names[qsizetype(i)] != fields[i].first) return false;
+    return true;
+  };
+  auto names = [&] {
+    QStringList list;
+    for (const auto& field : fields) list << field.first;
+    return list;
+  };
+  if (g_batch != &conn) {
+    conn.Execute(InsertSql(table, names()), values);
+    return conn.LastInsertId();
   }
-  conn.Execute(QStringLiteral("insert into %1 (%2) values (%3)").arg(table, names.join(u','), marks.join(u',')),
-               values);
+  auto kept = std::find_if(g_inserts.begin(), g_inserts.end(), sameNames);
+  if (kept == g_inserts.end()) {
+    const QStringList list = names();
+    g_inserts.push_back({table, list, conn.PrepareStatement(InsertSql(table, list))});
+    kept = std::prev(g_inserts.end());
+  }
+  kept->statement->Execute(values);
   return conn.LastInsertId();
 }
 
@@ -290,6 +351,7 @@ void clsDate::CloseDataBase() { objConn.Close(); }
 
 void clsDate::BeginBatch() {
   if (g_batch || objConn.State() != 1) return;
+  g_batchLost = g_batchLostUntold = false;
   try {
     objConn.Begin();
     g_batch = &objConn;
@@ -301,7 +363,7 @@ void clsDate::BeginBatch() {
 bool clsDate::EndBatch() {
   return Guard(QStringLiteral("保存所增加的记录时发生错误，"), false, [] {
     CommitBatch();
-    return true;
+    return !g_batchLost;
   });
 }
 

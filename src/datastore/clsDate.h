@@ -54,9 +54,10 @@ public:
   // A new, empty data set (all tables, one configuration row); false with a box when it fails.
   bool CreateDataBase(const QString& path);
 
-  // The adds between BeginBatch and EndBatch share one transaction, so a large import is quick.
-  // A failure box commits the batch before it shows, so what was added before the failure stays.
-  // EndBatch shows its own box and returns false when the batch cannot be committed.
+  // The adds of one import run, between BeginBatch and EndBatch, share one transaction, so a large
+  // import is quick. A failure box commits the batch before it shows, so what was added before the
+  // failure stays; when that commit fails, the box adds that none of the run's records was saved.
+  // EndBatch returns false when the batch could not be committed (its box has been shown).
   void BeginBatch();
   bool EndBatch();
   class Batch {

@@ -123,7 +123,9 @@ QString ErrorText(sqlite3* db) {
 
 [[noreturn]] void Fail(sqlite3* db) { throw DbError(ErrorText(db).toStdString()); }
 
-void Bind(sqlite3* db, sqlite3_stmt* stmt, const QVector<QVariant>& binds) {
+// Binds the values in order. Texts are copied by SQLite, unless `texts` is given: they are then
+// kept there, which must outlive the statement's run.
+void Bind(sqlite3* db, sqlite3_stmt* stmt, const QVector<QVariant>& binds, std::vector<QByteArray>* texts = nullptr) {
   for (int i = 0; i < binds.size(); ++i) {
     const QVariant& v = binds[i];
     int rc = SQLITE_OK;
@@ -149,9 +151,12 @@ void Bind(sqlite3* db, sqlite3_stmt* stmt, const QVector<QVariant>& binds) {
         break;
       }
       default: {
-        const QByteArray text = v.toString().toUtf8();
-        rc = sqlite3_bind_text64(stmt, n, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT,
-                                 SQLITE_UTF8);
+        QByteArray text = v.typeId() == QMetaType::QString ? static_cast<const QString*>(v.constData())->toUtf8()
+                                                           : v.toString().toUtf8();
+        const char* data = text.constData();
+        const auto size = sqlite3_uint64(text.size());
+        if (texts) texts->push_back(std::move(text));
+        rc = sqlite3_bind_text64(stmt, n, data, size, texts ? SQLITE_STATIC : SQLITE_TRANSIENT, SQLITE_UTF8);
         break;
       }
       }
@@ -160,7 +165,7 @@ void Bind(sqlite3* db, sqlite3_stmt* stmt, const QVector<QVariant>& binds) {
   }
 }
 
-sqlite3_stmt* Prepare(sqlite3* db, const QString& sql, const QVector<QVariant>& binds) {
+sqlite3_stmt* Compile(sqlite3* db, const QString& sql) {
   if (!db) Fail(db);
   const QByteArray text = sql.toUtf8();
   sqlite3_stmt* stmt = nullptr;
@@ -172,6 +177,11 @@ sqlite3_stmt* Prepare(sqlite3* db, const QString& sql, const QVector<QVariant>& 
     sqlite3_finalize(stmt);
     throw DbError("语句中含有多条命令");
   }
+  return stmt;
+}
+
+sqlite3_stmt* Prepare(sqlite3* db, const QString& sql, const QVector<QVariant>& binds) {
+  sqlite3_stmt* stmt = Compile(db, sql);
   if (sqlite3_bind_parameter_count(stmt) != binds.size()) {
     sqlite3_finalize(stmt);
     throw DbError("语句的参数个数不符");
@@ -466,6 +476,39 @@ void RowSet::Close() {
   eof_ = true;
 }
 
+// --- Statement -------------------------------------------------------------------------------
+
+Statement::Statement(std::shared_ptr<ConnectionLink> link, sqlite3_stmt* stmt) : link_(std::move(link)), stmt_(stmt) {
+  link_->statements.push_back(this);
+}
+
+Statement::~Statement() { Close(); }
+
+qint64 Statement::Execute(const QVector<QVariant>& binds) {
+  if (!stmt_) Fail(nullptr);
+  if (sqlite3_bind_parameter_count(stmt_) != binds.size()) throw DbError("语句的参数个数不符");
+  std::vector<QByteArray> texts;
+  texts.reserve(size_t(binds.size()));
+  Bind(link_->db, stmt_, binds, &texts);
+  int rc;
+  while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
+  }
+  const QString error = rc == SQLITE_DONE ? QString() : ErrorText(link_->db);
+  // Reset at once, so that it holds no lock and no pointer into `texts`.
+  sqlite3_reset(stmt_);
+  sqlite3_clear_bindings(stmt_);
+  if (rc != SQLITE_DONE) throw DbError(error.toStdString());
+  return sqlite3_changes64(link_->db);
+}
+
+void Statement::Close() {
+  if (stmt_) {
+    sqlite3_finalize(stmt_);
+    std::erase(link_->statements, this);
+  }
+  stmt_ = nullptr;
+}
+
 // --- Connection ------------------------------------------------------------------------------
 
 Connection::~Connection() { Close(); }
@@ -551,6 +594,7 @@ void Connection::Close() {
   // An unfinalized statement would keep the handle and its lock on the file past this call
   // (close_v2 defers) until the caller's row set closes, if it ever does.
   while (!link_->open.empty()) link_->open.back()->Close();
+  while (!link_->statements.empty()) link_->statements.back()->Close();
   // A write that failed (a full disk) may leave its journal beside the data set, to be rolled
   // back at the next read. That read happens here, so the file alone is whole again when the
   // program ends; a transaction still open is given up first.
@@ -580,6 +624,10 @@ RowSetPtr Connection::OpenRowSet(const QString& sql, const QVector<QVariant>& bi
   sqlite3_stmt* stmt = Prepare(db_, sql, binds);
   // A failing first step finalizes the statement before it throws.
   return RowSetPtr(new RowSet(link_, stmt, sql, binds));
+}
+
+StatementPtr Connection::PrepareStatement(const QString& sql) {
+  return StatementPtr(new Statement(link_, Compile(db_, sql)));
 }
 
 qint64 Connection::LastInsertId() const {

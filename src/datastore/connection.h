@@ -23,12 +23,14 @@ public:
   QString Description() const { return QString::fromUtf8(what()); }
 };
 
-// What a connection shares with its row sets: the handle while open (null once closed) and the
-// row sets still open on it, which closing the connection closes first.
+// What a connection shares with its row sets and kept statements: the handle while open (null
+// once closed) and those still open on it, which closing the connection closes first.
 class RowSet;
+class Statement;
 struct ConnectionLink {
   sqlite3* db = nullptr;
   std::vector<RowSet*> open;
+  std::vector<Statement*> statements;
 };
 
 // A forward row set over one statement, open on its first row. Fields are read by name; an
@@ -93,6 +95,28 @@ private:
 
 using RowSetPtr = std::unique_ptr<RowSet>;
 
+// A statement without rows compiled once and run many times, each time with its own bound values:
+// the many inserts of one import run.
+class Statement {
+public:
+  ~Statement();
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  // Runs it once with these values (? placeholders); returns the rows changed. Throws DbError.
+  qint64 Execute(const QVector<QVariant>& binds);
+  void Close();
+
+private:
+  friend class Connection;
+  Statement(std::shared_ptr<ConnectionLink> link, sqlite3_stmt* stmt);
+
+  std::shared_ptr<ConnectionLink> link_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+using StatementPtr = std::unique_ptr<Statement>;
+
 class Connection {
 public:
   Connection() = default;
@@ -117,6 +141,8 @@ public:
   qint64 Execute(const QString& sql, const QVector<QVariant>& binds = {});
   // A row set over a statement, open on its first row. Throws DbError on failure.
   RowSetPtr OpenRowSet(const QString& sql, const QVector<QVariant>& binds = {});
+  // One statement without rows, compiled to be run many times. Throws DbError on failure.
+  StatementPtr PrepareStatement(const QString& sql);
   qint64 LastInsertId() const;
 
   void Begin();

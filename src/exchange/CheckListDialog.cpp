@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <algorithm>
 #include <functional>
@@ -19,11 +20,20 @@ namespace {
 
 constexpr int kKeyRole = Qt::UserRole;
 
+// One change signal for the whole list: the view finds each item's row by a search of its own,
+// so a signal per item makes ticking a long list quadratic.
 void SetAllTicks(QTreeWidget* list, const std::function<Qt::CheckState(Qt::CheckState)>& next) {
-  for (int i = 0, n = list->topLevelItemCount(); i < n; ++i) {
-    QTreeWidgetItem* item = list->topLevelItem(i);
-    item->setCheckState(0, next(item->checkState(0)));
+  const int n = list->topLevelItemCount();
+  if (n == 0) return;
+  QAbstractItemModel* model = list->model();
+  {
+    const QSignalBlocker quiet(model);
+    for (int i = 0; i < n; ++i) {
+      QTreeWidgetItem* item = list->topLevelItem(i);
+      item->setCheckState(0, next(item->checkState(0)));
+    }
   }
+  emit model->dataChanged(model->index(0, 0), model->index(n - 1, 0), {Qt::CheckStateRole});
 }
 
 } // namespace
@@ -80,23 +90,61 @@ QLabel* CheckListDialog::MakeLabel(const char* name, const QString& text, double
   return label;
 }
 
+namespace {
+
+// Unticked items made as copies of one blank item: a copy shares the blank's roles until it sets
+// its own, so a long list needs fewer allocations.
+class ItemMaker {
+public:
+  ItemMaker() {
+    blank_.setData(0, Qt::DisplayRole, QString());
+    blank_.setData(0, kKeyRole, QString());
+    blank_.setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    blank_.setCheckState(0, Qt::Unchecked);
+  }
+  // The key is kept as given: a text, or a number for "_" & number.
+  QTreeWidgetItem* Make(const QString& text, const QVariant& key) const {
+    auto* item = new QTreeWidgetItem(blank_);
+    item->setText(0, text);
+    item->setData(0, kKeyRole, key);
+    return item;
+  }
+
+private:
+  QTreeWidgetItem blank_;
+};
+
+} // namespace
+
 void CheckListDialog::FillList(const QStringList& keys, const QStringList& texts) {
   ListView1->clear();
+  const ItemMaker maker;
   QList<QTreeWidgetItem*> items;
   items.reserve(keys.size());
-  for (qsizetype i = 0; i < keys.size(); ++i) {
-    auto* item = new QTreeWidgetItem(QStringList{texts[i]});
-    item->setData(0, kKeyRole, keys[i]);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    item->setCheckState(0, Qt::Unchecked);
-    items << item;
-  }
+  for (qsizetype i = 0; i < keys.size(); ++i) items << maker.Make(texts[i], keys[i]);
+  ListView1->addTopLevelItems(items);
+}
+
+void CheckListDialog::FillList(const QStringList& lines, const std::vector<qsizetype>& rows) {
+  ListView1->clear();
+  const ItemMaker maker;
+  QList<QTreeWidgetItem*> items;
+  items.reserve(qsizetype(rows.size()));
+  for (const qsizetype row : rows) items << maker.Make(lines[row], QVariant(qlonglong(row)));
   ListView1->addTopLevelItems(items);
 }
 
 int CheckListDialog::ItemCount() const { return ListView1->topLevelItemCount(); }
 QTreeWidgetItem* CheckListDialog::Item(int index) const { return ListView1->topLevelItem(index); }
-QString CheckListDialog::Key(const QTreeWidgetItem* item) { return item->data(0, kKeyRole).toString(); }
+QString CheckListDialog::Key(const QTreeWidgetItem* item) {
+  const QVariant key = item->data(0, kKeyRole);
+  return key.typeId() == QMetaType::LongLong ? u'_' + QString::number(key.toLongLong()) : key.toString();
+}
+
+qint64 CheckListDialog::KeyNumber(const QTreeWidgetItem* item) {
+  const QVariant key = item->data(0, kKeyRole);
+  return key.typeId() == QMetaType::LongLong ? key.toLongLong() : key.toString().mid(1).toLongLong();
+}
 bool CheckListDialog::IsTicked(const QTreeWidgetItem* item) { return item->checkState(0) == Qt::Checked; }
 
 std::vector<QTreeWidgetItem*> CheckListDialog::TickedItems() const {

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class QLabel;
@@ -33,6 +34,8 @@ public:
   int ItemCount() const;
   QTreeWidgetItem* Item(int index) const;
   static QString Key(const QTreeWidgetItem* item);
+  // The number after the key's "_".
+  static qint64 KeyNumber(const QTreeWidgetItem* item);
   static bool IsTicked(const QTreeWidgetItem* item);
   std::vector<QTreeWidgetItem*> TickedItems() const;
 
@@ -41,6 +44,9 @@ protected:
   CheckListDialog(const QString& objectName, double listTop, double listHeight, QWidget* parent);
   // Empties the list, then adds one unticked item per key and text, in order.
   void FillList(const QStringList& keys, const QStringList& texts);
+  // The same for the lines of a file: one item per index in `rows`, its text lines[index] and its
+  // key "_" & index.
+  void FillList(const QStringList& lines, const std::vector<qsizetype>& rows);
 
   static int Px(double twips);
   QPushButton* MakeButton(const char* name, const QString& caption, double left);

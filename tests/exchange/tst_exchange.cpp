@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTest>
 #include <QTreeWidget>
@@ -81,6 +82,7 @@ private slots:
   void unreadableRecordsWriteNoFile();
   void codePage936FileImports();
   void listingEdgeCases();
+  void longFileTicksAndImport();
   void importStopsAtFailingLine();
   void invalidBytesNameTheLine();
 
@@ -287,6 +289,42 @@ void tst_Exchange::listingEdgeCases() {
   none.cmdOk_Click();
   QVERIFY(none.blnImported);
   QCOMPARE(none.recordsAdded, 0);
+}
+
+void tst_Exchange::longFileTicksAndImport() {
+  QString text;
+  for (int i = 1; i <= 2500; ++i) text += i == 2001 ? QStringLiteral("工作|坏\r\n") : QStringLiteral("工作|%1|||\r\n").arg(i);
+  frmImp imp("frmNotes");
+  imp.LoadFile(text);
+  // The ticks as the list shows them, and the list told of every change.
+  QAbstractItemModel* model = imp.ListView1->model();
+  QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+  auto shown = [&] {
+    int ticked = 0;
+    for (int row = 0; row < model->rowCount(); ++row) ticked += model->index(row, 0).data(Qt::CheckStateRole) == Qt::Checked;
+    return ticked;
+  };
+  imp.cmdSelectAll_Click();
+  QCOMPARE(shown(), 2500);
+  imp.cmdSelectNo_Click();
+  QCOMPARE(shown(), 0);
+  imp.Item(1)->setCheckState(0, Qt::Checked);
+  imp.cmdSelectFan_Click();
+  QCOMPARE(shown(), 2499);
+  QVERIFY(!exchange::CheckListDialog::IsTicked(imp.Item(1)));
+  QCOMPARE(changed.size(), 4);
+  QCOMPARE(changed.back().at(1).toModelIndex().row(), 2499);
+
+  // Stored in line order up to the failing line, twice over: "完成" again adds them once more.
+  QStringList titles;
+  for (int i = 1; i <= 2000; ++i)
+    if (i != 2) titles << QString::number(i);
+  for (const QStringList& stored : {titles, titles + titles}) {
+    imp.cmdOk_Click();
+    QCOMPARE(env_->ui.Messages().back().text, QStringLiteral("导入到资料模块中发生错误，第 2001 行只有 2 个字段，至少需要 4 个。"));
+    QCOMPARE(Column("notes", "notestitle"), stored);
+    QCOMPARE(imp.recordsAdded, stored.size());
+  }
 }
 
 void tst_Exchange::importStopsAtFailingLine() {

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -131,13 +132,14 @@ public:
   FullDisk(const FullDisk&) = delete;
   FullDisk& operator=(const FullDisk&) = delete;
 
-  // Leaves `room` bytes free on the small file system, so that a long write fills it part way.
+  // Leaves about `room` bytes: that much free space on the small file system, or files that may
+  // grow to that size under the limit.
   void Fill(qint64 room = 0) {
     if (!mounted_) {
       ::getrlimit(RLIMIT_FSIZE, &saved_);
       std::signal(SIGXFSZ, SIG_IGN);
       rlimit limit = saved_;
-      limit.rlim_cur = 1;
+      limit.rlim_cur = rlim_t(std::max<qint64>(room, 1));
       ::setrlimit(RLIMIT_FSIZE, &limit);
       limited_ = true;
       return;
@@ -147,7 +149,7 @@ public:
     const QByteArray block(4096, 'f');
     while (filler.write(block) == block.size()) {
     }
-    filler.resize(filler.size() - room);
+    if (room > 0) filler.resize(std::max<qint64>(filler.size() - room, 0));
   }
   void Free() {
     if (limited_) {

@@ -15,6 +15,8 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <memory>
+#include <tuple>
+#include <utility>
 
 using faults::Bytes;
 using faults::Snapshot;
@@ -45,7 +47,7 @@ private slots:
   void extractionOntoAFullDisk();
   void scratchPadOnAFullDisk();
   void exportOntoAFullDisk();
-  void importOnAFullDisk();
+  void importOntoAFullDisk();
 
 private:
   QString Path(const QString& name) const { return env_->dir.filePath(name); }
@@ -168,29 +170,51 @@ void tst_faults_fulldisk::exportOntoAFullDisk() {
   QVERIFY(platform::ReadTextFile(file).text.contains(QStringLiteral("满盘测试的内容 😀{br}")));
 }
 
-void tst_faults_fulldisk::importOnAFullDisk() {
-  // The disk fills part way through an import into a data set on it: the import is undone, and
-  // once closed the data set is one file again, with no journal left beside it.
+void tst_faults_fulldisk::importOntoAFullDisk() {
   db().CloseDataBase();
-  const QString dataSet = OnDisk(QStringLiteral("账套.kvt"));
+  const QString dataSet = OnDisk(QStringLiteral("导入.kvt"));
   QVERIFY(db().CreateDataBase(dataSet));
   QVERIFY(db().OpenDataBase(dataSet));
-  const QString line = QStringLiteral("2024-05-01|支出|行|%1|1|份|2.5||2.5\r\n").arg(QString(40, u'账'));
-  const QString file = Path(QStringLiteral("账目.txt"));
-  QCOMPARE(platform::WriteTextFile(file, line.repeated(20000)), QString());
-  exchange::frmImp imp(QStringLiteral("frmMoneys"));
-  env_->ui.fileAnswers = {file};
-  imp.cmdOpen_Click();
-  imp.cmdSelectAll_Click();
-  disk_->Fill(200 * 1024);
-  imp.cmdOk_Click();
-  QVERIFY(!imp.blnImported);
-  QVERIFY2(env_->ui.Messages().back().text.contains(FullDiskCause()), qPrintable(env_->ui.Messages().back().text));
+  auto count = [] { return db().objConn.OpenRowSet(QStringLiteral("select count(*) as n from notes"))->Fields("n").toInt(); };
+  // A run fails at its commit while its records fit in SQLite's page cache, else at the add that
+  // spills them to the file; either way none of its records is stored, and the box says why and so.
+  // The second is closed while the disk is still full: no journal stays beside the data set.
+  const QString failures[] = {QStringLiteral("保存所增加的记录时发生错误，"), QStringLiteral("增加常用资料笔记时发生错误，")};
+  for (const auto& [lines, charsEach, closeFull] : {std::tuple{10, 10000, false}, std::tuple{25, 35000, true}}) {
+    QString text;
+    for (int i = 0; i < lines; ++i) text += QStringLiteral("工作|第%1篇||%2|\r\n").arg(i).arg(QString(charsEach, u'满'));
+    exchange::frmImp imp(QStringLiteral("frmNotes"));
+    imp.LoadFile(text);
+    imp.cmdSelectAll_Click();
+    const int before = count();
+    env_->ui.Clear();
+    disk_->Fill(256 * 1024);
+    imp.cmdOk_Click();
+    if (closeFull) {
+      db().CloseDataBase();
+      QCOMPARE(QDir(OnDisk(QString())).entryList(QDir::Files), QStringList{QStringLiteral("导入.kvt")});
+    }
+    disk_->Free();
+    const platform::ShownMessage box = OnlyBox();
+    QVERIFY2(box.text.startsWith(failures[0]) || box.text.startsWith(failures[1]), qPrintable(box.text));
+    QVERIFY2(box.text.contains(FullDiskCause()) && box.text.endsWith(QStringLiteral("本次导入的记录均未保存。")),
+             qPrintable(box.text));
+    QCOMPARE(box.icon, platform::MsgIcon::Critical);
+    QVERIFY(!imp.blnImported);
+    QCOMPARE(imp.recordsAdded, 0);
+    if (closeFull) QVERIFY(db().OpenDataBase(dataSet));
+    QCOMPARE(count(), before);
+
+    // With room again the same "完成" stores them all.
+    env_->ui.Clear();
+    imp.cmdOk_Click();
+    QVERIFY(imp.blnImported);
+    QCOMPARE(count(), before + lines);
+    QVERIFY(env_->ui.Messages().empty());
+  }
+  QCOMPARE(db().objConn.OpenRowSet(QStringLiteral("pragma integrity_check"))->Fields("integrity_check").toString(),
+           QStringLiteral("ok"));
   db().CloseDataBase();
-  QCOMPARE(QDir(OnDisk(QString())).entryList(QDir::Files), QStringList{QStringLiteral("账套.kvt")});
-  disk_->Free();
-  QVERIFY(db().OpenDataBase(dataSet));
-  QCOMPARE(db().Moneys_GetClass()->Eof(), true);
 }
 
 QTEST_MAIN(tst_faults_fulldisk)

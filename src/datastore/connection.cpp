@@ -333,7 +333,10 @@ RowSet::~RowSet() { Close(); }
 
 void RowSet::Step() {
   const int rc = sqlite3_step(stmt_);
-  if (rc == SQLITE_ROW) return;
+  if (rc == SQLITE_ROW) {
+    if (!ranks_.empty()) FindRank();
+    return;
+  }
   eof_ = true;
   if (rc != SQLITE_DONE) {
     const QString error = ErrorText(db_);
@@ -364,6 +367,13 @@ void RowSet::MoveNext() {
   if (!stmt_) throw DbError("记录集已经关闭");
   if (eof_) throw DbError("已经到达记录集的末尾");
   Step();
+}
+
+void RowSet::FindRank() {
+  const qint64 id = sqlite3_column_int64(stmt_, 0);
+  while (rankAt_ < ranks_.size() && ranks_[rankAt_].first < id) ++rankAt_;
+  rank_ = rankAt_ < ranks_.size() && ranks_[rankAt_].first == id ? ranks_[rankAt_].second
+                                                                  : qint64(ranks_.size()) + unranked_++;
 }
 
 int RowSet::ColumnIndex(const QString& name) const {
@@ -400,6 +410,13 @@ QByteArrayView RowSet::Utf8(QLatin1StringView name) const {
 QVariant RowSet::Field(int column) const {
   CheckColumn(column);
   return ValueAt(column);
+}
+
+qint64 RowSet::Integer(int column, bool* ok) const {
+  CheckColumn(column);
+  if (sqlite3_column_type(stmt_, column) != SQLITE_INTEGER) return ValueAt(column).toLongLong(ok);
+  *ok = true;
+  return sqlite3_column_int64(stmt_, column);
 }
 
 QByteArrayView RowSet::Utf8(int column) const {
@@ -564,6 +581,28 @@ RowSetPtr Connection::OpenRowSet(const QString& sql, const QVector<QVariant>& bi
   sqlite3_stmt* stmt = Prepare(db_, sql, binds);
   // A failing first step finalizes the statement before it throws.
   return RowSetPtr(new RowSet(link_, stmt, sql, binds));
+}
+
+RowSetPtr Connection::OpenRowSetInStorageOrder(const QString& sql, const QString& orderSql) {
+  // The rows' statement runs first: while it is on a row, the data set cannot change under the
+  // order's statement.
+  RowSetPtr rows = OpenRowSet(sql);
+  if (rows->Eof()) return rows;
+  std::vector<std::pair<qint64, qint64>> ranks;
+  sqlite3_stmt* order = Prepare(db_, orderSql, {});
+  int rc;
+  while ((rc = sqlite3_step(order)) == SQLITE_ROW)
+    ranks.emplace_back(sqlite3_column_int64(order, 0), qint64(ranks.size()));
+  if (rc != SQLITE_DONE) {
+    const QString error = ErrorText(db_);
+    sqlite3_finalize(order);
+    throw DbError(error.toStdString());
+  }
+  sqlite3_finalize(order);
+  std::sort(ranks.begin(), ranks.end());
+  rows->ranks_ = std::move(ranks);
+  rows->FindRank();
+  return rows;
 }
 
 qint64 Connection::LastInsertId() const {

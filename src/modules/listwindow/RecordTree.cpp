@@ -65,24 +65,46 @@ void RecordTree::RenameGroup(TreeNode* group, const QString& newName) {
   groups_.insert_or_assign(vb::TextKey(newName), group);
 }
 
-TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QStringView text, QStringView tag) {
+TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QStringView text, QStringView tag, qint64 rank) {
   if (!parent) return nullptr;  // a row whose group has no node cannot be placed
   if (tree_.recordIds_.Find(id)) return nullptr;
-  if (tree_.nextOrder_ == std::numeric_limits<quint32>::max()) {
+  constexpr quint32 kLast = std::numeric_limits<quint32>::max();
+  if (rank >= 0 && ranked_.empty()) rankBase_ = tree_.nextOrder_;
+  // Orders that would run out are given from 0 again, which also ends the ranks: the rows after
+  // that stand in the order they come.
+  if (rank >= 0 && quint64(rankBase_) + quint64(rank) >= kLast) rank = -1;
+  if (tree_.nextOrder_ == kLast) {
     std::vector<TreeNode*> pending;
     for (const auto& [group, nodes] : children_) pending.insert(pending.end(), nodes.begin(), nodes.end());
+    for (const auto& [group, node] : ranked_)
+      if (node) pending.push_back(node);
     tree_.Renumber(std::move(pending));
+    rankBase_ = tree_.nextOrder_;
   }
   TreeNode* node = tree_.model_->NewRecord(id, text, tag);
-  node->order_ = tree_.nextOrder_++;
   tree_.recordIds_.Insert(node);
-  auto& children = children_[parent];
-  if (children.empty()) order_.push_back(parent);
-  children.push_back(node);
+  if (rank < 0) {
+    node->order_ = tree_.nextOrder_++;
+    Place(parent, node);
+    return node;
+  }
+  node->order_ = rankBase_ + quint32(rank);
+  tree_.nextOrder_ = std::max(tree_.nextOrder_, node->order_ + 1);
+  if (size_t(rank) >= ranked_.size()) ranked_.resize(size_t(rank) + 1);
+  ranked_[size_t(rank)] = {parent, node};
   return node;
 }
 
+void RecordTree::Batch::Place(TreeNode* parent, TreeNode* node) {
+  auto& children = children_[parent];
+  if (children.empty()) order_.push_back(parent);
+  children.push_back(node);
+}
+
 void RecordTree::Batch::Commit() {
+  for (const auto& [group, node] : ranked_)
+    if (node) Place(group, node);
+  ranked_.clear();
   if (order_.empty()) return;
   Change change(tree_);
   for (TreeNode* parent : order_) {

@@ -4,6 +4,7 @@
 #include "modules/listwindow/modStart.h"
 #include "modules/listwindow/OneLine.h"
 #include "modules/listwindow/WindowParts.h"
+#include "modules/listwindow/WordMatcher.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
@@ -17,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStringMatcher>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
@@ -402,15 +402,8 @@ void ListWindow::AddResultItems(const std::vector<TreeNode*>& hits) {
 
 void ListWindow::SearchByKeyword() {
   SetCombo1BackColor(platform::SystemWindowColor());
-  const QString text = Combo1->currentText();
-  // One matcher for all the nodes: its skip table is made once, and a miss skips ahead by up to
-  // the length of the word. It folds a word's unpaired surrogate otherwise than contains() does,
-  // so a word with surrogates is searched as before.
-  const bool surrogates = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSurrogate(); });
-  const QStringMatcher matcher(text, Qt::CaseInsensitive);
-  AddResultItems(tree_.FindRecords([&](const TreeNode* node) {
-    return surrogates ? node->TextView().contains(text, Qt::CaseInsensitive) : matcher.indexIn(node->TextView()) >= 0;
-  }));
+  const WordMatcher matcher(Combo1->currentText());
+  AddResultItems(tree_.FindRecords([&](const TreeNode* node) { return matcher.Matches(node->TextView()); }));
 }
 
 void ListWindow::SearchByColor() {

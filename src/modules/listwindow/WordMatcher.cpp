@@ -65,7 +65,7 @@ bool WordMatcher::Matches(QStringView text) const {
   qsizetype p = 0;
   // Most words have one to three foldings of their first unit; any other number goes unit by unit.
   if (firsts_.size() <= 3) {
-    const __m128i a = _mm_set1_epi16(short(firsts_.back()));
+    const __m128i a = _mm_set1_epi16(short(firsts_[0]));
     const __m128i b = _mm_set1_epi16(short(firsts_[firsts_.size() > 1 ? 1 : 0]));
     const __m128i c = _mm_set1_epi16(short(firsts_.back()));
     for (; p + 8 <= last + 1; p += 8) {

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
+#include <limits>
 #include <sqlite3.h>
 
 namespace datastore {
@@ -334,7 +335,7 @@ RowSet::~RowSet() { Close(); }
 void RowSet::Step() {
   const int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) {
-    if (!ranks_.empty()) FindRank();
+    if (!ranks_.empty() || !placeById_.empty()) FindRank();
     return;
   }
   eof_ = true;
@@ -371,9 +372,14 @@ void RowSet::MoveNext() {
 
 void RowSet::FindRank() {
   const qint64 id = sqlite3_column_int64(stmt_, 0);
-  while (rankAt_ < ranks_.size() && ranks_[rankAt_].first < id) ++rankAt_;
-  rank_ = rankAt_ < ranks_.size() && ranks_[rankAt_].first == id ? ranks_[rankAt_].second
-                                                                  : qint64(ranks_.size()) + unranked_++;
+  rank_ = -1;
+  if (!placeById_.empty()) {
+    if (id >= firstId_ && id - firstId_ < qint64(placeById_.size())) rank_ = placeById_[size_t(id - firstId_)];
+  } else {
+    while (rankAt_ < ranks_.size() && ranks_[rankAt_].first < id) ++rankAt_;
+    if (rankAt_ < ranks_.size() && ranks_[rankAt_].first == id) rank_ = ranks_[rankAt_].second;
+  }
+  if (rank_ < 0) rank_ = ranked_ + unranked_++;
 }
 
 int RowSet::ColumnIndex(const QString& name) const {
@@ -599,8 +605,20 @@ RowSetPtr Connection::OpenRowSetInStorageOrder(const QString& sql, const QString
     throw DbError(error.toStdString());
   }
   sqlite3_finalize(order);
-  std::sort(ranks.begin(), ranks.end());
-  rows->ranks_ = std::move(ranks);
+  rows->ranked_ = qint64(ranks.size());
+  if (ranks.empty()) return rows;
+  const auto [low, high] = std::minmax_element(ranks.begin(), ranks.end());
+  // Ids are mostly dense (deleted rows leave gaps): a place per id takes a quarter of the room of
+  // the pairs, which count beside a large window.
+  if (high->first - low->first < 2 * qint64(ranks.size()) &&
+      ranks.size() < size_t(std::numeric_limits<qint32>::max())) {
+    rows->firstId_ = low->first;
+    rows->placeById_.assign(size_t(high->first - low->first + 1), -1);
+    for (const auto& [id, place] : ranks) rows->placeById_[size_t(id - low->first)] = qint32(place);
+  } else {
+    std::sort(ranks.begin(), ranks.end());
+    rows->ranks_ = std::move(ranks);
+  }
   rows->FindRank();
   return rows;
 }

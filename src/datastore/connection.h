@@ -96,10 +96,14 @@ private:
   QByteArrayList asciiNames_;  // names_ lower-cased where plain ASCII, else null
   bool eof_ = true;
   qint64 count_ = -1;
-  // The places of a row set read in storage order: (id, place) by id, and how far the rows, which
+  // The places of a row set read in storage order, by id: for ids close together one place per
+  // id from the first (-1 where none), else (id, place) sorted by id, and how far the rows, which
   // come by ascending id, have got in it.
+  std::vector<qint32> placeById_;
+  qint64 firstId_ = 0;
   std::vector<std::pair<qint64, qint64>> ranks_;
   size_t rankAt_ = 0;
+  qint64 ranked_ = 0;  // rows with a place
   qint64 unranked_ = 0;
   qint64 rank_ = -1;
 };

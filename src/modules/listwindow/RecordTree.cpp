@@ -69,46 +69,43 @@ TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QStringView text, 
   if (!parent) return nullptr;  // a row whose group has no node cannot be placed
   if (tree_.recordIds_.Find(id)) return nullptr;
   constexpr quint32 kLast = std::numeric_limits<quint32>::max();
-  if (rank >= 0 && ranked_.empty()) rankBase_ = tree_.nextOrder_;
-  // Orders that would run out are given from 0 again, which also ends the ranks: the rows after
-  // that stand in the order they come.
-  if (rank >= 0 && quint64(rankBase_) + quint64(rank) >= kLast) rank = -1;
+  if (rank >= 0 && !ranked_) {
+    ranked_ = true;
+    rankBase_ = tree_.nextOrder_;
+  }
+  // Orders that run out are given from 0 again. That ends the ranks: the rows after it stand
+  // after the others, in the order they come.
   if (tree_.nextOrder_ == kLast) {
     std::vector<TreeNode*> pending;
     for (const auto& [group, nodes] : children_) pending.insert(pending.end(), nodes.begin(), nodes.end());
-    for (const auto& [group, node] : ranked_)
-      if (node) pending.push_back(node);
     tree_.Renumber(std::move(pending));
-    rankBase_ = tree_.nextOrder_;
+    rankBase_ = kLast;
   }
+  if (rank >= 0 && quint64(rankBase_) + quint64(rank) >= kLast) rank = -1;
   TreeNode* node = tree_.model_->NewRecord(id, text, tag);
-  tree_.recordIds_.Insert(node);
-  if (rank < 0) {
-    node->order_ = tree_.nextOrder_++;
-    Place(parent, node);
-    return node;
-  }
-  node->order_ = rankBase_ + quint32(rank);
+  node->order_ = rank >= 0 ? rankBase_ + quint32(rank) : tree_.nextOrder_;
   tree_.nextOrder_ = std::max(tree_.nextOrder_, node->order_ + 1);
-  if (size_t(rank) >= ranked_.size()) ranked_.resize(size_t(rank) + 1);
-  ranked_[size_t(rank)] = {parent, node};
-  return node;
-}
-
-void RecordTree::Batch::Place(TreeNode* parent, TreeNode* node) {
+  tree_.recordIds_.Insert(node);
   auto& children = children_[parent];
   if (children.empty()) order_.push_back(parent);
   children.push_back(node);
+  return node;
 }
 
 void RecordTree::Batch::Commit() {
-  for (const auto& [group, node] : ranked_)
-    if (node) Place(group, node);
-  ranked_.clear();
   if (order_.empty()) return;
   Change change(tree_);
+  std::vector<std::pair<quint32, TreeNode*>> byOrder;
   for (TreeNode* parent : order_) {
-    tree_.model_->Append(parent, std::move(children_[parent]));
+    std::vector<TreeNode*>& children = children_[parent];
+    if (ranked_) {
+      // One group at a time, so the sort keys take little room beside a large tree.
+      byOrder.clear();
+      for (TreeNode* node : children) byOrder.emplace_back(node->order_, node);
+      std::sort(byOrder.begin(), byOrder.end());
+      for (size_t i = 0; i < children.size(); ++i) children[i] = byOrder[i].second;
+    }
+    tree_.model_->Append(parent, std::move(children));
     children_.erase(parent);  // freed group by group: the lists are as long as the tree
   }
   order_.clear();

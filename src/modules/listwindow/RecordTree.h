@@ -63,12 +63,10 @@ public:
     void Commit();
 
   private:
-    void Place(TreeNode* group, TreeNode* node);
-
     RecordTree& tree_;
     std::unordered_map<TreeNode*, std::vector<TreeNode*>> children_;
     std::vector<TreeNode*> order_;
-    std::vector<std::pair<TreeNode*, TreeNode*>> ranked_;  // (group, node) by rank
+    bool ranked_ = false;
     quint32 rankBase_ = 0;
   };
 

@@ -134,8 +134,10 @@ void Bind(sqlite3* db, sqlite3_stmt* stmt, const QVector<QVariant>& binds) {
         rc = sqlite3_bind_double(stmt, n, v.toDouble());
         break;
       case QMetaType::QByteArray: {
+        // The bytes are shared with the bound value, which outlives the statement (Execute holds
+        // it to the end, a row set keeps a copy): a file of many MiB is not copied once more.
         const QByteArray bytes = v.toByteArray();
-        rc = sqlite3_bind_blob64(stmt, n, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_bind_blob64(stmt, n, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_STATIC);
         break;
       }
       default: {

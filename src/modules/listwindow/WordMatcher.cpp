@@ -3,7 +3,9 @@
 #include <QChar>
 #include <algorithm>
 #include <array>
+#if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
 #include <utility>
 
 namespace listwindow {
@@ -63,6 +65,7 @@ bool WordMatcher::Matches(QStringView text) const {
     return true;
   };
   qsizetype p = 0;
+#if defined(__SSE2__)
   // Most words have one to three foldings of their first unit; any other number goes unit by unit.
   if (firsts_.size() <= 3) {
     const __m128i a = _mm_set1_epi16(short(firsts_[0]));
@@ -79,6 +82,7 @@ bool WordMatcher::Matches(QStringView text) const {
       }
     }
   }
+#endif
   for (; p <= last; ++p)
     if (fold[s[p]] == folded_[0] && restMatches(p)) return true;
   return false;

@@ -66,13 +66,13 @@ void FillNotes(datastore::Connection& conn, int count) {
                        "insert into notes (notestitle, notescontent, notesclass, notesdate, notesstring1) select "
                        "replace(replace(substr(?1, 1 + %1 % 400, 4 + %1 % 12), char(13), ''), char(10), '') || "
                        "' ' || (%2 % 1000003) || "
-                       "  case when i % 100 = 7 then ' ' || ?2 else '' end, "
+                       "  case i % 100 when 7 then ' ' || ?2 when 57 then ' ' || ?3 else '' end, "
                        "substr(?1, 1 + %3 % 300, 10 + (%3 % 1000) * (%3 % 1000) / 2500), "
                        "substr('工作生活学习财务旅行健康家庭技术读书杂项', 1 + 2 * (%4 % 10), 2) || '-' || (%4 % 500), "
                        "datetime(1400000000 + %5 % 400000000, 'unixepoch'), "
                        "case when %6 % 10 = 0 then '255' end from n")
                        .arg(Mix(1), Mix(2), Mix(3), Mix(4), Mix(5), Mix(18)),
-               {pool, QString::fromLatin1(kSearchedWord)});
+               {pool, QString::fromLatin1(kSearchedWord), QString::fromUtf16(kSearchedChineseWord)});
 }
 
 } // namespace
@@ -92,7 +92,7 @@ QByteArray FileBytes(qint64 size) {
 }
 
 QString NotesDataSet(int notes) {
-  return Generate(QStringLiteral("notes-%1.kvt").arg(notes), [notes](datastore::Connection& conn) { FillNotes(conn, notes); });
+  return Generate(QStringLiteral("notes-%1-2.kvt").arg(notes), [notes](datastore::Connection& conn) { FillNotes(conn, notes); });
 }
 
 QString StartUpDataSet(int records) {

@@ -2,7 +2,10 @@
 // Figures of our work beside a reference doing the same work on the same file (the sqlite3 tool,
 // cp), run alternately in the same iterations. Each figure ends as one line on stdout,
 //   FIGURE <tab> name <tab> ours <tab> reference <tab> ratio <tab> target <tab> holds
-// which bench/compare.sh gathers into its table.
+// which bench/compare.sh gathers into its table. A figure whose runs fail, ours or the
+// reference's, still prints its line, with "FAILED" where it holds or not; and a figure announces
+// itself first (EXPECT <tab> name), so that compare.sh marks one that never printed its line (the
+// program died in the middle) as failed too.
 
 #include "benchutil.h"
 
@@ -38,8 +41,10 @@ double Seconds(Run run) {
 
 // Seconds a program takes from its start to its exit, with stdin and stdout from and to files
 // (empty: /dev/null); negative when it could not start or failed. Spawned without copying our
-// address space, which may be large.
-inline double RunProgram(const QStringList& argv, const QString& input = QString(), const QString& output = QString()) {
+// address space, which may be large. The sqlite3 tool waits for a data set that another process
+// holds for a moment, as the data store does, instead of failing at once.
+inline double RunProgram(QStringList argv, const QString& input = QString(), const QString& output = QString()) {
+  if (!argv.isEmpty() && argv.front() == QLatin1String("sqlite3")) argv = QStringList{argv.front(), "-cmd", ".timeout 10000"} + argv.mid(1);
   std::vector<QByteArray> bytes;
   for (const QString& arg : argv) bytes.push_back(QFile::encodeName(arg));
   std::vector<char*> args;
@@ -78,15 +83,32 @@ inline void Line(const std::string& name, const std::string& ours, const std::st
   std::fflush(stdout);
 }
 
+// Announces a figure before its runs.
+inline void Expect(const std::string& name) {
+  std::printf("EXPECT\t%s\n", name.c_str());
+  std::fflush(stdout);
+}
+
+inline std::string TargetText(double target) {
+  char t[32];
+  std::snprintf(t, sizeof t, "%.1fx", target);
+  return target > 0 ? t : "-";
+}
+
+// The line of a figure whose runs failed: ours, the reference's or both (what is not known is "-").
+inline void Failed(const std::string& name, bool ours, bool reference, double target) {
+  Line(name, ours ? "FAILED" : "-", reference ? "FAILED" : "-", "-", TargetText(target), "FAILED");
+}
+
 // A ratio of medians; a target of 0 or less means the figure is shown without one.
 inline void Ratio(const std::string& name, const std::vector<double>& ours, const std::vector<double>& reference,
                   double target) {
   const double a = Median(ours), b = Median(reference);
   const double ratio = b > 0 ? a / b : 0;
-  char r[32], t[32];
+  if (ours.empty() || reference.empty() || a <= 0 || b <= 0) return Failed(name, a <= 0, b <= 0, target);
+  char r[32];
   std::snprintf(r, sizeof r, "%.2fx", ratio);
-  std::snprintf(t, sizeof t, "%.1fx", target);
-  Line(name, Ms(a), Ms(b), r, target > 0 ? t : "-", target > 0 ? (ratio <= target ? "yes" : "no") : "-");
+  Line(name, Ms(a), Ms(b), r, TargetText(target), target > 0 ? (ratio <= target ? "yes" : "no") : "-");
 }
 
 // A figure with a limit of its own and no reference (memory, start-up time).
@@ -98,14 +120,18 @@ inline void Limit(const std::string& name, double value, double limit, const cha
 }
 
 // Runs the reference, then ours, in each iteration; the benchmark's time is ours. Ends with the
-// figure's line.
+// figure's line, a failed one when a run of either failed.
 template <class Ours, class Reference>
 void Alternate(benchmark::State& state, const std::string& name, double target, Ours ours, Reference reference) {
+  Expect(name);
   std::vector<double> a, b;
   for (auto _ : state) {
     const double ref = reference();
     const double seconds = ours();
-    if (ref < 0 || seconds < 0) return state.SkipWithError("a run failed");
+    if (ref < 0 || seconds < 0) {
+      Failed(name, seconds < 0, ref < 0, target);
+      return state.SkipWithError("a run failed (its figure says FAILED)");
+    }
     state.SetIterationTime(seconds);
     a.push_back(seconds);
     b.push_back(ref);

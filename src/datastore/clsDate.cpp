@@ -442,6 +442,16 @@ RowSetPtr clsDate::Notes_GetRecordSet(const QString& strClass) {
   });
 }
 
+RowSetPtr clsDate::Notes_GetAllRecords() {
+  return Guard(QStringLiteral("获得资料笔记列表时发生错误，"), RowSetPtr(), [&] {
+    // The title index lists ties by id, as Notes_GetRecordSet's plan reads them.
+    return objConn.OpenRowSetInStorageOrder(
+        QStringLiteral("select notesid, notestitle, notescontent, notesclass, notesdate, notesstring1 from notes "
+                       "order by notesid"),
+        QStringLiteral("select notesid from notes order by %1, notesid").arg(TitleOrder(QStringLiteral("notestitle"))));
+  });
+}
+
 bool clsDate::Notes_CheckTitle(const QString& strTitle, qint64 exceptId) {
   return Guard(QStringLiteral("检查资料主题是否重复时发生错误，"), true, [&] {
     return IsDuplicate(objConn, QStringLiteral("notes"), NoCase(QStringLiteral("notestitle")), vb::TextKey(strTitle), exceptId,

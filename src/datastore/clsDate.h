@@ -79,6 +79,9 @@ public:
   // Reference notes.
   RowSetPtr Notes_GetClass();
   RowSetPtr Notes_GetRecordSet(const QString& strClass = QString());
+  // Every note as Notes_GetRecordSet("") gives them, but read in storage order, which is several
+  // times quicker than the order's look-up per row: RowSet::Rank gives each row's place.
+  RowSetPtr Notes_GetAllRecords();
   // The duplicate checks of titles and names ignore ASCII letter case; a modify passes the
   // record's own id as exceptId, so that the record is not its own duplicate.
   bool Notes_CheckTitle(const QString& strTitle, qint64 exceptId = 0);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
+#include <limits>
 #include <sqlite3.h>
 
 namespace datastore {
@@ -146,8 +147,10 @@ void Bind(sqlite3* db, sqlite3_stmt* stmt, const QVector<QVariant>& binds, std::
         rc = sqlite3_bind_double(stmt, n, v.toDouble());
         break;
       case QMetaType::QByteArray: {
+        // The bytes are shared with the bound value, which outlives the statement (Execute holds
+        // it to the end, a row set keeps a copy): a file of many MiB is not copied once more.
         const QByteArray bytes = v.toByteArray();
-        rc = sqlite3_bind_blob64(stmt, n, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_bind_blob64(stmt, n, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_STATIC);
         break;
       }
       default: {
@@ -354,7 +357,10 @@ RowSet::~RowSet() { Close(); }
 
 void RowSet::Step() {
   const int rc = sqlite3_step(stmt_);
-  if (rc == SQLITE_ROW) return;
+  if (rc == SQLITE_ROW) {
+    if (!ranks_.empty() || !placeById_.empty()) FindRank();
+    return;
+  }
   eof_ = true;
   if (rc != SQLITE_DONE) {
     const QString error = ErrorText(db_);
@@ -385,6 +391,18 @@ void RowSet::MoveNext() {
   if (!stmt_) throw DbError("记录集已经关闭");
   if (eof_) throw DbError("已经到达记录集的末尾");
   Step();
+}
+
+void RowSet::FindRank() {
+  const qint64 id = sqlite3_column_int64(stmt_, 0);
+  rank_ = -1;
+  if (!placeById_.empty()) {
+    if (id >= firstId_ && id - firstId_ < qint64(placeById_.size())) rank_ = placeById_[size_t(id - firstId_)];
+  } else {
+    while (rankAt_ < ranks_.size() && ranks_[rankAt_].first < id) ++rankAt_;
+    if (rankAt_ < ranks_.size() && ranks_[rankAt_].first == id) rank_ = ranks_[rankAt_].second;
+  }
+  if (rank_ < 0) rank_ = ranked_ + unranked_++;
 }
 
 int RowSet::ColumnIndex(const QString& name) const {
@@ -421,6 +439,13 @@ QByteArrayView RowSet::Utf8(QLatin1StringView name) const {
 QVariant RowSet::Field(int column) const {
   CheckColumn(column);
   return ValueAt(column);
+}
+
+qint64 RowSet::Integer(int column, bool* ok) const {
+  CheckColumn(column);
+  if (sqlite3_column_type(stmt_, column) != SQLITE_INTEGER) return ValueAt(column).toLongLong(ok);
+  *ok = true;
+  return sqlite3_column_int64(stmt_, column);
 }
 
 QByteArrayView RowSet::Utf8(int column) const {
@@ -628,6 +653,40 @@ RowSetPtr Connection::OpenRowSet(const QString& sql, const QVector<QVariant>& bi
 
 StatementPtr Connection::PrepareStatement(const QString& sql) {
   return StatementPtr(new Statement(link_, Compile(db_, sql)));
+}
+
+RowSetPtr Connection::OpenRowSetInStorageOrder(const QString& sql, const QString& orderSql) {
+  // The rows' statement runs first: while it is on a row, the data set cannot change under the
+  // order's statement.
+  RowSetPtr rows = OpenRowSet(sql);
+  if (rows->Eof()) return rows;
+  std::vector<std::pair<qint64, qint64>> ranks;
+  sqlite3_stmt* order = Prepare(db_, orderSql, {});
+  int rc;
+  while ((rc = sqlite3_step(order)) == SQLITE_ROW)
+    ranks.emplace_back(sqlite3_column_int64(order, 0), qint64(ranks.size()));
+  if (rc != SQLITE_DONE) {
+    const QString error = ErrorText(db_);
+    sqlite3_finalize(order);
+    throw DbError(error.toStdString());
+  }
+  sqlite3_finalize(order);
+  rows->ranked_ = qint64(ranks.size());
+  if (ranks.empty()) return rows;
+  const auto [low, high] = std::minmax_element(ranks.begin(), ranks.end());
+  // Ids are mostly dense (deleted rows leave gaps): a place per id takes a quarter of the room of
+  // the pairs, which count beside a large window.
+  if (high->first - low->first < 2 * qint64(ranks.size()) &&
+      ranks.size() < size_t(std::numeric_limits<qint32>::max())) {
+    rows->firstId_ = low->first;
+    rows->placeById_.assign(size_t(high->first - low->first + 1), -1);
+    for (const auto& [id, place] : ranks) rows->placeById_[size_t(id - low->first)] = qint32(place);
+  } else {
+    std::sort(ranks.begin(), ranks.end());
+    rows->ranks_ = std::move(ranks);
+  }
+  rows->FindRank();
+  return rows;
 }
 
 qint64 Connection::LastInsertId() const {

@@ -9,6 +9,7 @@
 #include <QVector>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -68,6 +69,11 @@ public:
   int Column(const QString& name) const { return ColumnIndex(name); }
   // Fields and Utf8 by column; they throw DbError for a column that is not there or past the end.
   QVariant Field(int column) const;
+  // Field(column).toLongLong(ok) without the QVariant where the value is an integer, as an id is.
+  qint64 Integer(int column, bool* ok) const;
+  // For a row set read in storage order (Connection::OpenRowSetInStorageOrder): the current row's
+  // place, from 0, in the order the rows were asked for; -1 for any other row set.
+  qint64 Rank() const { return rank_; }
   QByteArrayView Utf8(int column) const;
   void Close();
 
@@ -75,6 +81,7 @@ private:
   friend class Connection;
   RowSet(std::shared_ptr<ConnectionLink> link, sqlite3_stmt* stmt, QString sql, QVector<QVariant> binds);
   void Step();
+  void FindRank();
   int ColumnIndex(const QString& name) const;
   int ColumnIndex(QLatin1StringView name) const;
   void CheckField(int column, const QString& name) const;
@@ -91,6 +98,16 @@ private:
   QByteArrayList asciiNames_;  // names_ lower-cased where plain ASCII, else null
   bool eof_ = true;
   qint64 count_ = -1;
+  // The places of a row set read in storage order, by id: for ids close together one place per
+  // id from the first (-1 where none), else (id, place) sorted by id, and how far the rows, which
+  // come by ascending id, have got in it.
+  std::vector<qint32> placeById_;
+  qint64 firstId_ = 0;
+  std::vector<std::pair<qint64, qint64>> ranks_;
+  size_t rankAt_ = 0;
+  qint64 ranked_ = 0;  // rows with a place
+  qint64 unranked_ = 0;
+  qint64 rank_ = -1;
 };
 
 using RowSetPtr = std::unique_ptr<RowSet>;
@@ -143,6 +160,11 @@ public:
   RowSetPtr OpenRowSet(const QString& sql, const QVector<QVariant>& binds = {});
   // One statement without rows, compiled to be run many times. Throws DbError on failure.
   StatementPtr PrepareStatement(const QString& sql);
+  // The rows of `sql` (ids in its first column, by ascending id: the table's storage order, read
+  // without a look-up per row) with each row's place (RowSet::Rank) among the ids of `orderSql`,
+  // which lists them in the order wanted. Both are read in one snapshot of the data set; a row
+  // that the order does not list comes after all the others.
+  RowSetPtr OpenRowSetInStorageOrder(const QString& sql, const QString& orderSql);
   qint64 LastInsertId() const;
 
   void Begin();

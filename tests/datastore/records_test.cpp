@@ -327,6 +327,28 @@ TEST_F(DataStore, ListsComeInTheirFamilysOrder) {
   EXPECT_TRUE(ui.Messages().empty());
 }
 
+// The whole list read in storage order gives each note its place in the title order, for ids
+// close together and far apart; ties come by id.
+TEST_F(DataStore, AllNotesComeWithTheirPlaceInTitleOrder) {
+  const QStringList titles = {"b", "B", "a", "b", "甲", "A"};
+  for (const qint64 step : {qint64(2), qint64(1) << 40}) {
+    db.objConn.Execute("delete from notes");
+    for (int i = 0; i < titles.size(); ++i)
+      db.objConn.Execute("insert into notes (notesid, notestitle, notesclass) values (?, ?, 'c')",
+                         {qint64(titles.size() - i) * step, titles[i]});
+    const QStringList inOrder = Column(db.Notes_GetRecordSet(), "notesid");
+    QStringList placed(inOrder.size());
+    qint64 lastId = 0;
+    for (RowSetPtr rs = db.Notes_GetAllRecords(); !rs->Eof(); rs->MoveNext()) {
+      EXPECT_GT(rs->Fields("notesid").toLongLong(), lastId);
+      lastId = rs->Fields("notesid").toLongLong();
+      ASSERT_TRUE(rs->Rank() >= 0 && rs->Rank() < placed.size());
+      placed[rs->Rank()] = rs->Fields("notesid").toString();
+    }
+    EXPECT_EQ(placed, inOrder);
+  }
+}
+
 // Every record asked for comes once, however the ids are listed; records saved at the same time
 // come in the order they were added.
 TEST_F(DataStore, ExportListsTakeOnlyIds) {

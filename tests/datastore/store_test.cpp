@@ -437,6 +437,15 @@ TEST_F(DataStore, RowSetsWalkTheirRows) {
   EXPECT_THROW(rs->Field(title), datastore::DbError);  // past the end
   EXPECT_TRUE(rs->Eof());
   EXPECT_EQ(rs->RecordCount(), 4);
+
+  // Bytes bound to a row set's statement stay valid after the caller's values are gone.
+  RowSetPtr bytes;
+  {
+    const QVector<QVariant> binds = {QByteArray(100000, 'x')};
+    bytes = db.objConn.OpenRowSet("select length(?) as v union all select 2", binds);
+  }
+  EXPECT_EQ(bytes->RecordCount(), 2);
+  EXPECT_EQ(bytes->Fields("v").toLongLong(), 100000);
 }
 
 // Closing the data set closes the row sets a window still holds, so nothing keeps the file.

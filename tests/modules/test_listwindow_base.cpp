@@ -4,6 +4,7 @@
 
 #include "modules/listwindow/EditDialog.h"
 #include "modules/listwindow/IdIndex.h"
+#include "modules/listwindow/WordMatcher.h"
 #include "modules/listwindow/ListWindow.h"
 #include "modules/listwindow/modStart.h"
 #include "platform/vb.h"
@@ -12,9 +13,11 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRandomGenerator>
+#include <QStringMatcher>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <map>
 
 using listwindow::TreeNode;
@@ -205,6 +208,41 @@ private slots:
       QCOMPARE(index.Find(key), it == expected.end() ? nullptr : it->second);
     }
     for (const auto& [key, node] : expected) model.Discard(node);
+  }
+
+  // The keyword search's matcher finds exactly what QStringMatcher ignoring case finds (contains()
+  // for a word with surrogates): every unit against words whose first unit folds in several
+  // ways, and random mixes of letters, Chinese, surrogate pairs and lone surrogates.
+  void wordMatcherFindsWhatQtFinds() {
+    const auto qt = [](const QString& word, const QString& text) {
+      const bool surrogates = std::any_of(word.cbegin(), word.cend(), [](QChar c) { return c.isSurrogate(); });
+      return surrogates ? text.contains(word, Qt::CaseInsensitive)
+                        : QStringMatcher(word, Qt::CaseInsensitive).indexIn(text) >= 0;
+    };
+    for (const char16_t* chars : {u"k", u"S", u"ß", u"Σ", u"ǅ", u"İ", u"中"}) {
+      const QString word = QString::fromUtf16(chars);
+      const listwindow::WordMatcher matcher(word);
+      const QStringMatcher reference(word, Qt::CaseInsensitive);
+      for (char32_t u = 0; u < 0x10000; ++u) {
+        const QString text{QChar(char16_t(u))};
+        if (matcher.Matches(text) != (reference.indexIn(text) >= 0)) QFAIL(qPrintable(word + " U+" + QString::number(u, 16)));
+      }
+    }
+    const QString units = QStringLiteral("abkKsSſ\u212Aσςß中针线 |") + QString::fromUcs4(U"\U00010400\U00010428") +
+                          QChar(0xD800) + QChar(0xDC00);
+    QRandomGenerator rng(11);
+    const auto pick = [&](int n) {
+      QString text;
+      for (int i = 0; i < n; ++i) text += units[rng.bounded(int(units.size()))];
+      return text;
+    };
+    for (int round = 0; round < 20000; ++round) {
+      const QString text = pick(rng.bounded(40));
+      QString word = rng.bounded(2) && !text.isEmpty() ? text.mid(rng.bounded(int(text.size())), 1 + rng.bounded(4))
+                                                       : pick(1 + rng.bounded(3));
+      if (rng.bounded(2)) word = word.toUpper();
+      if (listwindow::WordMatcher(word).Matches(text) != qt(word, text)) QFAIL(qPrintable(word + " in " + text));
+    }
   }
 };
 

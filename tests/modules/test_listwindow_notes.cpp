@@ -424,6 +424,28 @@ private slots:
     QCOMPARE(ResultKeys(*w), QStringList({key(b), key(a), key(c)}));
   }
 
+  void wholeTreeLoadKeepsTheTitleOrder() {
+    // Read in storage order and placed by rank: letter case, equal titles (by id) and a gap.
+    for (const char* title : {"b hit", "B hit", "a hit", "b hit", "A hit", "甲 hit", "b hit"}) AddNote(title, "", "组");
+    AddNote("D hit", "", "组2");
+    db().Notes_Delete(AddNote("c hit", "", "组2"));
+    AddNote("c hit", "", "组2");
+    QStringList expected;
+    QHash<QString, QStringList> groups;
+    for (datastore::RowSetPtr rs = db().Notes_GetRecordSet(); !rs->Eof(); rs->MoveNext()) {
+      expected << "_" + rs->Fields("notesid").toString();
+      groups[rs->Fields("notesclass").toString()] << expected.last();
+    }
+    auto w = Open();
+    for (const QString& group : groups.keys()) {
+      QStringList keys;
+      for (int i = 0; i < w->Node("c" + group)->ChildCount(); ++i) keys << w->Node("c" + group)->Child(i)->Key();
+      QCOMPARE(keys, groups[group]);
+    }
+    Search(*w, "HIT");
+    QCOMPARE(ResultKeys(*w), expected);
+  }
+
   void colourMarksAndColourSearch() {
     const qint64 a = AddNote("甲", "", "类");
     const qint64 b = AddNote("乙", "", "类");

@@ -1,10 +1,13 @@
 // The shared helpers every module window relies on.
 
 #include "datastore/clsSystem.h"
+#include "modules/listwindow/modStart.h"
 #include "testenv.h"
 
 #include <QLineEdit>
+#include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QStringDecoder>
 #include <QVBoxLayout>
 #include <QtTest>
 #include <memory>
@@ -20,6 +23,7 @@ private slots:
 
   void shortenText_data();
   void shortenText();
+  void appendUtf8DecodesAsQtDoes();
   void formatFileSize_data();
   void formatFileSize();
   void enterToTab();
@@ -57,6 +61,26 @@ void tst_modStart::shortenText() {
   QFETCH(QString, text);
   QFETCH(QString, expected);
   QCOMPARE(modStart::ShortenText(text), expected);
+}
+
+// Node texts are decoded from the rows' UTF-8 by a quicker decoder: it must give what Qt's gives
+// (a leading U+FEFF kept) for every mix of characters, cut sequences, overlong forms, surrogates,
+// noncharacters and stray bytes.
+void tst_modStart::appendUtf8DecodesAsQtDoes() {
+  const QList<QByteArray> pieces = {"a", " ", "\xEF\xBB\xBF", "\xC3\xA9", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80",
+                                    "\xF4\x8F\xBF\xBF", "\xEF\xBF\xBE", "\xEF\xB7\x90", "\xF0\x9F\xBF\xBE",
+                                    "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF8",
+                                    "\x80", "\xE4\xB8", "\xF0\x9F", "\xC3", "\xFF", "\x00"};
+  QRandomGenerator rng(5);
+  for (int round = 0; round < 20000; ++round) {
+    QByteArray bytes;
+    for (int n = rng.bounded(12); n > 0; --n) bytes += pieces[rng.bounded(int(pieces.size()))];
+    QStringDecoder qt(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QString expected = qt(bytes);
+    QList<QChar> buffer(modStart::Utf8Room(bytes));
+    const QString decoded(buffer.data(), modStart::AppendUtf8(buffer.data(), bytes) - buffer.data());
+    if (decoded != expected) QFAIL(bytes.toHex(' ').constData());
+  }
 }
 
 void tst_modStart::formatFileSize_data() {

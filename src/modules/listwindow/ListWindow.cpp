@@ -4,6 +4,7 @@
 #include "modules/listwindow/modStart.h"
 #include "modules/listwindow/OneLine.h"
 #include "modules/listwindow/WindowParts.h"
+#include "modules/listwindow/WordMatcher.h"
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
@@ -17,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStringMatcher>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
@@ -255,7 +255,9 @@ QByteArrayView GroupKey(GroupKind kind, QByteArrayView bytes) {
 } // namespace
 
 void ListWindow::LoadRecords(const QString& strClass) {
-  datastore::RowSetPtr rs = (modStart::objDate().*params_.family.GetRecordSet)(strClass);
+  datastore::clsDate& date = modStart::objDate();
+  const bool all = strClass.isEmpty() && params_.allRecords;
+  datastore::RowSetPtr rs = all ? (date.*params_.allRecords)() : (date.*params_.family.GetRecordSet)(strClass);
   if (rs && rs->State() == 1) {
     // Names are resolved once per load, not for every row.
     const int idColumn = rs->Column(params_.idField);
@@ -268,7 +270,7 @@ void ListWindow::LoadRecords(const QString& strClass) {
     RecordTree::Batch batch(tree_);
     for (; !rs->Eof(); rs->MoveNext()) {
       bool ok = false;
-      const qint64 id = rs->Field(idColumn).toLongLong(&ok);
+      const qint64 id = rs->Integer(idColumn, &ok);
       if (!ok) continue;  // ids are integer keys: a row without one cannot be addressed
       const QByteArrayView key = GroupKey(params_.groupKind, rs->Utf8(groupColumn));
       TreeNode* group = nullptr;
@@ -281,7 +283,7 @@ void ListWindow::LoadRecords(const QString& strClass) {
       } else {
         group = tree_.GroupNode(RecordClass(*rs, groupColumn));
       }
-      TreeNode* node = batch.Add(group, id, RecordNodeText(*rs), RecordNodeTag(*rs));
+      TreeNode* node = batch.Add(group, id, RecordNodeText(*rs), RecordNodeTag(*rs), rs->Rank());
       if (!node) continue;
       // Most records are unmarked: an empty mark needs no conversion.
       if (!rs->Utf8(markColumn).isEmpty()) {
@@ -400,15 +402,8 @@ void ListWindow::AddResultItems(const std::vector<TreeNode*>& hits) {
 
 void ListWindow::SearchByKeyword() {
   SetCombo1BackColor(platform::SystemWindowColor());
-  const QString text = Combo1->currentText();
-  // One matcher for all the nodes: its skip table is made once, and a miss skips ahead by up to
-  // the length of the word. It folds a word's unpaired surrogate otherwise than contains() does,
-  // so a word with surrogates is searched as before.
-  const bool surrogates = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSurrogate(); });
-  const QStringMatcher matcher(text, Qt::CaseInsensitive);
-  AddResultItems(tree_.FindRecords([&](const TreeNode* node) {
-    return surrogates ? node->TextView().contains(text, Qt::CaseInsensitive) : matcher.indexIn(node->TextView()) >= 0;
-  }));
+  const WordMatcher matcher(Combo1->currentText());
+  AddResultItems(tree_.FindRecords([&](const TreeNode* node) { return matcher.Matches(node->TextView()); }));
 }
 
 void ListWindow::SearchByColor() {

@@ -72,6 +72,9 @@ struct ListWindowParams {
   QString groupField;
   QString idField;
   QString markField;
+  // Where the family has one: every record as GetRecordSet("") gives them, read in storage order,
+  // each row with its rank in that order (RowSet::Rank): a whole-tree load reads it much quicker.
+  datastore::RowSetPtr (datastore::clsDate::*allRecords)() = nullptr;
   // ImageList1 and the keys of the group and record images; Image1 is the module's icon.
   QHash<QString, QIcon> images;
   QString groupImageKey;

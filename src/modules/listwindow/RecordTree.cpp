@@ -65,16 +65,26 @@ void RecordTree::RenameGroup(TreeNode* group, const QString& newName) {
   groups_.insert_or_assign(vb::TextKey(newName), group);
 }
 
-TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QStringView text, QStringView tag) {
+TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QStringView text, QStringView tag, qint64 rank) {
   if (!parent) return nullptr;  // a row whose group has no node cannot be placed
   if (tree_.recordIds_.Find(id)) return nullptr;
-  if (tree_.nextOrder_ == std::numeric_limits<quint32>::max()) {
+  constexpr quint32 kLast = std::numeric_limits<quint32>::max();
+  if (rank >= 0 && !ranked_) {
+    ranked_ = true;
+    rankBase_ = tree_.nextOrder_;
+  }
+  // Orders that run out are given from 0 again. That ends the ranks: the rows after it stand
+  // after the others, in the order they come.
+  if (tree_.nextOrder_ == kLast) {
     std::vector<TreeNode*> pending;
     for (const auto& [group, nodes] : children_) pending.insert(pending.end(), nodes.begin(), nodes.end());
     tree_.Renumber(std::move(pending));
+    rankBase_ = kLast;
   }
+  if (rank >= 0 && quint64(rankBase_) + quint64(rank) >= kLast) rank = -1;
   TreeNode* node = tree_.model_->NewRecord(id, text, tag);
-  node->order_ = tree_.nextOrder_++;
+  node->order_ = rank >= 0 ? rankBase_ + quint32(rank) : tree_.nextOrder_;
+  tree_.nextOrder_ = std::max(tree_.nextOrder_, node->order_ + 1);
   tree_.recordIds_.Insert(node);
   auto& children = children_[parent];
   if (children.empty()) order_.push_back(parent);
@@ -85,8 +95,17 @@ TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QStringView text, 
 void RecordTree::Batch::Commit() {
   if (order_.empty()) return;
   Change change(tree_);
+  std::vector<std::pair<quint32, TreeNode*>> byOrder;
   for (TreeNode* parent : order_) {
-    tree_.model_->Append(parent, std::move(children_[parent]));
+    std::vector<TreeNode*>& children = children_[parent];
+    if (ranked_) {
+      // One group at a time, so the sort keys take little room beside a large tree.
+      byOrder.clear();
+      for (TreeNode* node : children) byOrder.emplace_back(node->order_, node);
+      std::sort(byOrder.begin(), byOrder.end());
+      for (size_t i = 0; i < children.size(); ++i) children[i] = byOrder[i].second;
+    }
+    tree_.model_->Append(parent, std::move(children));
     children_.erase(parent);  // freed group by group: the lists are as long as the tree
   }
   order_.clear();

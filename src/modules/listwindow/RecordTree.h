@@ -55,14 +55,19 @@ public:
     Batch(const Batch&) = delete;
     Batch& operator=(const Batch&) = delete;
     // A new record node under the group, or null when the group has no node or the record is
-    // shown already. The node can be changed until the commit.
-    TreeNode* Add(TreeNode* group, qint64 id, QStringView text, QStringView tag = {});
+    // shown already. The node can be changed until the commit. Nodes stand in the order they are
+    // added, unless rows come in another order than the load's: then each comes with its rank,
+    // its place (from 0) in the load's order, and the commit places it by that. The rows of one
+    // batch come all with ranks or all without.
+    TreeNode* Add(TreeNode* group, qint64 id, QStringView text, QStringView tag = {}, qint64 rank = -1);
     void Commit();
 
   private:
     RecordTree& tree_;
     std::unordered_map<TreeNode*, std::vector<TreeNode*>> children_;
     std::vector<TreeNode*> order_;
+    bool ranked_ = false;
+    quint32 rankBase_ = 0;
   };
 
   void Remove(TreeNode* node);

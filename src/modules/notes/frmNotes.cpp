@@ -23,6 +23,7 @@ listwindow::ListWindowParams NotesParams() {
   p.groupField = "notesclass";
   p.idField = "notesid";
   p.markField = "notesstring1";
+  p.allRecords = &clsDate::Notes_GetAllRecords;
   p.images.insert("notesclass", QIcon(listwindow::FolderPixmap(QColor(0xF0, 0xC8, 0x50))));
   p.images.insert("notesonly", QIcon(listwindow::PagePixmap(QColor(0x30, 0x60, 0xC0))));
   p.groupImageKey = "notesclass";

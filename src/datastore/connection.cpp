@@ -632,17 +632,7 @@ void Connection::Close() {
 }
 
 qint64 Connection::Execute(const QString& sql, const QVector<QVariant>& binds) {
-  sqlite3_stmt* stmt = Prepare(db_, sql, binds);
-  int rc;
-  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-  }
-  if (rc != SQLITE_DONE) {
-    const QString error = ErrorText(db_);
-    sqlite3_finalize(stmt);
-    throw DbError(error.toStdString());
-  }
-  sqlite3_finalize(stmt);
-  return sqlite3_changes64(db_);
+  return PrepareStatement(sql)->Execute(binds);
 }
 
 RowSetPtr Connection::OpenRowSet(const QString& sql, const QVector<QVariant>& binds) {

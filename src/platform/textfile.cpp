@@ -274,15 +274,24 @@ QString DecodeText(const QByteArray& bytes) {
   return broken || (chinese && LeavesGb2312(gb)) ? QString::fromUtf8(bytes) : gb;
 }
 
+namespace {
+
+// Whether the unit at i is the mark of a broken byte: a low surrogate without its high one.
+bool IsBrokenByte(QStringView text, qsizetype i) {
+  return text[i].isLowSurrogate() && (i == 0 || !text[i - 1].isHighSurrogate());
+}
+
+} // namespace
+
 bool HoldsBrokenBytes(QStringView text) {
   for (qsizetype i = 0; i < text.size(); ++i)
-    if (text[i].isLowSurrogate() && (i == 0 || !text[i - 1].isHighSurrogate())) return true;
+    if (IsBrokenByte(text, i)) return true;
   return false;
 }
 
 QString ShowBrokenBytes(QString text) {
   for (qsizetype i = 0; i < text.size(); ++i)
-    if (text[i].isLowSurrogate() && (i == 0 || !text[i - 1].isHighSurrogate())) text[i] = QChar::ReplacementCharacter;
+    if (IsBrokenByte(text, i)) text[i] = QChar::ReplacementCharacter;
   return text;
 }
 

@@ -254,6 +254,12 @@ private slots:
     QTRY_COMPARE(env_->ui.Messages().size(), 1u);
     QCOMPARE(env_->ui.Messages()[0].text, QString("打开提醒时打开 /nowhere/x.doc 文件出错。"));
     QVERIFY(frmRemindsView::Instance());
+
+    // A very long title takes a few lines and scrolls: the content keeps most of the window.
+    delete frmRemindsView::Instance();
+    view = frmRemindsView::ShowReminder(due, {34200, QString(3000, QChar(u'长')), "内容", ""});
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    QVERIFY(view->txtContent->height() >= view->height() / 2);
   }
 
   void popUpClosesItselfOnceTheDataSetIsClosed() {

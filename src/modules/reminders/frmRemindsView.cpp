@@ -11,12 +11,45 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
+
 QPointer<frmRemindsView> g_view;
-}
+
+// The most lines of the title shown at once; a longer title scrolls, so the content keeps its room.
+constexpr int kTitleLines = 4;
+
+// The title's place in the header: as tall as the wrapped title, up to kTitleLines lines.
+class TitleArea : public QScrollArea {
+public:
+  explicit TitleArea(QLabel* title, QWidget* parent) : QScrollArea(parent), title_(title) {
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWidgetResizable(true);
+    setWidget(title);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+  }
+  bool hasHeightForWidth() const override { return true; }
+  int heightForWidth(int width) const override {
+    return std::min(title_->heightForWidth(width), title_->fontMetrics().lineSpacing() * kTitleLines);
+  }
+  QSize sizeHint() const override {
+    const int width = QScrollArea::sizeHint().width();
+    return {width, heightForWidth(width)};
+  }
+  QSize minimumSizeHint() const override { return {0, title_->fontMetrics().lineSpacing()}; }
+
+private:
+  QLabel* title_;
+};
+
+} // namespace
 
 frmRemindsView::frmRemindsView() : QWidget(nullptr, Qt::Window) {
   setObjectName("frmRemindsView");
@@ -43,7 +76,12 @@ frmRemindsView::frmRemindsView() : QWidget(nullptr, Qt::Window) {
 
   auto* headerLayout = new QVBoxLayout(header);
   headerLayout->addWidget(LabTime);
-  headerLayout->addWidget(LabTitle);
+  auto* titleArea = new TitleArea(LabTitle, header);
+  titleArea->setObjectName("TitleArea");
+  titleArea->setPalette(white);
+  titleArea->viewport()->setAutoFillBackground(false);
+  LabTitle->setAutoFillBackground(false);
+  headerLayout->addWidget(titleArea);
 
   txtContent = new QPlainTextEdit(this);
   txtContent->setObjectName("txtContent");

@@ -14,6 +14,7 @@
 #include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 
 namespace {
@@ -98,6 +99,18 @@ frmRemindsView::frmRemindsView() : QWidget(nullptr, Qt::Window) {
     move(screen->availableGeometry().center() - rect().center());
   // Above every window, whatever the "Most" option says.
   modStart::SetTopMost(this, false);
+  // Among windows that are all kept on top (the main window, a second copy's notice) the one
+  // last activated comes first: whenever another window takes the focus, the pop-up goes back
+  // above it.
+  connect(qApp, &QGuiApplication::focusWindowChanged, this, &frmRemindsView::KeepAbove);
+}
+
+void frmRemindsView::KeepAbove(QWindow* focused) {
+  // Left where the user put it: closing, or minimised.
+  if (!isVisible() || isMinimized() || (focused && focused == windowHandle())) return;
+  // Not over a modal window it waits on: it could not be closed, and would hide that window.
+  if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) return;
+  raise();
 }
 
 frmRemindsView* frmRemindsView::Instance() { return g_view; }

@@ -146,7 +146,7 @@ void frmRemindsEdit::LoadRecord(datastore::RowSet& row) {
 void frmRemindsEdit::cmdOk_Click() {
   if (!IsCheckInputTrue(txtTitle, "提醒主题", true, false, false, true)) return;
   QString strTime = cobYear->currentText() + "-" + cobMonth->currentText() + "-" + cobDay->currentText() + " " +
-                          cobHour->currentText() + ":" + cobMinute->currentText();
+                    cobHour->currentText() + ":" + cobMinute->currentText();
   const std::optional<QDateTime> time = vb::CDate(strTime);
   if (!time) {
     platform::MsgBox("请设置正确的提醒时间。", platform::MsgButtons::OK, platform::MsgIcon::Information, "提示");

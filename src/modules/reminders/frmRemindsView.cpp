@@ -32,9 +32,6 @@ public:
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setWidgetResizable(true);
     setWidget(title);
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-    policy.setHeightForWidth(true);
-    setSizePolicy(policy);
   }
   bool hasHeightForWidth() const override { return true; }
   int heightForWidth(int width) const override {

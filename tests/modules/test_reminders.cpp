@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
@@ -199,6 +200,35 @@ private slots:
     QVERIFY(!w->Node(Key(due)));
     QCOMPARE(w->Firing->DueList().size(), 1u);
     QCOMPARE(w->LabTitle->Caption(), QString("计划任务提醒[1]"));
+  }
+
+  void editingTheTextKeepsTheStoredSecond() {
+    // Times with seconds come from imports and older data sets; the dialog shows only minutes.
+    SetNow("2026-12-06 16:38:00");
+    Add("2026-12-06 16:38:20", "A");
+    const qint64 id = Add("2026-12-06 16:38:55", "B");
+    auto w = Open();
+    SetNow("2026-12-06 16:38:20");
+    w->Firing->Timer1_Timer();
+    QPointer<frmRemindsView> first = frmRemindsView::Instance();
+    SetNow("2026-12-06 16:38:55");
+    w->Firing->Timer1_Timer();
+    QCOMPARE(w->Firing->Waiting(), 1);
+
+    // B, waiting behind A, gets a new title: it keeps its second and its turn.
+    DialogDriver modify([](frmRemindsEdit& d) {
+      d.txtTitle->setText("B2");
+      d.cmdOk->click();
+    });
+    w->TreeView1->setCurrentIndex(w->IndexOf(w->Node(Key(id))));
+    QTest::keyClick(w->TreeView1, Qt::Key_M, Qt::ControlModifier);
+    QVERIFY(modify.seen);
+    QCOMPARE(db().Reminds_GetModify(id)->Fields("remindstime").toString(), QString("2026-12-06 16:38:55"));
+    QCOMPARE(w->Firing->Waiting(), 1);
+    first->close();
+    QTRY_VERIFY(!first && frmRemindsView::Instance());
+    QCOMPARE(frmRemindsView::Instance()->LabTitle->text(), QString("B2"));
+    QCOMPARE(frmRemindsView::Instance()->LabTime->text(), QString("2026年12月06日16时38分55秒"));
   }
 };
 

@@ -64,6 +64,15 @@ struct Recorded {
   }
 };
 
+// Counts the raises of a window.
+struct RaiseCounter : QObject {
+  int count = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    count += event->type() == QEvent::ZOrderChange;
+    return false;
+  }
+};
+
 } // namespace
 
 class TestRemindersFiring : public QObject {
@@ -254,6 +263,25 @@ private slots:
     QTRY_COMPARE(env_->ui.Messages().size(), 1u);
     QCOMPARE(env_->ui.Messages()[0].text, QString("打开提醒时打开 /nowhere/x.doc 文件出错。"));
     QVERIFY(frmRemindsView::Instance());
+
+    // A very long title takes a few lines and scrolls: the content keeps most of the window.
+    delete frmRemindsView::Instance();
+    view = frmRemindsView::ShowReminder(due, {34200, QString(3000, QChar(u'长')), "内容", ""});
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    QVERIFY(view->txtContent->height() >= view->height() / 2);
+  }
+
+  void popUpGoesBackAboveAWindowThatTookTheFocus() {
+    // The main window is kept on top too: clicked, it would hide the pop-up.
+    frmRemindsView* view = frmRemindsView::ShowReminder(At("2026-12-06 09:30:00"), {34200, "t", "", ""});
+    QVERIFY(QTest::qWaitForWindowActive(view));
+    RaiseCounter raises;
+    view->installEventFilter(&raises);
+    QWidget main(nullptr, Qt::WindowStaysOnTopHint);
+    main.show();
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    QTRY_VERIFY(raises.count > 0);
   }
 
   void popUpClosesItselfOnceTheDataSetIsClosed() {

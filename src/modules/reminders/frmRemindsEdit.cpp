@@ -122,7 +122,8 @@ QString frmRemindsEdit::Content() const { return platform::ExactText(txtContent)
 QColor frmRemindsEdit::FileBackColor() const { return txtFile->palette().color(QPalette::Base); }
 
 void frmRemindsEdit::LoadRecord(datastore::RowSet& row) {
-  if (const auto time = vb::CDate(row.Fields("remindstime").toString())) {
+  storedTime_ = vb::CDate(row.Fields("remindstime").toString());
+  if (const auto& time = storedTime_) {
     const QDate d = time->date();
     const QTime t = time->time();
     cobYear->setEditText(QString::number(d.year()));
@@ -144,13 +145,18 @@ void frmRemindsEdit::LoadRecord(datastore::RowSet& row) {
 
 void frmRemindsEdit::cmdOk_Click() {
   if (!IsCheckInputTrue(txtTitle, "提醒主题", true, false, false, true)) return;
-  const QString strTime = cobYear->currentText() + "-" + cobMonth->currentText() + "-" + cobDay->currentText() + " " +
-                          cobHour->currentText() + ":" + cobMinute->currentText();
+  QString strTime = cobYear->currentText() + "-" + cobMonth->currentText() + "-" + cobDay->currentText() + " " +
+                    cobHour->currentText() + ":" + cobMinute->currentText();
   const std::optional<QDateTime> time = vb::CDate(strTime);
   if (!time) {
     platform::MsgBox("请设置正确的提醒时间。", platform::MsgButtons::OK, platform::MsgIcon::Information, "提示");
     return;
   }
+  // The boxes have no seconds: a reminder whose minute was left alone keeps its second, or one
+  // due later in this minute would be moved into the past and never fire.
+  if (storedTime_ && storedTime_->date() == time->date() && storedTime_->time().hour() == time->time().hour() &&
+      storedTime_->time().minute() == time->time().minute())
+    strTime = storedTime_->toString("yyyy-MM-dd hh:mm:ss");
   const QString file = txtFile->text();
   if (!file.isEmpty() && !IsExistingFile(file)) {
     platform::MsgBox("请您选择一个有效的文件名称！", platform::MsgButtons::OK, platform::MsgIcon::Exclamation, "提示");

@@ -4,6 +4,9 @@
 
 #include "modules/listwindow/EditDialog.h"
 
+#include <QDateTime>
+#include <optional>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -46,4 +49,8 @@ public slots:
 
 protected:
   void LoadRecord(datastore::RowSet& row) override;
+
+private:
+  // The modified reminder's time as stored, seconds and all: the boxes show it to the minute.
+  std::optional<QDateTime> storedTime_;
 };

@@ -11,12 +11,43 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
 
 namespace {
+
 QPointer<frmRemindsView> g_view;
-}
+
+// The most lines of the title shown at once; a longer title scrolls, so the content keeps its room.
+constexpr int kTitleLines = 4;
+
+// The title's place in the header: as tall as the wrapped title, up to kTitleLines lines.
+class TitleArea : public QScrollArea {
+public:
+  explicit TitleArea(QLabel* title, QWidget* parent) : QScrollArea(parent), title_(title) {
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWidgetResizable(true);
+    setWidget(title);
+  }
+  bool hasHeightForWidth() const override { return true; }
+  int heightForWidth(int width) const override {
+    return std::min(title_->heightForWidth(width), title_->fontMetrics().lineSpacing() * kTitleLines);
+  }
+  QSize sizeHint() const override {
+    const int width = QScrollArea::sizeHint().width();
+    return {width, heightForWidth(width)};
+  }
+  QSize minimumSizeHint() const override { return {0, title_->fontMetrics().lineSpacing()}; }
+
+private:
+  QLabel* title_;
+};
+
+} // namespace
 
 frmRemindsView::frmRemindsView() : QWidget(nullptr, Qt::Window) {
   setObjectName("frmRemindsView");
@@ -43,7 +74,12 @@ frmRemindsView::frmRemindsView() : QWidget(nullptr, Qt::Window) {
 
   auto* headerLayout = new QVBoxLayout(header);
   headerLayout->addWidget(LabTime);
-  headerLayout->addWidget(LabTitle);
+  auto* titleArea = new TitleArea(LabTitle, header);
+  titleArea->setObjectName("TitleArea");
+  titleArea->setPalette(white);
+  titleArea->viewport()->setAutoFillBackground(false);
+  LabTitle->setAutoFillBackground(false);
+  headerLayout->addWidget(titleArea);
 
   txtContent = new QPlainTextEdit(this);
   txtContent->setObjectName("txtContent");
@@ -60,6 +96,18 @@ frmRemindsView::frmRemindsView() : QWidget(nullptr, Qt::Window) {
     move(screen->availableGeometry().center() - rect().center());
   // Above every window, whatever the "Most" option says.
   modStart::SetTopMost(this, false);
+  // Among windows that are all kept on top (the main window, a second copy's notice) the one
+  // last activated comes first: whenever another window takes the focus, the pop-up goes back
+  // above it.
+  connect(qApp, &QGuiApplication::focusWindowChanged, this, &frmRemindsView::KeepAbove);
+}
+
+void frmRemindsView::KeepAbove(QWindow* focused) {
+  // Left where the user put it: closing, or minimised.
+  if (!isVisible() || isMinimized() || (focused && focused == windowHandle())) return;
+  // Not over a modal window it waits on: it could not be closed, and would hide that window.
+  if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) return;
+  raise();
 }
 
 frmRemindsView* frmRemindsView::Instance() { return g_view; }

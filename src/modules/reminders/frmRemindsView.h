@@ -9,6 +9,7 @@
 class QDateTime;
 class QLabel;
 class QPlainTextEdit;
+class QWindow;
 
 namespace reminders {
 struct DueEntry;
@@ -41,4 +42,6 @@ protected:
 
 private:
   frmRemindsView();
+  // Back above the window that took the focus.
+  void KeepAbove(QWindow* focused);
 };

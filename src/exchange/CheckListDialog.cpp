@@ -120,8 +120,6 @@ CheckListDialog::CheckListDialog(const QString& objectName, double listTop, doub
   modStart::SetTopMost(this, true);
 }
 
-CheckListDialog::~CheckListDialog() = default;
-
 QPushButton* CheckListDialog::MakeButton(const char* name, const QString& caption, double left) {
   auto* button = new QPushButton(caption, this);
   button->setObjectName(QLatin1String(name));

@@ -18,8 +18,6 @@ class CheckList;
 class CheckListDialog : public QDialog {
   Q_OBJECT
 public:
-  ~CheckListDialog() override;
-
   // An item's place in the list's text and its key number.
   struct Line {
     qsizetype start;

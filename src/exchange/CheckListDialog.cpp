@@ -95,7 +95,6 @@ CheckListDialog::CheckListDialog(const QString& objectName, double listTop, doub
   ListView1->setModel(list_);
   ListView1->setGeometry(Px(180), Px(listTop), Px(7575), Px(listHeight));
   ListView1->header()->hide();
-  ListView1->header()->setStretchLastSection(false);
   ListView1->setColumnWidth(0, Px(8000));
   ListView1->setRootIsDecorated(false);
   ListView1->setItemsExpandable(false);

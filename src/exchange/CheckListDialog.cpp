@@ -4,39 +4,81 @@
 #include "modules/listwindow/modStart.h"
 #include "platform/vbcolor.h"
 
+#include <QAbstractListModel>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalBlocker>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <algorithm>
 #include <functional>
 
 namespace exchange {
 
-namespace {
+// The list's items: their texts held in one buffer, a place, key and tick bit each. A list of a
+// million file lines stays a fraction of what an item object per line would take.
+class CheckList : public QAbstractListModel {
+public:
+  using Line = CheckListDialog::Line;
 
-constexpr int kKeyRole = Qt::UserRole;
+  explicit CheckList(QObject* parent) : QAbstractListModel(parent) {}
 
-// One change signal for the whole list: the view finds each item's row by a search of its own,
-// so a signal per item makes ticking a long list quadratic.
-void SetAllTicks(QTreeWidget* list, const std::function<Qt::CheckState(Qt::CheckState)>& next) {
-  const int n = list->topLevelItemCount();
-  if (n == 0) return;
-  QAbstractItemModel* model = list->model();
-  {
-    const QSignalBlocker quiet(model);
-    for (int i = 0; i < n; ++i) {
-      QTreeWidgetItem* item = list->topLevelItem(i);
-      item->setCheckState(0, next(item->checkState(0)));
-    }
+  void Reset(const QString& text, std::vector<Line> lines) {
+    beginResetModel();
+    text_ = text;
+    lines_ = std::move(lines);
+    ticks_.assign(lines_.size(), false);
+    endResetModel();
   }
-  emit model->dataChanged(model->index(0, 0), model->index(n - 1, 0), {Qt::CheckStateRole});
-}
 
-} // namespace
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+    return parent.isValid() ? 0 : int(lines_.size());
+  }
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!index.isValid()) return QVariant();
+    if (role == Qt::DisplayRole) return View(index.row()).toString();
+    if (role == Qt::CheckStateRole) return Ticked(index.row()) ? Qt::Checked : Qt::Unchecked;
+    return QVariant();
+  }
+
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+    if (!index.isValid() || role != Qt::CheckStateRole) return false;
+    ticks_[size_t(index.row())] = value.value<Qt::CheckState>() == Qt::Checked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    return true;
+  }
+
+  Qt::ItemFlags flags(const QModelIndex& index) const override {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren;
+  }
+
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole) return QStringLiteral("标题");
+    return QVariant();
+  }
+
+  QStringView View(int row) const {
+    const Line& line = lines_[size_t(row)];
+    return QStringView(text_).sliced(line.start, line.length);
+  }
+  qint64 KeyNumber(int row) const { return lines_[size_t(row)].index; }
+  bool Ticked(int row) const { return ticks_[size_t(row)]; }
+
+  // One change signal for the whole list, however many ticks change.
+  void SetAllTicks(const std::function<bool(bool)>& next) {
+    if (ticks_.empty()) return;
+    for (size_t i = 0; i < ticks_.size(); ++i) ticks_[i] = next(ticks_[i]);
+    emit dataChanged(index(0), index(rowCount() - 1), {Qt::CheckStateRole});
+  }
+
+private:
+  QString text_;
+  std::vector<Line> lines_;
+  std::vector<bool> ticks_;
+};
 
 int CheckListDialog::Px(double twips) { return platform::TwipsToPixels(twips); }
 
@@ -47,14 +89,15 @@ CheckListDialog::CheckListDialog(const QString& objectName, double listTop, doub
   setFixedSize(Px(7980), Px(5535));
 
   // A report list of one column, without headers, with a check box per item.
-  ListView1 = new QTreeWidget(this);
+  list_ = new CheckList(this);
+  ListView1 = new QTreeView(this);
   ListView1->setObjectName(QStringLiteral("ListView1"));
+  ListView1->setModel(list_);
   ListView1->setGeometry(Px(180), Px(listTop), Px(7575), Px(listHeight));
-  ListView1->setColumnCount(1);
-  ListView1->setHeaderLabels({QStringLiteral("标题")});
   ListView1->header()->hide();
   ListView1->setColumnWidth(0, Px(8000));
   ListView1->setRootIsDecorated(false);
+  ListView1->setItemsExpandable(false);
   ListView1->setUniformRowHeights(true);
   ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -80,6 +123,9 @@ QPushButton* CheckListDialog::MakeButton(const char* name, const QString& captio
   auto* button = new QPushButton(caption, this);
   button->setObjectName(QLatin1String(name));
   button->setGeometry(Px(left), Px(4950), Px(1095), Px(375));
+  // No default button: Enter in the list or the category box presses nothing.
+  button->setAutoDefault(false);
+  button->setDefault(false);
   return button;
 }
 
@@ -90,80 +136,50 @@ QLabel* CheckListDialog::MakeLabel(const char* name, const QString& text, double
   return label;
 }
 
-namespace {
+void CheckListDialog::ClearList() { list_->Reset(QString(), {}); }
 
-// Unticked items made as copies of one blank item: a copy shares the blank's roles until it sets
-// its own, so a long list needs fewer allocations.
-class ItemMaker {
-public:
-  ItemMaker() {
-    blank_.setData(0, Qt::DisplayRole, QString());
-    blank_.setData(0, kKeyRole, QString());
-    blank_.setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    blank_.setCheckState(0, Qt::Unchecked);
+void CheckListDialog::FillList(const std::vector<qint64>& keys, const QStringList& texts) {
+  QString text;
+  std::vector<Line> lines;
+  lines.reserve(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const QString& item = texts[qsizetype(i)];
+    lines.push_back({text.size(), item.size(), keys[i]});
+    text += item;
   }
-  // The key is kept as given: a text, or a number for "_" & number.
-  QTreeWidgetItem* Make(const QString& text, const QVariant& key) const {
-    auto* item = new QTreeWidgetItem(blank_);
-    item->setText(0, text);
-    item->setData(0, kKeyRole, key);
-    return item;
-  }
-
-private:
-  QTreeWidgetItem blank_;
-};
-
-} // namespace
-
-void CheckListDialog::FillList(const QStringList& keys, const QStringList& texts) {
-  ListView1->clear();
-  const ItemMaker maker;
-  QList<QTreeWidgetItem*> items;
-  items.reserve(keys.size());
-  for (qsizetype i = 0; i < keys.size(); ++i) items << maker.Make(texts[i], keys[i]);
-  ListView1->addTopLevelItems(items);
+  list_->Reset(text, std::move(lines));
 }
 
-void CheckListDialog::FillList(const QStringList& lines, const std::vector<qsizetype>& rows) {
-  ListView1->clear();
-  const ItemMaker maker;
-  QList<QTreeWidgetItem*> items;
-  items.reserve(qsizetype(rows.size()));
-  for (const qsizetype row : rows) items << maker.Make(lines[row], QVariant(qlonglong(row)));
-  ListView1->addTopLevelItems(items);
-}
+void CheckListDialog::FillList(const QString& text, std::vector<Line> lines) { list_->Reset(text, std::move(lines)); }
 
-int CheckListDialog::ItemCount() const { return ListView1->topLevelItemCount(); }
-QTreeWidgetItem* CheckListDialog::Item(int index) const { return ListView1->topLevelItem(index); }
-QString CheckListDialog::Key(const QTreeWidgetItem* item) {
-  const QVariant key = item->data(0, kKeyRole);
-  return key.typeId() == QMetaType::LongLong ? u'_' + QString::number(key.toLongLong()) : key.toString();
-}
+int CheckListDialog::ItemCount() const { return list_->rowCount(); }
+QString CheckListDialog::ItemText(int row) const { return list_->View(row).toString(); }
+QStringView CheckListDialog::ItemView(int row) const { return list_->View(row); }
+QString CheckListDialog::Key(int row) const { return u'_' + QString::number(KeyNumber(row)); }
+qint64 CheckListDialog::KeyNumber(int row) const { return list_->KeyNumber(row); }
+bool CheckListDialog::IsTicked(int row) const { return list_->Ticked(row); }
 
-qint64 CheckListDialog::KeyNumber(const QTreeWidgetItem* item) {
-  const QVariant key = item->data(0, kKeyRole);
-  return key.typeId() == QMetaType::LongLong ? key.toLongLong() : key.toString().mid(1).toLongLong();
-}
-bool CheckListDialog::IsTicked(const QTreeWidgetItem* item) { return item->checkState(0) == Qt::Checked; }
-
-std::vector<QTreeWidgetItem*> CheckListDialog::TickedItems() const {
-  std::vector<QTreeWidgetItem*> ticked;
-  for (int i = 0, n = ItemCount(); i < n; ++i)
-    if (IsTicked(Item(i))) ticked.push_back(Item(i));
+std::vector<int> CheckListDialog::TickedRows() const {
+  std::vector<int> ticked;
+  for (int row = 0, n = ItemCount(); row < n; ++row)
+    if (IsTicked(row)) ticked.push_back(row);
   return ticked;
 }
 
+void CheckListDialog::ToggleTick(int row) {
+  list_->setData(list_->index(row), IsTicked(row) ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+}
+
 void CheckListDialog::cmdSelectAll_Click() {
-  SetAllTicks(ListView1, [](Qt::CheckState) { return Qt::Checked; });
+  list_->SetAllTicks([](bool) { return true; });
 }
 
 void CheckListDialog::cmdSelectNo_Click() {
-  SetAllTicks(ListView1, [](Qt::CheckState) { return Qt::Unchecked; });
+  list_->SetAllTicks([](bool) { return false; });
 }
 
 void CheckListDialog::cmdSelectFan_Click() {
-  SetAllTicks(ListView1, [](Qt::CheckState s) { return s == Qt::Checked ? Qt::Unchecked : Qt::Checked; });
+  list_->SetAllTicks([](bool ticked) { return !ticked; });
 }
 
 } // namespace exchange

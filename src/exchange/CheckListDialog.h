@@ -9,15 +9,23 @@
 
 class QLabel;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 namespace exchange {
+
+class CheckList;
 
 class CheckListDialog : public QDialog {
   Q_OBJECT
 public:
-  QTreeWidget* ListView1 = nullptr;
+  // An item's place in the list's text and its key number.
+  struct Line {
+    qsizetype start;
+    qsizetype length;
+    qint64 index;
+  };
+
+  QTreeView* ListView1 = nullptr;
   QPushButton* cmdSelectAll = nullptr;
   QPushButton* cmdSelectNo = nullptr;
   QPushButton* cmdSelectFan = nullptr;
@@ -30,28 +38,35 @@ public:
   virtual void cmdOk_Click() = 0;
   void cmdCancel_Click() { reject(); }
 
-  // The items in list order and their keys ("_" & id or line index).
+  // The items by their row in list order; each has a key, "_" & a number (a record id or a line
+  // index).
   int ItemCount() const;
-  QTreeWidgetItem* Item(int index) const;
-  static QString Key(const QTreeWidgetItem* item);
-  // The number after the key's "_".
-  static qint64 KeyNumber(const QTreeWidgetItem* item);
-  static bool IsTicked(const QTreeWidgetItem* item);
-  std::vector<QTreeWidgetItem*> TickedItems() const;
+  QString ItemText(int row) const;
+  QString Key(int row) const;
+  qint64 KeyNumber(int row) const;
+  bool IsTicked(int row) const;
+  std::vector<int> TickedRows() const;
 
 protected:
   // The list sits at listTop (twips) and is listHeight high.
   CheckListDialog(const QString& objectName, double listTop, double listHeight, QWidget* parent);
-  // Empties the list, then adds one unticked item per key and text, in order.
-  void FillList(const QStringList& keys, const QStringList& texts);
-  // The same for the lines of a file: one item per index in `rows`, its text lines[index] and its
-  // key "_" & index.
-  void FillList(const QStringList& lines, const std::vector<qsizetype>& rows);
+  void ClearList();
+  // Empties the list, then adds one unticked item per key number and text, in order.
+  void FillList(const std::vector<qint64>& keys, const QStringList& texts);
+  // The same for the lines of a file's text: one item per span of `text`, keyed "_" & its line
+  // index.
+  void FillList(const QString& text, std::vector<Line> lines);
+  // An item's text without a copy, valid until the list changes.
+  QStringView ItemView(int row) const;
+  void ToggleTick(int row);
 
   static int Px(double twips);
   QPushButton* MakeButton(const char* name, const QString& caption, double left);
   // A label at its design place, as tall as its text needs.
   QLabel* MakeLabel(const char* name, const QString& text, double left, double top, double width);
+
+private:
+  CheckList* list_ = nullptr;
 };
 
 } // namespace exchange

@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <QStringDecoder>
+#include <QStringTokenizer>
 #include <algorithm>
 
 namespace exchange {
@@ -160,10 +161,14 @@ QString DateText(QByteArrayView stored, FieldForm form) {
                     day ? QStringLiteral("yyyy-mm-dd") : QStringLiteral("yyyy-mm-dd hh:mm:ss"));
 }
 
-// Appends the field's text. False when it will not read back as it was: a "|" adds fields, and
-// a "{br}" typed in a long text becomes a line break.
-bool AppendField(QString& out, const RecordField& field, int column, datastore::RowSet& rs, FieldText& decoded) {
+// How a record's field reads back.
+enum class Loss { None, Changed, Refused };
+
+// Appends the field's text and says how it reads back: a "|" adds fields, and a "{br}" typed in
+// a long text becomes a line break.
+Loss AppendField(QString& out, const RecordField& field, int column, datastore::RowSet& rs, FieldText& decoded) {
   const qsizetype from = out.size();
+  Loss loss = Loss::None;
   switch (field.form) {
   case F::Text:
   case F::Mark:
@@ -172,7 +177,7 @@ bool AppendField(QString& out, const RecordField& field, int column, datastore::
   case F::LongText: {
     const QStringView text = decoded.Decode(rs.Utf8(column));
     AppendLongText(out, text);
-    if (text.contains(kBr)) return false;
+    if (text.contains(kBr)) loss = Loss::Changed;
     break;
   }
   case F::Day:
@@ -188,7 +193,7 @@ bool AppendField(QString& out, const RecordField& field, int column, datastore::
     break;
   }
   }
-  return !QStringView(out).sliced(from).contains(u'|');
+  return QStringView(out).sliced(from).contains(u'|') ? Loss::Refused : loss;
 }
 
 // The row set's column of a field; a missing one fails as reading it would.
@@ -201,13 +206,6 @@ int ColumnOf(const RecordField& field, const datastore::RowSet& rs) {
 
 } // namespace
 
-int Family::NeededFields() const {
-  int needed = 0;
-  for (int i = 0; i < FieldCount(); ++i)
-    if (fields[size_t(i)].arg >= 0) needed = i + 1;
-  return needed;
-}
-
 const Family* FindFamily(const QString& formName) {
   static const std::vector<Family> families = MakeFamilies();
   for (const Family& f : families)
@@ -215,22 +213,23 @@ const Family* FindFamily(const QString& formName) {
   return nullptr;
 }
 
-QString ExportText(const Family& family, datastore::RowSet& rs, qint64* changing) {
+QString ExportText(const Family& family, datastore::RowSet& rs, ExportLosses* losses) {
   std::vector<int> columns;
   for (const RecordField& field : family.fields) columns.push_back(ColumnOf(field, rs));
   FieldText decoded;
   QString text;
-  qint64 changed = 0;
+  ExportLosses counted;
   for (; !rs.Eof(); rs.MoveNext()) {
-    bool same = true;
+    Loss worst = Loss::None;
     for (size_t i = 0; i < columns.size(); ++i) {
       if (i > 0) text += u'|';
-      if (!AppendField(text, family.fields[i], columns[i], rs, decoded)) same = false;
+      worst = std::max(worst, AppendField(text, family.fields[i], columns[i], rs, decoded));
     }
     text += kCrLf;
-    if (!same) ++changed;
+    if (worst == Loss::Refused) ++counted.refused;
+    if (worst == Loss::Changed) ++counted.changed;
   }
-  if (changing) *changing = changed;
+  if (losses) *losses = counted;
   return text;
 }
 
@@ -243,42 +242,83 @@ QString ItemText(const Family& family, datastore::RowSet& rs) {
   return text;
 }
 
-QStringList SplitLines(const QString& text) {
-  return text.split(text.contains(kCrLf) ? kCrLf : QStringLiteral("\n"));
+void ForEachLine(QStringView text, const std::function<void(qint64 index, qsizetype start, qsizetype length)>& f) {
+  const QStringView lineBreak = text.contains(kCrLf) ? QStringView(u"\r\n") : QStringView(u"\n");
+  qint64 index = 0;
+  for (qsizetype from = 0;;) {
+    const qsizetype at = text.indexOf(lineBreak, from);
+    if (at < 0) {
+      f(index, from, text.size() - from);
+      return;
+    }
+    f(index++, from, at - from);
+    from = at + lineBreak.size();
+  }
 }
 
-int FieldCount(const QString& line) { return int(line.count(u'|')) + 1; }
+int FieldCount(QStringView line) { return int(line.count(u'|')) + 1; }
 
 LineError::LineError(const QString& description) : std::runtime_error(description.toStdString()) {}
 
-AddArguments ParseLine(const Family& family, const QString& line, qint64 lineNumber) {
+namespace {
+
+// Checks a line field by field; fills `args` when given.
+void ReadLine(const Family& family, QStringView line, qint64 lineNumber, AddArguments* args) {
   if (platform::HoldsBrokenBytes(line))
     throw LineError(QStringLiteral("第 %1 行含有无法识别的字符。").arg(lineNumber));
-  const QStringList parts = line.split(u'|');
-  const int needed = family.NeededFields();
-  if (parts.size() < needed)
-    throw LineError(QStringLiteral("第 %1 行只有 %2 个字段，至少需要 %3 个。").arg(lineNumber).arg(parts.size()).arg(needed));
-  AddArguments args(family.fields.size());
-  int argCount = 0;
-  for (int i = 0; i < needed; ++i) {
-    const RecordField& field = family.fields[size_t(i)];
+  const int count = FieldCount(line);
+  if (count != family.FieldCount())
+    throw LineError(QStringLiteral("第 %1 行有 %2 个字段，应有 %3 个。").arg(lineNumber).arg(count).arg(family.FieldCount()));
+  if (args) {
+    int argCount = 0;
+    for (const RecordField& field : family.fields) argCount = std::max(argCount, field.arg + 1);
+    args->assign(size_t(argCount), QVariant());
+  }
+  int i = 0;
+  for (const QStringView value : QStringTokenizer(line, u'|')) {
+    const RecordField& field = family.fields[size_t(i++)];
     if (field.arg < 0) continue;
-    argCount = std::max(argCount, field.arg + 1);
-    QString value = parts[i];
-    if (field.form == F::LongText) {
-      args[size_t(field.arg)] = value.replace(kBr, kCrLf);
-    } else if (field.form == F::Number) {
-      const auto number = vb::CDbl(value);
-      if (!number)
-        throw LineError(
-            QStringLiteral("第 %1 行的第 %2 个字段“%3”不是数值。").arg(lineNumber).arg(i + 1).arg(value));
-      args[size_t(field.arg)] = *number;
-    } else {
-      args[size_t(field.arg)] = value;
+    auto fail = [&](const char* what) {
+      return LineError(QStringLiteral("第 %1 行的第 %2 个字段“%3”%4。")
+                           .arg(lineNumber)
+                           .arg(i)
+                           .arg(value)
+                           .arg(QString::fromUtf8(what)));
+    };
+    // The value is built only when the arguments are asked for.
+    auto set = [&](auto make) {
+      if (args) (*args)[size_t(field.arg)] = make();
+    };
+    switch (field.form) {
+    case F::Number: {
+      const auto number = vb::CDbl(value.toString());
+      if (!number) throw fail("不是数值");
+      set([&] { return QVariant(*number); });
+      break;
+    }
+    case F::Day:
+    case F::DefaultDate:
+      // The data store reads it as a date; a line it would refuse is refused before any is stored.
+      if (!vb::CDate(value.toString())) throw fail("不是有效的日期");
+      set([&] { return QVariant(value.toString()); });
+      break;
+    case F::LongText:
+      set([&] { return QVariant(value.toString().replace(kBr, kCrLf)); });
+      break;
+    default:
+      set([&] { return QVariant(value.toString()); });
     }
   }
-  args.resize(size_t(argCount));
+}
+
+} // namespace
+
+AddArguments ParseLine(const Family& family, QStringView line, qint64 lineNumber) {
+  AddArguments args;
+  ReadLine(family, line, lineNumber, &args);
   return args;
 }
+
+void CheckLine(const Family& family, QStringView line, qint64 lineNumber) { ReadLine(family, line, lineNumber, nullptr); }
 
 } // namespace exchange

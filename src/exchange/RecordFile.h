@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -50,25 +51,28 @@ struct Family {
   qint64 (*Add)(datastore::clsDate& db, const AddArguments& args);
 
   int FieldCount() const { return int(fields.size()); }
-  // The fields a line needs to be imported: up to the last one an import reads.
-  int NeededFields() const;
 };
 
 // The family of a module window; null for a window whose records are not exchanged.
 const Family* FindFamily(const QString& formName);
 
-// The text of every row of rs as record lines, each followed by CR LF. `changing` receives the
-// number of records that will not import back as they were (a "|" in a value, a "{br}" typed in a
-// long text). Throws what reading the rows throws.
-QString ExportText(const Family& family, datastore::RowSet& rs, qint64* changing = nullptr);
+// The records of an export that will not import back as they are.
+struct ExportLosses {
+  qint64 refused = 0;  // a "|" in a value adds fields: the import refuses the line
+  qint64 changed = 0;  // a "{br}" typed in a long text comes back as a line break
+};
+
+// The text of every row of rs as record lines, each followed by CR LF. Throws what reading the
+// rows throws.
+QString ExportText(const Family& family, datastore::RowSet& rs, ExportLosses* losses = nullptr);
 // The export list's text of the current row.
 QString ItemText(const Family& family, datastore::RowSet& rs);
 
-// The pieces of a file's text, one per line: cut at CR LF when the text holds any, else at LF
-// (so a stray LF inside a field of a CR LF file stays in its record). The piece after the last
-// break is a line too, empty when the text ends with a break.
-QStringList SplitLines(const QString& text);
-int FieldCount(const QString& line);
+// Calls f(index, start, length) for each piece of a file's text, one per line, in order: cut at
+// CR LF when the text holds any, else at LF (so a stray LF inside a field of a CR LF file stays in
+// its record). The piece after the last break is a line too, empty when the text ends with a break.
+void ForEachLine(QStringView text, const std::function<void(qint64 index, qsizetype start, qsizetype length)>& f);
+int FieldCount(QStringView line);
 
 // A line that cannot be imported; the text says which line and why.
 class LineError : public std::runtime_error {
@@ -78,8 +82,10 @@ public:
 };
 
 // The Add arguments of a record line (lineNumber counted from 1, for the error text). Throws
-// LineError for too few fields, a number field that is not a number, or bytes that did not read
-// as text.
-AddArguments ParseLine(const Family& family, const QString& line, qint64 lineNumber);
+// LineError for a line with another field count than the family's, a number or date the import
+// reads that is none, or bytes that did not read as text.
+AddArguments ParseLine(const Family& family, QStringView line, qint64 lineNumber);
+// The same checks without building the arguments.
+void CheckLine(const Family& family, QStringView line, qint64 lineNumber);
 
 } // namespace exchange

@@ -9,7 +9,7 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace exchange {
 
@@ -35,7 +35,7 @@ frmExp::frmExp(const QString& name, QWidget* parent)
   setTabOrder(cobClass, ListView1);
   cobClass->setFocus();
   connect(cobClass, &QComboBox::currentIndexChanged, this, &frmExp::cobClass_Click);
-  connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &frmExp::ListView1_DblClick);
+  connect(ListView1, &QTreeView::doubleClicked, this, &frmExp::ListView1_DblClick);
 
   if (!family_) return;
   setWindowTitle(family_->expCaption);
@@ -60,16 +60,17 @@ void frmExp::LoadClass() {
 }
 
 void frmExp::cobClass_Click() {
-  ListView1->clear();
+  ClearList();
   if (!family_ || cobClass->currentIndex() < 0) return;
   datastore::RowSetPtr rs = (modStart::objDate().*family_->GetRecordSet)(cobClass->currentText());
   if (!rs) return;
-  QStringList keys, texts;
+  std::vector<qint64> keys;
+  QStringList texts;
   QString error;
   try {
     for (; !rs->Eof(); rs->MoveNext()) {
-      keys << u'_' + QString::number(rs->Fields(family_->idColumn).toLongLong());
-      texts << ItemText(*family_, *rs);
+      keys.push_back(rs->Fields(family_->idColumn).toLongLong());
+      texts << exchange::ItemText(*family_, *rs);
     }
   } catch (const std::exception& e) {
     error = Describe(e);
@@ -81,16 +82,16 @@ void frmExp::cobClass_Click() {
 }
 
 void frmExp::ListView1_DblClick() {
-  QTreeWidgetItem* item = ListView1->currentItem();
-  if (ItemCount() == 0 || !item || !item->isSelected()) return;
-  item->setCheckState(0, IsTicked(item) ? Qt::Unchecked : Qt::Checked);
+  const QModelIndex current = ListView1->currentIndex();
+  if (ItemCount() == 0 || !current.isValid() || !ListView1->selectionModel()->isSelected(current)) return;
+  ToggleTick(current.row());
 }
 
-std::optional<QString> frmExp::GetExpText(const Family& family, const QString& strID, qint64* changing) {
+std::optional<QString> frmExp::GetExpText(const Family& family, const QString& strID, ExportLosses* losses) {
   datastore::RowSetPtr rs = (modStart::objDate().*family.ExpRecordSet)(strID);
   if (!rs) return std::nullopt;
   try {
-    QString text = ExportText(family, *rs, changing);
+    QString text = ExportText(family, *rs, losses);
     rs->Close();
     return text;
   } catch (const std::exception& e) {
@@ -108,7 +109,7 @@ void frmExp::cmdOk_Click() {
     return;
   }
   QStringList ids;
-  for (QTreeWidgetItem* item : TickedItems()) ids << Key(item).mid(1);
+  for (const int row : TickedRows()) ids << QString::number(KeyNumber(row));
   if (ids.isEmpty()) {
     MsgBox(QStringLiteral("列表中至少需要选择一条记录内容方能进行导出操作！"), MsgButtons::OK, MsgIcon::Exclamation,
            QStringLiteral("条件不足"));
@@ -125,8 +126,8 @@ void frmExp::cmdOk_Click() {
   if (!fileName || fileName->isEmpty()) return;
 
   // Records that could not be read leave any existing file as it was.
-  qint64 changing = 0;
-  const std::optional<QString> text = GetExpText(*family_, ids.join(u','), &changing);
+  ExportLosses losses;
+  const std::optional<QString> text = GetExpText(*family_, ids.join(u','), &losses);
   if (!text) return;
   const QString failure = platform::WriteTextFile(*fileName, *text);
   if (!failure.isEmpty()) {
@@ -135,9 +136,12 @@ void frmExp::cmdOk_Click() {
   }
   QString done = QStringLiteral("已将所选记录内容导出到 ") + *fileName + QStringLiteral(" 文件中!");
   // The format has no escape for these: the user learns before relying on the file.
-  if (changing > 0)
-    done += QStringLiteral("\n其中 %1 条记录含有“|”或“{br}”，再导入时这些记录的内容会改变。").arg(changing);
-  MsgBox(done, MsgButtons::OK, changing > 0 ? MsgIcon::Exclamation : MsgIcon::Information, QStringLiteral("完成"));
+  if (losses.refused > 0)
+    done += QStringLiteral("\n其中 %1 条记录的内容含有“|”，这些记录无法再导入。").arg(losses.refused);
+  if (losses.changed > 0)
+    done += QStringLiteral("\n其中 %1 条记录的长文本中含有“{br}”，再导入时“{br}”会变成换行。").arg(losses.changed);
+  const bool lossy = losses.refused > 0 || losses.changed > 0;
+  MsgBox(done, MsgButtons::OK, lossy ? MsgIcon::Exclamation : MsgIcon::Information, QStringLiteral("完成"));
 }
 
 } // namespace exchange

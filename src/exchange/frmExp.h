@@ -12,6 +12,7 @@ class QLabel;
 namespace exchange {
 
 struct Family;
+struct ExportLosses;
 
 class frmExp : public CheckListDialog {
   Q_OBJECT
@@ -28,8 +29,8 @@ public:
   void cmdOk_Click() override;
 
   // The record file text of the records with these ids ("3,5,8"). Empty when the records could
-  // not be read: the box has been shown. `changing` as ExportText gives it.
-  static std::optional<QString> GetExpText(const Family& family, const QString& strID, qint64* changing = nullptr);
+  // not be read: the box has been shown. `losses` as ExportText gives them.
+  static std::optional<QString> GetExpText(const Family& family, const QString& strID, ExportLosses* losses = nullptr);
 
 private:
   void LoadClass();

@@ -8,9 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
-#include <algorithm>
-#include <future>
+#include <QTreeView>
 #include <vector>
 
 namespace exchange {
@@ -22,8 +20,6 @@ using platform::MsgButtons;
 using platform::MsgIcon;
 
 const QString kErrorTitle = QStringLiteral("发生错误");
-// The lines parsed ahead at a time.
-constexpr size_t kChunk = 1024;
 
 } // namespace
 
@@ -62,24 +58,28 @@ void frmImp::cmdOpen_Click() {
 }
 
 void frmImp::LoadFile(const QString& text) {
-  ListView1->clear();
+  ClearList();
   if (!family_) return;
   if (text.isEmpty()) {
     MsgBox(QStringLiteral("从文件中获得内容时发生错误，文件中没有任何内容。"), MsgButtons::OK, MsgIcon::Critical,
            kErrorTitle);
     return;
   }
-  const QStringList lines = SplitLines(text);
-  if (FieldCount(lines.front()) != family_->FieldCount()) {
+  // Every line that is not empty, the last one too, keyed by its index in the file. The file is
+  // the family's when any line has its field count: a "|" in a value may add fields to any line,
+  // the first too, and such a line is refused when it is imported.
+  std::vector<Line> lines;
+  bool recognised = false;
+  ForEachLine(text, [&](qint64 index, qsizetype start, qsizetype length) {
+    if (length == 0) return;
+    lines.push_back({start, length, index});
+    if (!recognised) recognised = FieldCount(QStringView(text).sliced(start, length)) == family_->FieldCount();
+  });
+  if (!recognised) {
     MsgBox(family_->mismatch, MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("文件不符合"));
     return;
   }
-  // Every line that is not empty, the last one too, keyed by its index in the file.
-  std::vector<qsizetype> rows;
-  rows.reserve(size_t(lines.size()));
-  for (qsizetype i = 0; i < lines.size(); ++i)
-    if (!lines[i].isEmpty()) rows.push_back(i);
-  FillList(lines, rows);
+  FillList(text, std::move(lines));
 }
 
 void frmImp::cmdOk_Click() {
@@ -94,67 +94,37 @@ void frmImp::cmdOk_Click() {
 
 bool frmImp::Import() {
   if (!family_) return true;  // nothing is listed
-  datastore::clsDate& db = modStart::objDate();
-  // The ticked lines are parsed a chunk ahead on a second thread while this one stores the chunk
-  // before: parsing a line costs about as much as storing it.
-  struct Line {
-    QString text;
-    qint64 number;  // counted from 1
-  };
-  struct Parsed {
-    AddArguments args;
-    QString failure;
-  };
-  std::vector<Line> lines;
-  for (QTreeWidgetItem* item : TickedItems()) lines.push_back({item->text(0), KeyNumber(item) + 1});
   const Family& family = *family_;
-  auto parse = [&lines, &family](size_t from) {
-    std::vector<Parsed> chunk;
-    for (size_t i = from, end = std::min(from + kChunk, lines.size()); i < end; ++i) {
-      try {
-        chunk.push_back({ParseLine(family, lines[i].text, lines[i].number), QString()});
-      } catch (const LineError& e) {
-        chunk.push_back({AddArguments(), e.Description()});
-        break;
-      }
-    }
-    return chunk;
-  };
-
-  QString failure;
-  qint64 added = 0;
-  {
-    // One transaction for the run; the data store's failure box commits it before it shows. When
-    // it cannot be committed, none of the run's records is stored, and the box has said so.
-    datastore::clsDate::Batch batch(db);
-    auto end = [&] {
-      if (batch.End()) return true;
-      recordsAdded -= added;
-      return false;
-    };
-    std::future<std::vector<Parsed>> next;
-    if (!lines.empty()) next = std::async(std::launch::async, parse, 0);
-    for (size_t from = 0; from < lines.size() && failure.isEmpty(); from += kChunk) {
-      const std::vector<Parsed> chunk = next.get();
-      if (from + kChunk < lines.size()) next = std::async(std::launch::async, parse, from + kChunk);
-      for (const Parsed& line : chunk) {
-        if (!line.failure.isEmpty()) {
-          failure = line.failure;
-          break;
-        }
-        if (family.Add(db, line.args) == 0) {
-          end();
-          return false;
-        }
-        ++recordsAdded;
-        ++added;
-      }
-    }
-    if (!end()) return false;
+  const std::vector<int> rows = TickedRows();
+  // A run stores all its ticked lines or none: every one is read and checked before the first is
+  // stored, so a bad line leaves the data set as it was and the user can untick it.
+  try {
+    for (const int row : rows) CheckLine(family, ItemView(row), KeyNumber(row) + 1);
+  } catch (const LineError& e) {
+    MsgBox(family.importError + e.Description() + QStringLiteral("本次导入的记录均未保存。"), MsgButtons::OK,
+           MsgIcon::Critical, kErrorTitle);
+    return false;
   }
-  if (failure.isEmpty()) return true;
-  MsgBox(family.importError + failure, MsgButtons::OK, MsgIcon::Critical, kErrorTitle);
-  return false;
+
+  datastore::clsDate& db = modStart::objDate();
+  // One transaction for the run; the data store's failure box commits it before it shows. When
+  // it cannot be committed, none of the run's records is stored, and the box has said so.
+  datastore::clsDate::Batch batch(db);
+  qint64 added = 0;
+  auto end = [&] {
+    if (batch.End()) return true;
+    recordsAdded -= added;
+    return false;
+  };
+  for (const int row : rows) {
+    if (family.Add(db, ParseLine(family, ItemView(row), KeyNumber(row) + 1)) == 0) {
+      end();
+      return false;
+    }
+    ++recordsAdded;
+    ++added;
+  }
+  return end();
 }
 
 } // namespace exchange

@@ -14,7 +14,7 @@
 #include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <functional>
 #include <memory>
 
@@ -29,14 +29,20 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 QStringList Texts(const exchange::CheckListDialog& d) {
   QStringList texts;
-  for (int i = 0; i < d.ItemCount(); ++i) texts << d.Item(i)->text(0);
+  for (int i = 0; i < d.ItemCount(); ++i) texts << d.ItemText(i);
   return texts;
 }
 
 QStringList Ticked(const exchange::CheckListDialog& d) {
   QStringList keys;
-  for (QTreeWidgetItem* item : d.TickedItems()) keys << exchange::CheckListDialog::Key(item);
+  for (const int row : d.TickedRows()) keys << d.Key(row);
   return keys;
+}
+
+// Ticks or clears a row as a click on its check box does.
+void Tick(const exchange::CheckListDialog& d, int row, bool ticked) {
+  QAbstractItemModel* model = d.ListView1->model();
+  QVERIFY(model->setData(model->index(row, 0), ticked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole));
 }
 
 QByteArray ReadBytes(const QString& path) {
@@ -79,11 +85,12 @@ private slots:
   void noteLineExactly();
   void everyFamilyRoundTrips();
   void exportDialog();
+  void enterPressesNothing();
   void unreadableRecordsWriteNoFile();
   void codePage936FileImports();
   void listingEdgeCases();
   void longFileTicksAndImport();
-  void importStopsAtFailingLine();
+  void importStoresAllOrNone();
   void invalidBytesNameTheLine();
 
 private:
@@ -172,11 +179,11 @@ void tst_Exchange::exportDialog() {
   exp.cmdOk_Click();
   QCOMPARE(env_->ui.Messages().back().text, QStringLiteral("列表中至少需要选择一条记录内容方能进行导出操作！"));
   // Double-click toggles the selected item; invert leaves exactly the others.
-  exp.ListView1->setCurrentItem(exp.Item(0));
+  exp.ListView1->setCurrentIndex(exp.ListView1->model()->index(0, 0));
   exp.ListView1_DblClick();
   QCOMPARE(Ticked(exp).size(), 1);
   exp.cmdSelectFan_Click();
-  QCOMPARE(Ticked(exp), QStringList{exchange::CheckListDialog::Key(exp.Item(1))});
+  QCOMPARE(Ticked(exp), QStringList{exp.Key(1)});
 
   // The save dialog: caption as title, caption and day as the name; Cancel writes nothing.
   env_->ui.Clear();
@@ -194,8 +201,8 @@ void tst_Exchange::exportDialog() {
   QCOMPARE(platform::DecodeText(ReadBytes(file)), QStringLiteral("工作|甲|||2008-05-03 14:07:09\r\n"));
   QCOMPARE(Ticked(exp).size(), 1);  // the dialog stays with its ticks
 
-  // A "|" in any value, or a "{br}" typed in a long text, will not import back as it was: the box
-  // says in how many records. A "{br}" in a title reads back as it is.
+  // A "|" in any value makes the line one the import refuses, a "{br}" typed in a long text comes
+  // back as a line break: the box counts each. A "{br}" in a title reads back as it is.
   db().Notes_Add("甲|乙", "", "工作", "");
   db().Notes_Add("{br}丁", "写{br}作", "工作", "");
   db().Notes_Add("{br}戊", "", "工作", "");
@@ -204,8 +211,35 @@ void tst_Exchange::exportDialog() {
   env_->ui.fileAnswers.push_back(file);
   exp.cmdOk_Click();
   QCOMPARE(env_->ui.Messages().back().text,
-           "已将所选记录内容导出到 " + file + " 文件中!\n其中 2 条记录含有“|”或“{br}”，再导入时这些记录的内容会改变。");
+           "已将所选记录内容导出到 " + file +
+               " 文件中!\n其中 1 条记录的内容含有“|”，这些记录无法再导入。\n其中 1 条记录的长文本中含有“{br}”，再导入时“{br}”会变成换行。");
   QCOMPARE(env_->ui.Messages().back().icon, platform::MsgIcon::Exclamation);
+}
+
+void tst_Exchange::enterPressesNothing() {
+  // Enter in the list or the category box neither ticks nor presses a button; Space ticks the
+  // current line.
+  db().Notes_Add("甲", "", "工作", "");
+  db().Notes_Add("乙", "", "工作", "");
+  frmExp exp("frmNotes");
+  frmImp imp("frmNotes");
+  imp.LoadFile("工作|甲|||\r\n工作|乙|||\r\n");
+  const std::vector<std::pair<exchange::CheckListDialog*, QWidget*>> fields = {
+      {&exp, exp.cobClass}, {&exp, exp.ListView1}, {&imp, imp.ListView1}};
+  for (const auto& [dialog, field] : fields) {
+    dialog->show();
+    dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Return);
+    QTest::keyClick(field, Qt::Key_Enter);
+    QVERIFY(Ticked(*dialog).isEmpty());
+    QVERIFY(env_->ui.shown.empty());
+    QVERIFY(dialog->isVisible());
+  }
+  imp.ListView1->setCurrentIndex(imp.ListView1->model()->index(1, 0));
+  QTest::keyClick(imp.ListView1, Qt::Key_Space);
+  QCOMPARE(Ticked(imp), QStringList{"_1"});
 }
 
 void tst_Exchange::unreadableRecordsWriteNoFile() {
@@ -245,7 +279,7 @@ void tst_Exchange::listingEdgeCases() {
 
   imp.LoadFile("");
   QVERIFY(lastMessage().text.startsWith("从文件中获得内容时发生错误，"));
-  imp.LoadFile("\r\na|b|c|d|e\r\n");
+  imp.LoadFile("\r\na|b|c|d\r\na|b|c|d|e|f\r\n");
   QCOMPARE(lastMessage().text, QStringLiteral("请确定您所选择的是日记导出文件！"));
   QCOMPARE(lastMessage().title, QStringLiteral("文件不符合"));
   QCOMPARE(imp.ItemCount(), 0);
@@ -253,7 +287,7 @@ void tst_Exchange::listingEdgeCases() {
   // No final break, and empty lines between: every line with text is listed, keyed by its index.
   imp.LoadFile("1|a|||\r\n\r\n2|b|||\r\n3|c|||");
   QCOMPARE(Texts(imp), (QStringList{"1|a|||", "2|b|||", "3|c|||"}));
-  QCOMPARE(exchange::CheckListDialog::Key(imp.Item(2)), QStringLiteral("_3"));
+  QCOMPARE(imp.Key(2), QStringLiteral("_3"));
   // Lines ending in LF alone; and a stray LF inside a field of a CR LF file stays in its line.
   imp.LoadFile("1|a|||\n2|b|||\n");
   QCOMPARE(Texts(imp), (QStringList{"1|a|||", "2|b|||"}));
@@ -269,19 +303,19 @@ void tst_Exchange::listingEdgeCases() {
   QCOMPARE(rs->Fields("urlclass").toString(), QStringLiteral("2008-05-01"));
   QCOMPARE(rs->Fields("urlmemo").toString(), QStringLiteral("2008-05-01 08:00:00"));
 
-  // A "|" inside a title gives the line one field more: every later field moves one place.
+  // A "|" inside a title gives the line one field more. The file is still taken, when its first
+  // line is such a one too; the line is refused by its number, and nothing of the run is stored.
   db().Notes_Add("甲|乙", "内容", "工作", "255");
   const auto text = frmExp::GetExpText(*exchange::FindFamily("frmNotes"), "1");
   QCOMPARE(text.value(), QStringLiteral("工作|甲|乙|255|内容|2008-05-03 14:07:09\r\n"));
   frmImp notes("frmNotes");
-  notes.LoadFile(*text);
-  QCOMPARE(lastMessage().text, QStringLiteral("请确定您所选择的是资料导出文件！"));
-  notes.LoadFile("工作|其他|||2008-05-03 14:07:09\r\n" + *text);
+  notes.LoadFile(*text + "工作|其他|||2008-05-03 14:07:09\r\n");
+  QCOMPARE(notes.ItemCount(), 2);
   notes.cmdSelectAll_Click();
-  QVERIFY(notes.Import());
-  QCOMPARE(Column("notes", "notestitle"), (QStringList{"甲|乙", "其他", "甲"}));
-  QCOMPARE(Column("notes", "notesstring1").last(), QStringLiteral("乙"));
-  QCOMPARE(Column("notes", "notescontent").last(), QStringLiteral("255"));
+  QVERIFY(!notes.Import());
+  QCOMPARE(lastMessage().text,
+           QStringLiteral("导入到资料模块中发生错误，第 1 行有 6 个字段，应有 5 个。本次导入的记录均未保存。"));
+  QCOMPARE(Column("notes", "notestitle"), QStringList{"甲|乙"});
 
   // "完成" with nothing ticked adds nothing and closes as imported.
   frmImp none("frmNotes");
@@ -308,47 +342,56 @@ void tst_Exchange::longFileTicksAndImport() {
   QCOMPARE(shown(), 2500);
   imp.cmdSelectNo_Click();
   QCOMPARE(shown(), 0);
-  imp.Item(1)->setCheckState(0, Qt::Checked);
+  Tick(imp, 1, true);
   imp.cmdSelectFan_Click();
   QCOMPARE(shown(), 2499);
-  QVERIFY(!exchange::CheckListDialog::IsTicked(imp.Item(1)));
+  QVERIFY(!imp.IsTicked(1));
   QCOMPARE(changed.size(), 4);
   QCOMPARE(changed.back().at(1).toModelIndex().row(), 2499);
 
-  // Stored in line order up to the failing line, twice over: "完成" again adds them once more.
-  QStringList titles;
-  for (int i = 1; i <= 2000; ++i)
-    if (i != 2) titles << QString::number(i);
-  for (const QStringList& stored : {titles, titles + titles}) {
+  // A bad line far down stores nothing, however often "完成" is pressed; unticked, the rest is
+  // stored in line order.
+  for (int run = 0; run < 2; ++run) {
     imp.cmdOk_Click();
-    QCOMPARE(env_->ui.Messages().back().text, QStringLiteral("导入到资料模块中发生错误，第 2001 行只有 2 个字段，至少需要 4 个。"));
-    QCOMPARE(Column("notes", "notestitle"), stored);
-    QCOMPARE(imp.recordsAdded, stored.size());
+    QCOMPARE(env_->ui.Messages().back().text,
+             QStringLiteral("导入到资料模块中发生错误，第 2001 行有 2 个字段，应有 5 个。本次导入的记录均未保存。"));
+    QCOMPARE(Column("notes", "notestitle"), QStringList());
+    QCOMPARE(Ticked(imp).size(), 2499);
   }
+  Tick(imp, 2000, false);
+  imp.cmdOk_Click();
+  QVERIFY(imp.blnImported);
+  QStringList titles;
+  for (int i = 1; i <= 2500; ++i)
+    if (i != 2 && i != 2001) titles << QString::number(i);
+  QCOMPARE(Column("notes", "notestitle"), titles);
 }
 
-void tst_Exchange::importStopsAtFailingLine() {
-  frmImp imp("frmMoneys");
-  imp.LoadFile(
+void tst_Exchange::importStoresAllOrNone() {
+  // A date the data store would refuse, a number that is none, too few fields: each found before
+  // anything is stored, named by its line, and the dialog stays with its ticks.
+  const QString ledger =
       "2008-05-03|支出|甲||1|个|2||2\r\n"
       "2008-05-03|支出|乙||1|个|2||2\r\n"
-      "2008-05-03|支出|丙||一|个|2||2\r\n"
-      "2008-05-03|支出|丁||1|个|2||2\r\n");
-  imp.cmdSelectAll_Click();
-  imp.cmdOk_Click();
-  QVERIFY(!imp.blnImported);
-  QCOMPARE(imp.recordsAdded, 2);
-  QCOMPARE(imp.result(), int(QDialog::Rejected));  // still open
-  QCOMPARE(env_->ui.Messages().back().text, QStringLiteral("导入到收支模块中发生错误，第 3 行的第 5 个字段“一”不是数值。"));
-  QCOMPARE(Column("moneys", "moneystitle"), (QStringList{"甲", "乙"}));
-
-  // Too few fields.
-  frmImp notes("frmNotes");
-  notes.LoadFile("工作|甲|||\r\n工作|乙|||\r\n工作|丙\r\n");
-  notes.cmdSelectAll_Click();
-  QVERIFY(!notes.Import());
-  QCOMPARE(env_->ui.Messages().back().text, QStringLiteral("导入到资料模块中发生错误，第 3 行只有 2 个字段，至少需要 4 个。"));
-  QCOMPARE(Column("notes", "notestitle"), (QStringList{"甲", "乙"}));
+      "%1\r\n"
+      "2008-05-03|支出|丁||1|个|2||2\r\n";
+  const std::vector<std::pair<QString, QString>> cases = {
+      {"12|支出|丙||1|个|2||2", "第 3 行的第 1 个字段“12”不是有效的日期。"},
+      {"2008-05-03|支出|丙||一|个|2||2", "第 3 行的第 5 个字段“一”不是数值。"},
+      {"2008-05-03|支出|丙", "第 3 行有 3 个字段，应有 9 个。"},
+  };
+  for (const auto& [line, why] : cases) {
+    frmImp imp("frmMoneys");
+    imp.LoadFile(ledger.arg(line));
+    imp.cmdSelectAll_Click();
+    imp.cmdOk_Click();
+    QVERIFY(!imp.blnImported);
+    QCOMPARE(imp.recordsAdded, 0);
+    QCOMPARE(imp.result(), int(QDialog::Rejected));  // still open
+    QCOMPARE(env_->ui.Messages().back().text, "导入到收支模块中发生错误，" + why + "本次导入的记录均未保存。");
+    QCOMPARE(Column("moneys", "moneystitle"), QStringList());
+    QCOMPARE(Ticked(imp).size(), 4);
+  }
 }
 
 void tst_Exchange::invalidBytesNameTheLine() {
@@ -358,11 +401,12 @@ void tst_Exchange::invalidBytesNameTheLine() {
   QVERIFY(WriteBytes(Path("bad.txt"), bytes));
   frmImp imp("frmNotes");
   Open(*env_, imp, Path("bad.txt"));
-  QCOMPARE(imp.Item(0)->text(0), QStringLiteral("工作|甲|||"));
+  QCOMPARE(imp.ItemText(0), QStringLiteral("工作|甲|||"));
   imp.cmdSelectAll_Click();
   QVERIFY(!imp.Import());
-  QCOMPARE(env_->ui.Messages().back().text, QStringLiteral("导入到资料模块中发生错误，第 3 行含有无法识别的字符。"));
-  QCOMPARE(Column("notes", "notestitle"), (QStringList{"甲", "乙"}));
+  QCOMPARE(env_->ui.Messages().back().text,
+           QStringLiteral("导入到资料模块中发生错误，第 3 行含有无法识别的字符。本次导入的记录均未保存。"));
+  QCOMPARE(Column("notes", "notestitle"), QStringList());
 }
 
 QTEST_MAIN(tst_Exchange)

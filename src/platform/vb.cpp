@@ -231,13 +231,14 @@ std::optional<QTime> ParseTime(Cursor& c) {
 // Chinese input methods type full-width digits, separators and blanks ("２０２４－５－１"): read
 // them as their ASCII forms.
 QString Halfwidth(const QString& text) {
+  const auto wide = [](QChar ch) { return (ch.unicode() >= 0xFF01 && ch.unicode() <= 0xFF5E) || ch.unicode() == 0x3000; };
+  // Stored dates are ASCII: they are read without a copy.
+  if (std::none_of(text.cbegin(), text.cend(), wide))
+    return text;
   QString out = text;
-  for (QChar& ch : out) {
-    if (ch.unicode() >= 0xFF01 && ch.unicode() <= 0xFF5E)
-      ch = QChar(ch.unicode() - 0xFEE0);
-    else if (ch.unicode() == 0x3000)
-      ch = u' ';
-  }
+  for (QChar& ch : out)
+    if (wide(ch))
+      ch = ch.unicode() == 0x3000 ? QChar(u' ') : QChar(ch.unicode() - 0xFEE0);
   return out;
 }
 

@@ -1,7 +1,5 @@
 #include "platform/ui.h"
 
-#include <QRegularExpression>
-
 namespace platform {
 
 namespace {
@@ -98,16 +96,16 @@ std::optional<FontChoice> FontDialog(const FontChoice& initial) { return Ui().Fo
 bool ShellOpen(const QString& target) { return Ui().ShellOpen(target); }
 
 QString QtFilterFromVb(const QString& vbFilter) {
-  static const QRegularExpression trailingList(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
   const QStringList parts = vbFilter.split(u'|');
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    QString description = parts[i];
-    description.remove(trailingList);
     QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
-    for (QString& p : patterns)
+    for (QString& p : patterns) {
       p = p.trimmed();
-    filters << description.trimmed() + QStringLiteral(" (") + patterns.join(u' ') + u')';
+      // "*.*" names every file, as on the platform these filters come from, not only dotted names.
+      if (p == QLatin1String("*.*")) p = QStringLiteral("*");
+    }
+    filters << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(u' ') + u')';
   }
   return filters.join(QStringLiteral(";;"));
 }

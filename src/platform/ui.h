@@ -88,9 +88,9 @@ std::optional<QColor> ColorDialog(const QColor& initial);
 std::optional<FontChoice> FontDialog(const FontChoice& initial);
 bool ShellOpen(const QString& target);
 
-// A VB filter "文本文件(*.txt)|*.txt|所有文件(*.*)|*.*" as Qt's "文本文件 (*.txt);;所有文件 (*.*)".
-// The patterns after each '|' are the ones that count; a parenthesised list in the description is
-// replaced by them.
+// A VB filter "文本文件(*.txt)|*.txt|所有文件(*.*)|*.*" as Qt's
+// "文本文件(*.txt) (*.txt);;所有文件(*.*) (*)": each description as written, then the patterns after
+// its '|' for Qt to read ("*.*" as "*", every file). The dialog shows only the descriptions.
 QString QtFilterFromVb(const QString& vbFilter);
 
 // A scripted backend for tests. Each call is recorded in Shown(); answers come from the queues.

@@ -62,7 +62,8 @@ struct Cursor {
 int FullYear(int twoDigits) { return twoDigits < 30 ? 2000 + twoDigits : 1900 + twoDigits; }
 
 // "2024-05-01", "2024/5/1", "2024.5.1", "2024年5月1日"; a two-digit year: "24-5-1", "24年5月1日";
-// month and day of this year: "5/1", "12-7", "5月1日". Leaves the cursor after the date.
+// month/day/year: "5/1/2024"; month and day of this year: "5/1", "12-7", "5月1日"; the first of a
+// month: "2024-5", "2024/5", "2024年5月". Leaves the cursor after the date.
 std::optional<QDate> ParseDatePart(Cursor& c) {
   const Cursor start = c;
   const auto fail = [&]() -> std::optional<QDate> {
@@ -82,9 +83,13 @@ std::optional<QDate> ParseDatePart(Cursor& c) {
     month = c.Number(2);
     if (month < 0 || !c.Eat(u'月'))
       return fail();
-    day = c.Number(2);
-    if (day < 0 || !c.Eat(u'日'))
-      return fail();
+    if (fullYear && (c.AtEnd() || !IsDigit(*c.p))) {
+      day = 1;
+    } else {
+      day = c.Number(2);
+      if (day < 0 || !c.Eat(u'日'))
+        return fail();
+    }
   } else if (!fullYear && c.Eat(u'月')) {
     year = platform::Today().year();
     month = first;
@@ -101,16 +106,26 @@ std::optional<QDate> ParseDatePart(Cursor& c) {
     if (second < 0)
       return fail();
     if (c.Eat(sep)) {
-      if (digits == 1)
-        return fail();
-      year = fullYear ? first : FullYear(first);
+      int thirdDigits = 0;
+      const int third = c.Number(4, &thirdDigits);
+      if (!fullYear && sep == u'/' && thirdDigits == 4 && third >= 100) {
+        year = third; // month/day/year
+        month = first;
+        day = second;
+      } else {
+        if (digits == 1 || thirdDigits == 0 || thirdDigits > 2)
+          return fail();
+        year = fullYear ? first : FullYear(first);
+        month = second;
+        day = third;
+      }
+    } else if (fullYear) {
+      if (sep == u'.')
+        return fail(); // "2024.5" is a number
+      year = first;
       month = second;
-      day = c.Number(2);
-      if (day < 0)
-        return fail();
+      day = 1;
     } else {
-      if (fullYear)
-        return fail(); // "2024-05" names no day
       year = platform::Today().year();
       month = first;
       day = second;
@@ -211,6 +226,20 @@ std::optional<QTime> ParseTime(Cursor& c) {
   }
   const int hour = time->hour() % 12 + (half == HalfDay::Pm ? 12 : 0);
   return QTime(hour, time->minute(), time->second());
+}
+
+// Chinese input methods type full-width digits, separators and blanks ("２０２４－５－１"): read
+// them as their ASCII forms.
+QString Halfwidth(const QString& text) {
+  const auto wide = [](QChar ch) { return (ch.unicode() >= 0xFF01 && ch.unicode() <= 0xFF5E) || ch.unicode() == 0x3000; };
+  // Stored dates are ASCII: they are read without a copy.
+  if (std::none_of(text.cbegin(), text.cend(), wide))
+    return text;
+  QString out = text;
+  for (QChar& ch : out)
+    if (wide(ch))
+      ch = ch.unicode() == 0x3000 ? QChar(u' ') : QChar(ch.unicode() - 0xFEE0);
+  return out;
 }
 
 // ---- numbers ----------------------------------------------------------------------------------
@@ -484,7 +513,7 @@ QString Pad(int value, int width) { return QString::number(value).rightJustified
 QDateTime MakeDateTime(const QDate& date, const QTime& time) { return QDateTime(date, time, Qt::UTC); }
 
 std::optional<QDateTime> CDate(const QString& text) {
-  const QString trimmed = text.trimmed();
+  const QString trimmed = Halfwidth(text).trimmed();
   if (trimmed.isEmpty())
     return std::nullopt;
   Cursor c{trimmed.constData(), trimmed.constData() + trimmed.size()};

@@ -18,9 +18,10 @@ QDateTime MakeDateTime(const QDate& date, const QTime& time = QTime(0, 0));
 // Date text test and conversion: "2024-05-01", "2024/5/1", "2024.5.1", "2024-5-1 9:30",
 // "2024年5月1日", with or without a time ("9:30", "9:30:15", "9时30分", "9:30 PM", "下午9:30"); a time
 // alone is that time on day zero, 1899-12-30. Short forms: two-digit years ("24-5-1", "26/12/7";
-// 00-29 are 20xx, 30-99 19xx) and month and day of the clock's year ("5/1", "12-7", "5月1日").
-// Blanks around the text are ignored. Refuses "2024-02-30", "abc", "25:00", "2024-13-01", "12",
-// "1.5", "13/45", "".
+// 00-29 are 20xx, 30-99 19xx), month and day of the clock's year ("5/1", "12-7", "5月1日"), and a
+// month's first day ("2024-5", "2024年5月"). Month/day/year: "5/1/2024". Full-width digits,
+// separators and blanks read as their ASCII forms ("２４年５月１日"). Blanks around the text are
+// ignored. Refuses "2024-02-30", "abc", "25:00", "2024-13-01", "12", "1.5", "13/45", "".
 bool IsDate(const QString& text);
 std::optional<QDateTime> CDate(const QString& text);
 

@@ -244,6 +244,11 @@ void tst_modStart::openWebPage() {
   modStart::OpenWebPage(QStringLiteral("https://example.org/a?b=1"));
   QCOMPARE(env_->ui.Opened(), QStringList({datastore::clsSystem::AppUrl(), QStringLiteral("https://example.org/a?b=1")}));
   QVERIFY(env_->ui.Messages().empty());
+  // An address the opener would read as an option is refused with a box.
+  modStart::OpenWebPage(QStringLiteral("--help"));
+  QCOMPARE(env_->ui.Opened().size(), 2);
+  QCOMPARE(env_->ui.Messages().at(0).text, QStringLiteral("网址 --help 以“-”开头，不是有效的网址，无法打开。"));
+  env_->ui.Clear();
 
   // A handler that cannot open the address is reported, not passed over.
   env_->ui.shellOpenSucceeds = false;

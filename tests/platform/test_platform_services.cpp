@@ -432,9 +432,9 @@ TEST(FileFilter, VbFilterToQt) {
     const char* vb;
     const char* qt;
   } cases[] = {
-      {"文本文件(*.txt)|*.txt|所有文件(*.*)|*.*", "文本文件 (*.txt);;所有文件 (*.*)"},
+      {"文本文件(*.txt)|*.txt|所有文件(*.*)|*.*", "文本文件(*.txt) (*.txt);;所有文件(*.*) (*)"},
       {"图片|*.bmp;*.jpg", "图片 (*.bmp *.jpg)"},
-      {"记录文件 (*.rec)|*.rec", "记录文件 (*.rec)"},
+      {"记录文件 (*.rec)|*.rec", "记录文件 (*.rec) (*.rec)"},
       {"", ""},
   };
   for (const auto& c : cases)

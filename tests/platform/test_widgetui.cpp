@@ -5,13 +5,20 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QFontDialog>
+#include <QListView>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <functional>
+#include <pthread.h>
 
 namespace {
 
@@ -87,13 +94,54 @@ private slots:
     QVERIFY(chosen && chosen->size == 12 && chosen->underline && !chosen->strikethrough);
   }
 
+  void fileChooserListsWhatItsFilterNames() {
+    // "所有文件(*.*)" lists names without a dot, and patterns ignore letter case.
+    QTemporaryDir dir;
+    for (const char* name : {"README.TXT", "notes.txt", "导出资料", "a.doc"}) {
+      QFile file(dir.filePath(name));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const QList<QStringList> expected = {{"README.TXT", "notes.txt"}, {"README.TXT", "a.doc", "notes.txt", "导出资料"}};
+    QStringList captions;
+    QList<QStringList> listed;
+    WhenShown<QFileDialog>([&](QFileDialog& dialog) {
+      if (auto* types = dialog.findChild<QComboBox*>("fileTypeCombo"))
+        for (int i = 0; i < types->count(); ++i) captions << types->itemText(i);
+      auto* view = dialog.findChild<QListView*>("listView");
+      const auto names = [view] {
+        QStringList shown;
+        for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+          shown << view->model()->index(row, 0, view->rootIndex()).data().toString();
+        shown.sort();
+        return shown;
+      };
+      for (const QString& filter : dialog.nameFilters()) {
+        dialog.selectNameFilter(filter);
+        QTRY_COMPARE(names(), expected.value(listed.size()));
+        listed << names();
+      }
+    });
+    platform::FileDialogRequest request;
+    request.title = "导入数据";
+    request.fileName = dir.filePath("x");
+    request.filter = "文本文件(*.txt)|*.txt|所有文件(*.*)|*.*";
+    QVERIFY(!platform::FileDialog(request));
+    QCOMPARE(listed, expected);
+    QCOMPARE(captions, QStringList({"文本文件(*.txt)", "所有文件(*.*)"}));
+  }
+
   void openerGetsTheTargetAsTyped() {
-    // A stand-in xdg-open first on the search path writes down each argument it is given.
+    // A stand-in xdg-open first on the search path writes down each argument it is given, and the
+    // signals it starts with ignored or blocked.
     QTemporaryDir bin;
     const QString log = bin.filePath("log");
+    const QString sigFile = bin.filePath("signals");
     QFile opener(bin.filePath("xdg-open"));
     QVERIFY(opener.open(QIODevice::WriteOnly));
-    opener.write("#!/bin/sh\nprintf '[%s]' \"$@\" >> '" + log.toUtf8() + "'\necho >> '" + log.toUtf8() + "'\n");
+    // Read by the shell itself: a command it starts would see the mask it holds while forking.
+    opener.write("#!/bin/sh\nwhile read -r l; do case $l in SigIgn*|SigBlk*) echo \"$l\";; esac; done < /proc/$$/status > '" +
+                 sigFile.toUtf8() + "'\nprintf '[%s]' \"$@\" >> '" +
+                 log.toUtf8() + "'\necho >> '" + log.toUtf8() + "'\n");
     opener.close();
     opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QByteArray path = qgetenv("PATH");
@@ -103,12 +151,33 @@ private slots:
       return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
                                             : QStringList();
     };
-    const QStringList targets = {"http://a b.com/x y", "www.example.com", "mailto:a@b.cn?subject=$(id) `id`"};
+    // The program ignores SIGXFSZ (a full file-size limit is an error it reports) and blocks
+    // signals in threads; the opened program must start with neither.
+    const auto oldXfsz = std::signal(SIGXFSZ, SIG_IGN);
+    sigset_t blocked, oldMask;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &blocked, &oldMask);
+    // A leading "-" would read as an option: an existing file goes by its absolute path, any
+    // other such target is refused.
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(bin.path());
+    QFile dash(bin.filePath("-h.txt"));
+    QVERIFY(dash.open(QIODevice::WriteOnly));
+    QVERIFY(!ui_.ShellOpen("--help"));
+    const QStringList targets = {"http://a b.com/x y", "www.example.com", "mailto:a@b.cn?subject=$(id) `id`", "-h.txt"};
     for (const QString& target : targets) {
       QVERIFY(ui_.ShellOpen(target));
       QTRY_COMPARE(logged().size(), targets.indexOf(target) + 1);
     }
-    QCOMPARE(logged(), QStringList({"[http://a b.com/x y]", "[www.example.com]", "[mailto:a@b.cn?subject=$(id) `id`]"}));
+    QDir::setCurrent(cwd);
+    pthread_sigmask(SIG_SETMASK, &oldMask, nullptr);
+    std::signal(SIGXFSZ, oldXfsz);
+    QCOMPARE(logged(), QStringList({"[http://a b.com/x y]", "[www.example.com]", "[mailto:a@b.cn?subject=$(id) `id`]",
+                                    "[" + QFileInfo(dash).absoluteFilePath() + "]"}));
+    QFile status(sigFile);
+    QVERIFY(status.open(QIODevice::ReadOnly));
+    QCOMPARE(status.readAll(), QByteArray("SigBlk:\t0000000000000000\nSigIgn:\t0000000000000000\n"));
 
     // Without an opener the call fails, so the caller can say so.
     qputenv("PATH", bin.filePath("none").toUtf8());

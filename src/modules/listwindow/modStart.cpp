@@ -89,6 +89,12 @@ void ShowMainForm() {
 
 void OpenWebPage(QString Url) {
   if (Url.isEmpty()) Url = datastore::clsSystem::AppUrl();
+  // The opener would take a leading "-" as one of its options.
+  if (Url.startsWith(u'-')) {
+    platform::MsgBox("网址 " + Url + " 以“-”开头，不是有效的网址，无法打开。", platform::MsgButtons::OK,
+                     platform::MsgIcon::Exclamation, "格式错误");
+    return;
+  }
   // A handler that cannot open the address is reported rather than ignored.
   if (!platform::ShellOpen(Url))
     platform::MsgBox("打开 " + Url + " 网址时发生错误，" + "没有可以打开该地址的程序。", platform::MsgButtons::OK,

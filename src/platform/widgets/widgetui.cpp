@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -10,8 +11,13 @@
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QProcess>
+#include <QStandardPaths>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -54,6 +60,61 @@ QWidget* BoxOwner() {
   if (QWidget* modal = QApplication::activeModalWidget()) return modal;
   if (QWidget* active = QApplication::activeWindow()) return active;
   return DialogParent();
+}
+
+// Starts `program` with one argument, detached: the child of a child that ends at once, so no
+// finished process of ours is left behind. False when it could not be started. The program starts
+// with every signal's default handling and none blocked, whatever ours are (SIGXFSZ is ignored).
+bool StartDetached(const QString& program, const QString& argument) {
+  const QString path = QStandardPaths::findExecutable(program);
+  if (path.isEmpty()) return false;
+  const QByteArray file = QFile::encodeName(path);
+  QByteArray arg = argument.toLocal8Bit();
+  char* const argv[] = {const_cast<char*>(file.constData()), arg.data(), nullptr};
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) return false;
+  // No handler of ours may run in a child before its signals are reset.
+  sigset_t all, old;
+  sigfillset(&all);
+  pthread_sigmask(SIG_SETMASK, &all, &old);
+  const pid_t child = fork();
+  if (child == 0) {
+    // Only async-signal-safe calls from here on.
+    close(report[0]);
+    setsid();
+    const pid_t grandchild = fork();
+    if (grandchild == 0) {
+      struct sigaction fallback {};
+      fallback.sa_handler = SIG_DFL;
+      for (int sig = 1; sig < NSIG; ++sig) sigaction(sig, &fallback, nullptr);
+      sigset_t none;
+      sigemptyset(&none);
+      sigprocmask(SIG_SETMASK, &none, nullptr);
+      execv(argv[0], argv);
+    }
+    // Here only when the fork or the exec failed. The write end closes on a successful exec, so
+    // anything written means the start failed.
+    if (grandchild <= 0) {
+      const int error = errno;
+      (void)!write(report[1], &error, sizeof error);
+      _exit(127);
+    }
+    _exit(0);
+  }
+  pthread_sigmask(SIG_SETMASK, &old, nullptr);
+  close(report[1]);
+  if (child < 0) {
+    close(report[0]);
+    return false;
+  }
+  while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  int error = 0;
+  ssize_t got;
+  while ((got = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+  }
+  close(report[0]);
+  return got == 0;
 }
 
 } // namespace
@@ -99,8 +160,11 @@ std::optional<QString> WidgetUi::FileDialog(const FileDialogRequest& request) {
   if (leaving_) return std::nullopt;
   QFileDialog dialog(BoxOwner(), request.title);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  if (!request.filter.isEmpty())
+  if (!request.filter.isEmpty()) {
+    // Each filter reads as the program names it ("所有文件(*.*)"), not as the patterns Qt is given.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilter(QtFilterFromVb(request.filter));
+  }
   if (request.save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -148,8 +212,14 @@ std::optional<FontChoice> WidgetUi::FontDialog(const FontChoice& initial) {
 
 bool WidgetUi::ShellOpen(const QString& target) {
   // The desktop's opener gets the path or address as one argument, as it was typed or chosen:
-  // no shell parses it, and no scheme is added or rewritten.
-  return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+  // no shell parses it, and no scheme is added or rewritten. Only a leading "-" would read as an
+  // option: an existing file goes by its absolute path, anything else is refused.
+  QString argument = target;
+  if (target.startsWith(u'-')) {
+    if (!QFileInfo::exists(target)) return false;
+    argument = QFileInfo(target).absoluteFilePath();
+  }
+  return StartDetached(QStringLiteral("xdg-open"), argument);
 }
 
 } // namespace platform

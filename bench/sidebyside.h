@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -119,26 +120,44 @@ inline void Limit(const std::string& name, double value, double limit, const cha
   Line(name, v, "-", "-", t, value < limit ? "yes" : "no");
 }
 
-// Runs the reference, then ours, in each iteration; the benchmark's time is ours. Ends with the
-// figure's line, a failed one when a run of either failed.
-template <class Ours, class Reference>
-void Alternate(benchmark::State& state, const std::string& name, double target, Ours ours, Reference reference) {
-  Expect(name);
-  std::vector<double> a, b;
+// A reference beside ours: the name of its line, its target (0: none) and its run, which gives
+// its seconds (negative when it failed).
+struct Reference {
+  std::string name;
+  double target;
+  std::function<double()> run;
+};
+
+// Runs each reference, then ours, in each iteration; the benchmark's time is ours. Ends with one
+// line per reference (its figure), a failed one when a run of ours or of that reference failed.
+template <class Ours>
+void Alternate(benchmark::State& state, Ours ours, const std::vector<Reference>& references) {
+  for (const Reference& r : references) Expect(r.name);
+  std::vector<double> a;
+  std::vector<std::vector<double>> b(references.size());
   for (auto _ : state) {
-    const double ref = reference();
+    std::vector<double> refs;
+    for (const Reference& r : references) refs.push_back(r.run());
     const double seconds = ours();
-    if (ref < 0 || seconds < 0) {
-      Failed(name, seconds < 0, ref < 0, target);
+    if (seconds < 0 || std::any_of(refs.begin(), refs.end(), [](double ref) { return ref < 0; })) {
+      for (size_t i = 0; i < references.size(); ++i) Failed(references[i].name, seconds < 0, refs[i] < 0, references[i].target);
       return state.SkipWithError("a run failed (its figure says FAILED)");
     }
     state.SetIterationTime(seconds);
     a.push_back(seconds);
-    b.push_back(ref);
+    for (size_t i = 0; i < refs.size(); ++i) b[i].push_back(refs[i]);
   }
   state.counters["median_ms"] = Median(a) * 1e3;
-  state.counters["reference_median_ms"] = Median(b) * 1e3;
-  Ratio(name, a, b, target);
+  for (size_t i = 0; i < references.size(); ++i) {
+    state.counters[i ? "reference" + std::to_string(i + 1) + "_median_ms" : "reference_median_ms"] = Median(b[i]) * 1e3;
+    Ratio(references[i].name, a, b[i], references[i].target);
+  }
+}
+
+// The same with one reference.
+template <class Ours, class Run>
+void Alternate(benchmark::State& state, const std::string& name, double target, Ours ours, Run reference) {
+  Alternate(state, ours, {Reference{name, target, reference}});
 }
 
 // The process's peak resident memory (VmHWM) in MB.

@@ -397,7 +397,8 @@ void RowSet::FindRank() {
   const qint64 id = sqlite3_column_int64(stmt_, 0);
   rank_ = -1;
   if (!placeById_.empty()) {
-    if (id >= firstId_ && id - firstId_ < qint64(placeById_.size())) rank_ = placeById_[size_t(id - firstId_)];
+    const quint64 offset = quint64(id) - quint64(firstId_);
+    if (id >= firstId_ && offset < placeById_.size()) rank_ = placeById_[size_t(offset)];
   } else {
     while (rankAt_ < ranks_.size() && ranks_[rankAt_].first < id) ++rankAt_;
     if (rankAt_ < ranks_.size() && ranks_[rankAt_].first == id) rank_ = ranks_[rankAt_].second;
@@ -665,12 +666,13 @@ RowSetPtr Connection::OpenRowSetInStorageOrder(const QString& sql, const QString
   if (ranks.empty()) return rows;
   const auto [low, high] = std::minmax_element(ranks.begin(), ranks.end());
   // Ids are mostly dense (deleted rows leave gaps): a place per id takes a quarter of the room of
-  // the pairs, which count beside a large window.
-  if (high->first - low->first < 2 * qint64(ranks.size()) &&
-      ranks.size() < size_t(std::numeric_limits<qint32>::max())) {
+  // the pairs, which count beside a large window. The span is unsigned: ids may lie anywhere in
+  // the 64 bits, a negative one beside one near 2^63.
+  const quint64 span = quint64(high->first) - quint64(low->first);
+  if (span < 2 * quint64(ranks.size()) && ranks.size() < size_t(std::numeric_limits<qint32>::max())) {
     rows->firstId_ = low->first;
-    rows->placeById_.assign(size_t(high->first - low->first + 1), -1);
-    for (const auto& [id, place] : ranks) rows->placeById_[size_t(id - low->first)] = qint32(place);
+    rows->placeById_.assign(size_t(span + 1), -1);
+    for (const auto& [id, place] : ranks) rows->placeById_[size_t(quint64(id) - quint64(low->first))] = qint32(place);
   } else {
     std::sort(ranks.begin(), ranks.end());
     rows->ranks_ = std::move(ranks);

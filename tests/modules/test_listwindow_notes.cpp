@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <limits>
 #include <memory>
 
 using listwindow::TreeNode;
@@ -444,6 +445,18 @@ private slots:
     }
     Search(*w, "HIT");
     QCOMPARE(ResultKeys(*w), expected);
+
+    // Ids far apart, as another tool may leave them: the lowest negative, the highest near 2^63.
+    const qint64 low = expected.first().mid(1).toLongLong(), high = expected.last().mid(1).toLongLong();
+    db().objConn.Execute("update notes set notesid=? where notesid=?", {qint64(-5), low});
+    db().objConn.Execute("update notes set notesid=? where notesid=?", {std::numeric_limits<qint64>::max() - 1, high});
+    expected.first() = "_-5";
+    expected.last() = "_" + QString::number(std::numeric_limits<qint64>::max() - 1);
+    QTest::mouseClick(w->LabRefresh, Qt::LeftButton);
+    QCOMPARE(w->RecordCount(), qint64(expected.size()));
+    Search(*w, "HIT");
+    QCOMPARE(ResultKeys(*w), expected);
+    QVERIFY(env_->ui.Messages().empty());
   }
 
   void colourMarksAndColourSearch() {

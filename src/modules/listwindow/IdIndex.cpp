@@ -2,13 +2,6 @@
 
 namespace listwindow {
 
-namespace {
-
-// Kept below 0.8 full, so a probe stays short.
-constexpr size_t Room(qsizetype records) { return static_cast<size_t>(records) * 5 / 4 + 16; }
-
-} // namespace
-
 size_t IdIndex::Home(qint64 id) const {
   // Ids are mostly consecutive: spread them over the table, then map onto its size.
   const quint64 mixed = static_cast<quint64>(id) * 0x9E3779B97F4A7C15ull;
@@ -22,15 +15,6 @@ size_t IdIndex::Slot(qint64 id) const {
 }
 
 TreeNode* IdIndex::Find(qint64 id) const { return slots_.empty() ? nullptr : slots_[Slot(id)]; }
-
-TreeNode* IdIndex::Insert(TreeNode* node) {
-  if (Room(size_ + 1) > slots_.size()) Rehash(Room(size_ + 1) * 2);
-  TreeNode*& slot = slots_[Slot(node->Id())];
-  if (slot) return slot;
-  slot = node;
-  ++size_;
-  return nullptr;
-}
 
 void IdIndex::Erase(const TreeNode* node) {
   if (slots_.empty()) return;

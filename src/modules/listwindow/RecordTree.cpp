@@ -67,7 +67,8 @@ void RecordTree::RenameGroup(TreeNode* group, const QString& newName) {
 
 TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QStringView text, QStringView tag, qint64 rank) {
   if (!parent) return nullptr;  // a row whose group has no node cannot be placed
-  if (tree_.recordIds_.Find(id)) return nullptr;
+  TreeNode* node = nullptr;
+  if (tree_.recordIds_.Insert(id, [&] { return node = tree_.model_->NewRecord(id, text, tag); })) return nullptr;
   constexpr quint32 kLast = std::numeric_limits<quint32>::max();
   if (rank >= 0 && !ranked_) {
     ranked_ = true;
@@ -82,10 +83,8 @@ TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QStringView text, 
     rankBase_ = kLast;
   }
   if (rank >= 0 && quint64(rankBase_) + quint64(rank) >= kLast) rank = -1;
-  TreeNode* node = tree_.model_->NewRecord(id, text, tag);
   node->order_ = rank >= 0 ? rankBase_ + quint32(rank) : tree_.nextOrder_;
   tree_.nextOrder_ = std::max(tree_.nextOrder_, node->order_ + 1);
-  tree_.recordIds_.Insert(node);
   auto& children = children_[parent];
   if (children.empty()) order_.push_back(parent);
   children.push_back(node);

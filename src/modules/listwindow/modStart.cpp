@@ -162,6 +162,20 @@ QChar* AppendUtf8(QChar* out, QByteArrayView bytes) {
   char16_t* o = reinterpret_cast<char16_t*>(out);
   const auto follows = [](uchar b) { return (b & 0xC0) == 0x80; };
   while (p < end) {
+    // Runs of three-byte characters (most of a Chinese text) take one test of the three bytes and
+    // one of the character: U+0800..U+D7FF, U+E000..U+FDCF and U+FDF0..U+FFFD are ordinary.
+    while (end - p >= 3) {
+      const char32_t w = char32_t(p[0]) | char32_t(p[1]) << 8 | char32_t(p[2]) << 16;
+      if ((w & 0xC0C0F0) != 0x8080E0) break;
+      const char16_t c = char16_t((w & 0x0F) << 12 | (w & 0x3F00) >> 2 | (w >> 16 & 0x3F));
+      if (char16_t(c - 0x800) >= 0xD800 - 0x800 && char16_t(c - 0xE000) >= 0xFDD0 - 0xE000 &&
+          char16_t(c - 0xFDF0) >= 0xFFFE - 0xFDF0)
+        break;
+      *o++ = c;
+      p += 3;
+    }
+    while (p < end && *p < 0x80) *o++ = *p++;
+    if (p == end) break;
     const uchar b = *p;
     if (b < 0x80) {
       *o++ = b;

@@ -85,6 +85,21 @@ drop index if exists url_class; drop index if exists url_text;
 // versions are in write-ahead-log mode; setting the mode folds their log in and converts them.
 const char* const kJournalMode = "delete";
 
+// The system error (errno) behind the last failure on db. SQLite notes errno only once the
+// statement has ended, often after the calls of its rollback have changed it: for a failed read
+// or write, the file that failed has kept its own, the journal (while open) or the data set.
+int SystemErrno(sqlite3* db, int code) {
+  const int noted = sqlite3_system_errno(db);
+  if ((code & 0xff) != SQLITE_IOERR) return noted;
+  int error = 0;
+  sqlite3_file* journal = nullptr;
+  if (sqlite3_file_control(db, "main", SQLITE_FCNTL_JOURNAL_POINTER, &journal) == SQLITE_OK && journal &&
+      journal->pMethods)
+    journal->pMethods->xFileControl(journal, SQLITE_FCNTL_LAST_ERRNO, &error);
+  if (error == 0) sqlite3_file_control(db, "main", SQLITE_FCNTL_LAST_ERRNO, &error);
+  return error != 0 ? error : noted;
+}
+
 // The last failure on db as the user reads it: a Chinese text, followed by SQLite's own English
 // text in brackets. A failing file operation under SQLite says its cause (a full disk, a file
 // size limit, no permission) through the platform's text of the system error.
@@ -113,11 +128,11 @@ QString ErrorText(sqlite3* db) {
   default: chinese = "数据账套的操作失败"; break;
   }
   QString text = QString::fromUtf8(chinese);
-  const int system = sqlite3_system_errno(db);
+  const int system = SystemErrno(db, code);
   if (((code & 0xff) == SQLITE_IOERR || (code & 0xff) == SQLITE_CANTOPEN) && system != 0) {
     const QString cause = platform::SystemErrorCause(system);
     if (!cause.isEmpty()) text += QStringLiteral("：") + cause;
-    english += QStringLiteral(": ") + qt_error_string(system);
+    english += QStringLiteral(": ") + platform::SystemErrorOriginal(system);
   }
   return text + QStringLiteral("（") + english + QStringLiteral("）");
 }

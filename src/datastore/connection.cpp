@@ -7,8 +7,11 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <limits>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace datastore {
 
@@ -84,6 +87,19 @@ drop index if exists url_class; drop index if exists url_text;
 // never a write-ahead log, which keeps recent commits in a second file. Data sets of earlier
 // versions are in write-ahead-log mode; setting the mode folds their log in and converts them.
 const char* const kJournalMode = "delete";
+
+volatile std::sig_atomic_t g_stopLockWaits = 0;
+
+// Waits up to five seconds for another process to release the data set, in short sleeps, so that
+// a signal to end the program ends the wait too (a signal cuts a sleep short).
+int WaitForLock(void*, int count) {
+  using Clock = std::chrono::steady_clock;
+  static thread_local Clock::time_point started;
+  if (count == 0) started = Clock::now();
+  if (g_stopLockWaits || Clock::now() - started >= std::chrono::seconds(5)) return 0;
+  ::usleep(10000);
+  return g_stopLockWaits ? 0 : 1;
+}
 
 // The system error (errno) behind the last failure on db. SQLite notes errno only once the
 // statement has ended, often after the calls of its rollback have changed it: for a failed read
@@ -351,6 +367,8 @@ QByteArray PragmaText(sqlite3* db, const QByteArray& sql) {
 
 } // namespace
 
+void StopLockWaits() { g_stopLockWaits = 1; }
+
 // --- RowSet ----------------------------------------------------------------------------------
 
 RowSet::RowSet(std::shared_ptr<ConnectionLink> link, sqlite3_stmt* stmt, QString sql, QVector<QVariant> binds)
@@ -574,7 +592,7 @@ void Connection::Open(const QString& path) {
   try {
     if (rc != SQLITE_OK) Fail(db);
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, 5000);
+    sqlite3_busy_handler(db, WaitForLock, nullptr);
     // A data set is a file users receive: nothing stored in it may run code of ours. The schema
     // may call no function of ours (trusted schema off, format() direct only), and no statement
     // of ours may rewrite the schema by hand.

@@ -7,8 +7,11 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <limits>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace datastore {
 
@@ -85,6 +88,34 @@ drop index if exists url_class; drop index if exists url_text;
 // versions are in write-ahead-log mode; setting the mode folds their log in and converts them.
 const char* const kJournalMode = "delete";
 
+volatile std::sig_atomic_t g_stopLockWaits = 0;
+
+// Waits up to five seconds for another process to release the data set, in short sleeps, so that
+// a signal to end the program ends the wait too (a signal cuts a sleep short).
+int WaitForLock(void*, int count) {
+  using Clock = std::chrono::steady_clock;
+  static thread_local Clock::time_point started;
+  if (count == 0) started = Clock::now();
+  if (g_stopLockWaits || Clock::now() - started >= std::chrono::seconds(5)) return 0;
+  ::usleep(10000);
+  return g_stopLockWaits ? 0 : 1;
+}
+
+// The system error (errno) behind the last failure on db. SQLite notes errno only once the
+// statement has ended, often after the calls of its rollback have changed it: for a failed read
+// or write, the file that failed has kept its own, the journal (while open) or the data set.
+int SystemErrno(sqlite3* db, int code) {
+  const int noted = sqlite3_system_errno(db);
+  if ((code & 0xff) != SQLITE_IOERR) return noted;
+  int error = 0;
+  sqlite3_file* journal = nullptr;
+  if (sqlite3_file_control(db, "main", SQLITE_FCNTL_JOURNAL_POINTER, &journal) == SQLITE_OK && journal &&
+      journal->pMethods)
+    journal->pMethods->xFileControl(journal, SQLITE_FCNTL_LAST_ERRNO, &error);
+  if (error == 0) sqlite3_file_control(db, "main", SQLITE_FCNTL_LAST_ERRNO, &error);
+  return error != 0 ? error : noted;
+}
+
 // The last failure on db as the user reads it: a Chinese text, followed by SQLite's own English
 // text in brackets. A failing file operation under SQLite says its cause (a full disk, a file
 // size limit, no permission) through the platform's text of the system error.
@@ -113,11 +144,11 @@ QString ErrorText(sqlite3* db) {
   default: chinese = "数据账套的操作失败"; break;
   }
   QString text = QString::fromUtf8(chinese);
-  const int system = sqlite3_system_errno(db);
+  const int system = SystemErrno(db, code);
   if (((code & 0xff) == SQLITE_IOERR || (code & 0xff) == SQLITE_CANTOPEN) && system != 0) {
     const QString cause = platform::SystemErrorCause(system);
     if (!cause.isEmpty()) text += QStringLiteral("：") + cause;
-    english += QStringLiteral(": ") + qt_error_string(system);
+    english += QStringLiteral(": ") + platform::SystemErrorOriginal(system);
   }
   return text + QStringLiteral("（") + english + QStringLiteral("）");
 }
@@ -335,6 +366,8 @@ QByteArray PragmaText(sqlite3* db, const QByteArray& sql) {
 }
 
 } // namespace
+
+void StopLockWaits() { g_stopLockWaits = 1; }
 
 // --- RowSet ----------------------------------------------------------------------------------
 
@@ -560,7 +593,7 @@ void Connection::Open(const QString& path) {
   try {
     if (rc != SQLITE_OK) Fail(db);
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, 5000);
+    sqlite3_busy_handler(db, WaitForLock, nullptr);
     // A data set is a file users receive: nothing stored in it may run code of ours. The schema
     // may call no function of ours (trusted schema off, format() direct only), and no statement
     // of ours may rewrite the schema by hand.

@@ -134,6 +134,11 @@ private:
 
 using StatementPtr = std::unique_ptr<Statement>;
 
+// For a signal handler when the program is to end: every wait for a data set that another process
+// holds locked, now and from then on, ends at once and fails its operation, as a wait that runs
+// out does. Async-signal-safe.
+void StopLockWaits();
+
 class Connection {
 public:
   Connection() = default;

@@ -2,6 +2,8 @@
 
 #include <QFileDevice>
 #include <cerrno>
+#include <clocale>
+#include <cstring>
 
 namespace platform {
 
@@ -32,6 +34,12 @@ const Cause kCauses[] = {
 
 } // namespace
 
+QString SystemErrorOriginal(int error) {
+  // Qt's text may be its translation, and strerror follows the user's locale.
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+  return c ? QString::fromUtf8(strerror_l(error, c)) : qt_error_string(error);
+}
+
 QString SystemErrorCause(int error) {
   for (const Cause& cause : kCauses)
     if (cause.error == error) return QString::fromUtf8(cause.chinese);
@@ -39,9 +47,9 @@ QString SystemErrorCause(int error) {
 }
 
 QString SystemErrorText(int error) {
-  const QString platform = qt_error_string(error);
   const QString cause = SystemErrorCause(error);
-  return cause.isEmpty() ? platform : cause + QStringLiteral("（") + platform + QStringLiteral("）");
+  if (cause.isEmpty()) return qt_error_string(error);
+  return cause + QStringLiteral("（") + SystemErrorOriginal(error) + QStringLiteral("）");
 }
 
 QString FileErrorText(const QFileDevice& file) {

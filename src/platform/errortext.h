@@ -10,8 +10,10 @@ namespace platform {
 
 // The Chinese cause of a system error number (errno); empty for one without a text of ours.
 QString SystemErrorCause(int error);
-// The cause followed by the platform's text in brackets; the platform's text alone for an error
-// without a cause of ours.
+// The platform's original text of a system error number, as in the C locale, never translated.
+QString SystemErrorOriginal(int error);
+// The cause followed by the platform's original text in brackets; for an error without a cause
+// of ours, the platform's text alone, in the user's language where it has one.
 QString SystemErrorText(int error);
 // Why the last operation on file failed; call it right after the failure. A write that stopped
 // short (a disk that filled during it) leaves no error of its own on the file: errno tells why.

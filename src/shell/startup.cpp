@@ -6,6 +6,7 @@
 #include "modules/registry.h"
 #include "shell/frmMain.h"
 #include "modules/listwindow/modStart.h"
+#include "datastore/connection.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,11 +63,13 @@ bool HasDisplay() {
 }
 
 // A session end or `kill` (SIGTERM, SIGHUP, SIGINT) leaves the way File > Exit does. The
-// handler only writes a byte into a socket pair; the event loop reads it and runs `leave`.
+// handler writes a byte into a socket pair; the event loop reads it and runs `leave`. A wait for
+// a data set locked by another program, which holds up the event loop, ends at once.
 int g_signalFds[2] = {-1, -1};
 
 void OnExitSignal(int) {
   const int saved = errno;
+  datastore::StopLockWaits();
   const char byte = 1;
   [[maybe_unused]] const ssize_t written = ::write(g_signalFds[0], &byte, 1);
   errno = saved;
@@ -95,8 +98,9 @@ public:
   }
   ~ExitSignals() {
     if (!notifier_) return;
+    // The program is ending: a further signal must not end it with another status.
     struct sigaction action {};
-    action.sa_handler = SIG_DFL;
+    action.sa_handler = SIG_IGN;
     sigemptyset(&action.sa_mask);
     for (int sig : kSignals) ::sigaction(sig, &action, nullptr);
     notifier_.reset();

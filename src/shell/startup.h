@@ -11,7 +11,8 @@ namespace modStart {
 // The whole run of the program; its result is the process's exit code.
 //
 // SIGTERM, SIGHUP and SIGINT end it at any moment as File > Exit does: the boxes and dialogs on
-// screen end as if cancelled, and the main window unloads.
+// screen end as if cancelled, a save waiting for a data set locked by another program fails at
+// once, and the main window unloads. Once leaving has begun, further signals change nothing.
 //
 // Test hook: with the environment variable ALMANOR_TEST_QUIT_AFTER_MS set to N, the program
 // leaves the same way after N milliseconds, so tests can run the real binary without a user.

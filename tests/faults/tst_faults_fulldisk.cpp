@@ -1,7 +1,7 @@
 // A disk that fills up while the program writes: extracting an archived file, saving the scratch
 // pad (into the data set and to a text file), writing an export, importing into a data set on that
-// disk. Each shows its error box, which says that the disk is full, leaves the old target file as
-// it was (no journal beside a data set), loses none of the user's text, and works once there is
+// disk. Each shows its error box, which says that the disk is full (the system's own text in the
+// bracket, untranslated, though Qt's texts are in Chinese), leaves the old target file as it was (no journal beside a data set), loses none of the user's text, and works once there is
 // room again.
 
 #include "exchange/frmExp.h"
@@ -12,8 +12,10 @@
 #include "platform/textfile.h"
 #include "testenv.h"
 
+#include <QLibraryInfo>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTranslator>
 #include <memory>
 #include <tuple>
 #include <utility>
@@ -34,6 +36,11 @@ QString LongText() { return QStringLiteral("满盘测试的内容 😀\n").repea
 class tst_faults_fulldisk : public QObject {
   Q_OBJECT
 private slots:
+  void initTestCase() {
+    // As the program does: Qt's own texts in Chinese.
+    QVERIFY(translator_.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    QCoreApplication::installTranslator(&translator_);
+  }
   void init() {
     env_ = std::make_unique<TestEnv>();
     disk_ = std::make_unique<faults::FullDisk>(Path(QStringLiteral("disk")));
@@ -57,11 +64,17 @@ private:
   QString FullDiskCause() const {
     return disk_->how == QLatin1String("small tmpfs") ? QStringLiteral("磁盘已满") : QStringLiteral("文件太大");
   }
+  // And of a file it stopped.
+  QString FullFileCause() const {
+    return FullDiskCause() + (disk_->how == QLatin1String("small tmpfs") ? QStringLiteral("（No space left on device）")
+                                                                          : QStringLiteral("（File too large）"));
+  }
   // The one message box shown since the last Clear.
   platform::ShownMessage OnlyBox() const {
     const auto boxes = env_->ui.Messages();
     return boxes.size() == 1 ? boxes[0] : platform::ShownMessage{};
   }
+  QTranslator translator_;
   std::unique_ptr<TestEnv> env_;
   std::unique_ptr<faults::FullDisk> disk_;
 };
@@ -86,7 +99,7 @@ void tst_faults_fulldisk::extractionOntoAFullDisk() {
   window.LabGoto_Click();
   disk_->Free();
   const platform::ShownMessage box = OnlyBox();
-  QVERIFY2(box.text.startsWith(QStringLiteral("从数据文件中提取文件出现错误：")) && box.text.contains(FullDiskCause()), qPrintable(box.text));
+  QVERIFY2(box.text.startsWith(QStringLiteral("从数据文件中提取文件出现错误：")) && box.text.contains(FullFileCause()), qPrintable(box.text));
   QCOMPARE(box.icon, platform::MsgIcon::Exclamation);
   QVERIFY(env_->ui.Opened().isEmpty());
   QCOMPARE(Snapshot(OnDisk(QString())), before);  // the old file whole, no half-written copy beside it
@@ -128,7 +141,7 @@ void tst_faults_fulldisk::scratchPadOnAFullDisk() {
   env_->ui.fileAnswers = {copy};
   pad.labHas_Click();
   box = OnlyBox();
-  QVERIFY2(box.text.startsWith(QStringLiteral("将当前的临时记事便条内容另存时发生错误，")) && box.text.contains(FullDiskCause()), qPrintable(box.text));
+  QVERIFY2(box.text.startsWith(QStringLiteral("将当前的临时记事便条内容另存时发生错误，")) && box.text.contains(FullFileCause()), qPrintable(box.text));
   QCOMPARE(Bytes(copy), QByteArray("old copy"));
   disk_->Free();
 
@@ -159,7 +172,7 @@ void tst_faults_fulldisk::exportOntoAFullDisk() {
   exp.cmdOk_Click();
   disk_->Free();
   const platform::ShownMessage box = OnlyBox();
-  QVERIFY2(box.text.startsWith(QStringLiteral("导出过程中发生错误，")) && box.text.contains(FullDiskCause()), qPrintable(box.text));
+  QVERIFY2(box.text.startsWith(QStringLiteral("导出过程中发生错误，")) && box.text.contains(FullFileCause()), qPrintable(box.text));
   QCOMPARE(box.icon, platform::MsgIcon::Critical);
   QCOMPARE(Snapshot(OnDisk(QString())), before);
 

@@ -1,7 +1,8 @@
 // Data sets that cannot be opened, met at start-up: the user is told why in Chinese, the setting
 // is cleared so that the next start asks, and not one byte of the folder changes. Each case runs
 // the start-up procedure in this process (to read the box) and then the real program. Then the
-// real program under a signal while a start-up box is up, and under a file size limit.
+// real program under a signal while a start-up box is up or while it waits for a data set that
+// another program holds locked, and under a file size limit.
 
 #include "faultenv.h"
 #include "shell/startup.h"
@@ -49,6 +50,7 @@ private slots:
   void badDataSetIsRefusedUntouched_data();
   void badDataSetIsRefusedUntouched();
   void signalWhileAStartBoxIsUp();
+  void signalEndsAWaitForALockedDataSet();
   void fileSizeLimitFailsTheWrite();
 
 private:
@@ -188,6 +190,38 @@ void tst_faults_startup::signalWhileAStartBoxIsUp() {
   QCOMPARE(RunProgram(&errors), 0);
   QVERIFY2(!errors.contains(QStringLiteral("已经运行")) && errors.contains(QStringLiteral("获得计划任务提醒时发生错误")),
            qPrintable(errors));
+}
+
+void tst_faults_startup::signalEndsAWaitForALockedDataSet() {
+  // Another program writes to the data set while the program starts: the stamp of the open waits
+  // for it. A logout or `kill` ends that wait at once: the stamp is not saved, as with any failed
+  // save, and the program ends.
+  const QString path = Path(QStringLiteral("Almanor.kvt"));
+  MakeDataSet(path);
+  const auto uses = [] {
+    return db().objConn.OpenRowSet(QStringLiteral("select configsusecount from configs"))->Fields("configsusecount");
+  };
+  const QVariant before = uses();
+  platform::SaveSetting("Option", "DataBase", path);
+  db().objConn.Begin();  // holds the data set locked, as the other program's write does
+  QProcess program;
+  Start(program, true);
+  const QString file = QFileInfo(path).canonicalFilePath();
+  const auto hasItOpen = [&program, &file] {
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(program.processId()));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+      if (fd.symLinkTarget() == file) return true;
+    return false;
+  };
+  QTRY_VERIFY_WITH_TIMEOUT(hasItOpen(), 60000);
+  QCOMPARE(::kill(program.processId(), SIGTERM), 0);
+  // The other program's write ends a little later, before the program's wait would run out.
+  const bool ended = program.waitForFinished(3000);
+  db().objConn.Rollback();
+  QVERIFY2(ended || program.waitForFinished(60000), "the program did not end");
+  QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(uses(), before);
+  QVERIFY(!QFileInfo::exists(path + QStringLiteral("-journal")));
 }
 
 void tst_faults_startup::fileSizeLimitFailsTheWrite() {

@@ -368,6 +368,7 @@ QByteArray PragmaText(sqlite3* db, const QByteArray& sql) {
 } // namespace
 
 void StopLockWaits() { g_stopLockWaits = 1; }
+bool LockWaitsStopped() { return g_stopLockWaits != 0; }
 
 // --- RowSet ----------------------------------------------------------------------------------
 

@@ -138,6 +138,8 @@ using StatementPtr = std::unique_ptr<Statement>;
 // holds locked, now and from then on, ends at once and fails its operation, as a wait that runs
 // out does. Async-signal-safe.
 void StopLockWaits();
+// Whether StopLockWaits has been called: a failure after it is the program ending, not the data set's.
+bool LockWaitsStopped();
 
 class Connection {
 public:

@@ -220,6 +220,9 @@ DataSetResult OpenDataSetAtStart(const QString& defaultPath) {
     path = QFileInfo(path).absoluteFilePath();
     opened = date.OpenDataBase(path);
   }
+  // Told to end while the data set was locked by another program: the data set is fine, and the
+  // next start opens it again.
+  if (!opened && datastore::LockWaitsStopped()) return DataSetResult::Cancelled;
   if (!opened) {
     // The data store has shown why; the next start asks for a data set.
     platform::SaveSetting("Option", "DataBase", QString());

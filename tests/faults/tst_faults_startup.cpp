@@ -220,8 +220,11 @@ void tst_faults_startup::signalEndsAWaitForALockedDataSet() {
   db().objConn.Rollback();
   QVERIFY2(ended || program.waitForFinished(60000), "the program did not end");
   QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(program.exitCode(), 0);
   QCOMPARE(uses(), before);
   QVERIFY(!QFileInfo::exists(path + QStringLiteral("-journal")));
+  // Nothing is wrong with the data set: the next start opens it again without asking.
+  QCOMPARE(platform::GetSetting("Option", "DataBase"), path);
 }
 
 void tst_faults_startup::fileSizeLimitFailsTheWrite() {

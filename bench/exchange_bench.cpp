@@ -149,7 +149,7 @@ void BM_ExportNotes(benchmark::State& state) {
   platform::TestUi ui;
   datastore::clsDate& db = modStart::objDate();
   const QString data = benchdata::NotesDataSet();
-  if (!db.OpenDataBase(data)) return state.SkipWithError("cannot open");
+  if (!db.OpenDataBase(data)) return state.SkipWithError("cannot open (its figure says FAILED)");
   QStringList ids;
   for (int i = 1; i <= benchdata::kNotes; ++i) ids << QString::number(i);
   const QString idList = ids.join(u',');
@@ -371,7 +371,7 @@ void BM_ImportMemory(benchmark::State& state) {
   datastore::clsDate& db = modStart::objDate();
   if (!db.OpenDataBase(FreshCopy(QStringLiteral("import.kvt")))) {
     sidebyside::Failed(name, true, false, 400);
-    return state.SkipWithError("cannot open");
+    return state.SkipWithError("cannot open (its figure says FAILED)");
   }
   benchutil::ResetPeakRss();  // the generated file's text is gone
   bool ok = false;
@@ -386,7 +386,7 @@ void BM_ImportMemory(benchmark::State& state) {
   db.CloseDataBase();
   if (!ok) {
     sidebyside::Failed(name, true, false, 400);
-    return state.SkipWithError("not every line imported");
+    return state.SkipWithError("not every line imported (its figure says FAILED)");
   }
   sidebyside::Limit(name, peak, 400, "MB");
 }

@@ -1,11 +1,15 @@
 // Export and import at scale, each beside the sqlite3 tool doing the same work on the same file,
 // run alternately five times:
-// - importing 100,000 ledger lines vs the tool inserting the same rows in one transaction;
+// - the store step alone of importing 100,000 ledger lines (listed and ticked before the clock
+//   starts) vs the tool inserting the same rows in one transaction;
 // - exporting 100,000 notes vs the tool writing the same rows as "|" separated lines;
 // and listing the 100,000 ledger lines in the import dialog (reading and decoding the file
-// included). The import as the user does it (the file listed, 全选, 完成) of 10,000 and 100,000
-// ledger lines is timed beside its floor: SQLite in this process running one prepared insert with
-// bound values over the same rows in one transaction, with the data set's own journal settings.
+// included). The import as the user does it, in the main window with the ledger window open (the
+// file chosen, 全选, 完成, the dialog gone and the ledger window reloaded), of 10,000, 100,000 and
+// 1,000,000 ledger lines is timed beside its floor: SQLite in this process running one prepared
+// insert with bound values over the same rows in one transaction, with the data set's own journal
+// settings. The peak memory of listing and importing 1,000,000 lines (BM_ImportMemory) wants a
+// process of its own. The dialogs are driven only through their buttons and list by name.
 // Run offscreen (QT_QPA_PLATFORM=offscreen) from a release build, with the sqlite3 tool on the
 // PATH.
 
@@ -13,17 +17,27 @@
 #include "exchange/RecordFile.h"
 #include "exchange/frmExp.h"
 #include "exchange/frmImp.h"
+#include "modules/listwindow/ListWindow.h"
 #include "modules/listwindow/modStart.h"
+#include "modules/registry.h"
 #include "platform/settings.h"
 #include "platform/textfile.h"
 #include "platform/ui.h"
+#include "shell/frmMain.h"
 #include "sidebyside.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <sqlite3.h>
@@ -34,6 +48,19 @@ constexpr int kLines = 100000;
 constexpr int kRuns = 5;
 
 QString DataFile(const QString& name) { return QDir(benchdata::DataDir()).filePath(name); }
+
+// Clicks a dialog's button by its name; false when it has none.
+bool Click(QWidget* dialog, const char* name) {
+  auto* button = dialog->findChild<QPushButton*>(QLatin1String(name));
+  if (button) button->click();
+  return button != nullptr;
+}
+
+// The number of lines the dialog lists.
+int Listed(QWidget* dialog) {
+  auto* list = dialog->findChild<QAbstractItemView*>(QStringLiteral("ListView1"));
+  return list && list->model() ? list->model()->rowCount() : -1;
+}
 
 // The ledger lines as the export writes them, with their values for the tool's statements.
 struct LedgerRow {
@@ -100,18 +127,18 @@ QString FreshCopy(const QString& name) {
 
 void BM_ImportLedger(benchmark::State& state) {
   platform::TestUi ui;
-  const QString text = platform::ReadTextFile(LedgerFile()).text;
+  const QString file = LedgerFile();
   const QString script = LedgerScript();
   datastore::clsDate& db = modStart::objDate();
   sidebyside::Alternate(
-      state, "import of 100,000 ledger lines / sqlite3 inserting them in one transaction", 3.0,
+      state, "import of 100,000 ledger lines, the store step alone / sqlite3 inserting them in one transaction", 0,
       [&] {
         db.CloseDataBase();
         if (!db.OpenDataBase(FreshCopy(QStringLiteral("import.kvt")))) return -1.0;
         exchange::frmImp imp(QStringLiteral("frmMoneys"));
-        imp.LoadFile(text);
-        imp.cmdSelectAll_Click();
-        return sidebyside::Seconds([&] { return imp.Import() && imp.recordsAdded == kLines; });
+        ui.fileAnswers.push_back(file);
+        if (!Click(&imp, "cmdOpen") || Listed(&imp) != kLines || !Click(&imp, "cmdSelectAll")) return -1.0;
+        return sidebyside::Seconds([&] { return Click(&imp, "cmdOk") && imp.result() == QDialog::Accepted; });
       },
       [&] { return sidebyside::RunProgram({"sqlite3", FreshCopy(QStringLiteral("import-cli.kvt"))}, script); });
   db.CloseDataBase();
@@ -122,7 +149,7 @@ void BM_ExportNotes(benchmark::State& state) {
   platform::TestUi ui;
   datastore::clsDate& db = modStart::objDate();
   const QString data = benchdata::NotesDataSet();
-  if (!db.OpenDataBase(data)) return state.SkipWithError("cannot open");
+  if (!db.OpenDataBase(data)) return state.SkipWithError("cannot open (its figure says FAILED)");
   QStringList ids;
   for (int i = 1; i <= benchdata::kNotes; ++i) ids << QString::number(i);
   const QString idList = ids.join(u',');
@@ -152,8 +179,8 @@ void BM_ListLedgerLines(benchmark::State& state) {
     auto imp = std::make_unique<exchange::frmImp>(QStringLiteral("frmMoneys"));
     ui.fileAnswers.push_back(file);
     state.ResumeTiming();
-    imp->cmdOpen_Click();
-    if (imp->ItemCount() != kLines) return state.SkipWithError("not every line listed");
+    Click(imp.get(), "cmdOpen");
+    if (Listed(imp.get()) != kLines) return state.SkipWithError("not every line listed");
     state.PauseTiming();
     imp.reset();
     state.ResumeTiming();
@@ -217,52 +244,153 @@ double FloorImport(const QString& dataSet, int lines) {
   return seconds;
 }
 
-// Our times of the import as the user does it and of its floor, by line count, for the figures of
-// how they grow.
-std::map<int, std::vector<double>> g_asUser, g_floor;
+// The import as the user does it, by line count: from the file chosen until the ledger window is
+// reloaded, to the dialog's accept, and the floor of the same lines, run for run.
+struct AsUserRuns {
+  std::vector<double> ours, accepted, floor;
+};
+std::map<int, AsUserRuns> g_asUser;
 
-// The import dialog as the user goes through it: the file chosen and listed, 全选, 完成.
+std::string Count(int lines) { return QLocale(QLocale::English).toString(lines).toStdString(); }
+
+std::string AsUserName(int lines) {
+  return "import of " + Count(lines) +
+         " lines as the user does it, until the ledger window is reloaded / in-process floor: one prepared insert "
+         "with bound values in one transaction";
+}
+std::string AcceptedName(int lines) {
+  return "import of " + Count(lines) + " lines, listed, all ticked and imported, to the dialog's accept / in-process floor";
+}
+std::string PerLineName(int lines) { return "our added work per line, (ours - floor) / N, at " + Count(lines) + " lines"; }
+const std::string kPerLineGrowth = "our added work per line, (ours - floor) / N, 1,000,000 lines / 10,000 lines";
+
+// The median of (ours - floor) over the runs, per line, in seconds.
+double PerLine(const AsUserRuns& runs, int lines) {
+  std::vector<double> added;
+  for (size_t i = 0; i < runs.ours.size(); ++i) added.push_back(runs.ours[i] - runs.floor[i]);
+  return sidebyside::Median(added) / lines;
+}
+
+std::string Us(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f us", seconds * 1e6);
+  return text;
+}
+
+// One import as the user goes through it in the main window with the ledger window open (and the
+// data set open): File > 导入数据, the file chosen, 全选, 完成; the main window then destroys the
+// dialog and reloads the ledger window, and the tree is painted. The dialog's buttons are found by
+// name, as a user finds them by caption. Seconds from the file chosen to the painted tree and to
+// the dialog's accept; false when a step failed or not every line reached the window.
+bool ImportInMainWindow(platform::TestUi& ui, const QString& file, int lines, double& toReload, double& toAccept) {
+  frmMain main;
+  for (const modules::ModuleEntry& entry : modules::Registry())
+    if (entry.objectName == QLatin1String("frmMoneys")) main.AddModule(entry);
+  main.Form_Load();
+  auto* ledger = qobject_cast<listwindow::ListWindow*>(main.ShowModule(QStringLiteral("frmMoneys")));
+  if (!ledger) return false;
+  ui.fileAnswers.push_back(file);
+  sidebyside::Clock::time_point start, accepted;
+  bool clicked = false;
+  QTimer driver;
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    driver.stop();
+    start = sidebyside::Clock::now();
+    clicked = Click(dialog, "cmdOpen") && Click(dialog, "cmdSelectAll") && Click(dialog, "cmdOk");
+    accepted = sidebyside::Clock::now();
+    if (dialog->isVisible()) dialog->reject();  // a failed import leaves it open
+  });
+  driver.start(0);
+  main.mnuFileImp_Click();
+  ledger->TreeView1->viewport()->repaint();
+  const auto end = sidebyside::Clock::now();
+  toReload = std::chrono::duration<double>(end - start).count();
+  toAccept = std::chrono::duration<double>(accepted - start).count();
+  const bool ok = clicked && ledger->RecordCount() == lines;
+  main.Unload();
+  return ok;
+}
+
 void BM_ImportAsUser(benchmark::State& state) {
   const int lines = int(state.range(0));
   platform::TestUi ui;
   const QString file = LedgerFile(lines);
   datastore::clsDate& db = modStart::objDate();
-  const std::string count = QLocale(QLocale::English).toString(lines).toStdString();
-  std::vector<double> ours, floor;
+  const bool million = lines == 1000000;
+  for (const std::string& name : {AsUserName(lines), AcceptedName(lines), million ? kPerLineGrowth : PerLineName(lines)})
+    sidebyside::Expect(name);
+  AsUserRuns runs;
   for (auto _ : state) {
     const double reference = FloorImport(FreshCopy(QStringLiteral("import-floor.kvt")), lines);
-    db.CloseDataBase();
-    if (reference < 0 || !db.OpenDataBase(FreshCopy(QStringLiteral("import.kvt"))))
-      return state.SkipWithError("a run failed");
-    auto imp = std::make_unique<exchange::frmImp>(QStringLiteral("frmMoneys"));
-    ui.fileAnswers.push_back(file);
-    const double seconds = sidebyside::Seconds([&] {
-      imp->cmdOpen_Click();
-      imp->cmdSelectAll_Click();
-      imp->cmdOk_Click();
-      return imp->blnImported && imp->recordsAdded == lines;
-    });
-    imp.reset();
-    if (seconds < 0) return state.SkipWithError("not every line imported");
-    state.SetIterationTime(seconds);
-    ours.push_back(seconds);
-    floor.push_back(reference);
+    double ours = -1, accepted = -1;
+    if (reference < 0 || !db.OpenDataBase(FreshCopy(QStringLiteral("import.kvt"))) ||
+        !ImportInMainWindow(ui, file, lines, ours, accepted)) {
+      db.CloseDataBase();
+      sidebyside::Failed(AsUserName(lines), reference >= 0, reference < 0, million ? 0 : 3.5);
+      return state.SkipWithError("a run failed (its figure says FAILED)");
+    }
+    state.SetIterationTime(ours);
+    runs.ours.push_back(ours);
+    runs.accepted.push_back(accepted);
+    runs.floor.push_back(reference);
   }
-  db.CloseDataBase();
-  sidebyside::Ratio("import of " + count + " lines, listed, all ticked and imported / in-process floor: one "
-                    "prepared insert with bound values in one transaction",
-                    ours, floor, 2.0);
-  g_asUser[lines] = ours;
-  g_floor[lines] = floor;
-  if (g_asUser.count(10000) && g_asUser.count(100000)) {
-    sidebyside::Ratio("import of 100,000 lines, listed, all ticked and imported / the same of 10,000 lines",
-                      g_asUser[100000], g_asUser[10000], 11.0);
-    // How SQLite's own work grows with the rows, for comparison.
-    sidebyside::Ratio("in-process floor of 100,000 lines / of 10,000 lines", g_floor[100000], g_floor[10000], 0);
+  sidebyside::Ratio(AsUserName(lines), runs.ours, runs.floor, million ? 0 : 3.5);
+  sidebyside::Ratio(AcceptedName(lines), runs.accepted, runs.floor, 0);
+  g_asUser[lines] = runs;
+  if (!million) {
+    sidebyside::Line(PerLineName(lines), Us(PerLine(runs, lines)), "-", "-", "-", "-");
+  } else if (!g_asUser.count(10000)) {
+    sidebyside::Failed(kPerLineGrowth, false, true, 1.3);
+  } else {
+    const double a = PerLine(runs, lines), b = PerLine(g_asUser[10000], 10000);
+    char ratio[32];
+    std::snprintf(ratio, sizeof ratio, "%.2fx", a / b);
+    sidebyside::Line(kPerLineGrowth, Us(a), Us(b), ratio, "1.3x", a > 0 && b > 0 && a / b <= 1.3 ? "yes" : "no");
+  }
+  if (lines == 100000 && g_asUser.count(10000)) {
+    // How ours and SQLite's own work grow with the rows, for comparison.
+    sidebyside::Ratio("import of 100,000 lines as the user does it / the same of 10,000 lines", runs.ours,
+                      g_asUser[10000].ours, 0);
+    sidebyside::Ratio("in-process floor of 100,000 lines / of 10,000 lines", runs.floor, g_asUser[10000].floor, 0);
   }
 }
 // More runs than the others: the 10,000-line figure is short and its median moves with the machine.
 BENCHMARK(BM_ImportAsUser)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2 * kRuns + 1);
+BENCHMARK(BM_ImportAsUser)->Arg(1000000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The peak resident memory of listing and importing 1,000,000 lines with no module window open.
+// Run in a process of its own, so that no other benchmark's memory counts.
+void BM_ImportMemory(benchmark::State& state) {
+  constexpr int kMillion = 1000000;
+  const std::string name = "peak resident memory of listing and importing 1,000,000 lines, no module window open";
+  sidebyside::Expect(name);
+  platform::TestUi ui;
+  const QString file = LedgerFile(kMillion);
+  datastore::clsDate& db = modStart::objDate();
+  if (!db.OpenDataBase(FreshCopy(QStringLiteral("import.kvt")))) {
+    sidebyside::Failed(name, true, false, 400);
+    return state.SkipWithError("cannot open (its figure says FAILED)");
+  }
+  benchutil::ResetPeakRss();  // the generated file's text is gone
+  bool ok = false;
+  for (auto _ : state) {
+    exchange::frmImp imp(QStringLiteral("frmMoneys"));
+    imp.show();
+    ui.fileAnswers.push_back(file);
+    ok = Click(&imp, "cmdOpen") && Listed(&imp) == kMillion && Click(&imp, "cmdSelectAll") && Click(&imp, "cmdOk") &&
+         imp.result() == QDialog::Accepted;
+  }
+  const double peak = sidebyside::PeakResidentMB();
+  db.CloseDataBase();
+  if (!ok) {
+    sidebyside::Failed(name, true, false, 400);
+    return state.SkipWithError("not every line imported (its figure says FAILED)");
+  }
+  sidebyside::Limit(name, peak, 400, "MB");
+}
+BENCHMARK(BM_ImportMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

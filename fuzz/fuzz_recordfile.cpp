@@ -6,40 +6,56 @@
 
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const exchange::Family* family = exchange::FindFamily(QStringLiteral(ALMANOR_FAMILY));
   FUZZ_CHECK(family, QStringLiteral(ALMANOR_FAMILY));
   const QString text = platform::DecodeText(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
   if (text.isEmpty()) return 0;
-  const QStringList lines = exchange::SplitLines(text);
-  if (exchange::FieldCount(lines.front()) != family->FieldCount()) return 0;
+  std::vector<QStringView> lines;
+  bool recognised = false;
+  exchange::ForEachLine(text, [&](qint64, qsizetype start, qsizetype length) {
+    lines.push_back(QStringView(text).sliced(start, length));
+    recognised = recognised || exchange::FieldCount(lines.back()) == family->FieldCount();
+  });
+  if (!recognised) return 0;
 
   // The Add operation reads one argument per field that an import reads.
   size_t arguments = 0;
   for (const exchange::RecordField& field : family->fields) arguments = std::max(arguments, size_t(field.arg + 1));
-  for (qsizetype i = 0; i < lines.size(); ++i) {
+  for (size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].isEmpty()) continue;
+    // The check before a run and the parse that stores it must agree, or a run could stop half-way.
+    bool checked = true;
+    try {
+      exchange::CheckLine(*family, lines[i], qint64(i) + 1);
+    } catch (const exchange::LineError&) {
+      checked = false;
+    }
     exchange::AddArguments args;
     try {
-      args = exchange::ParseLine(*family, lines[i], i + 1);
+      args = exchange::ParseLine(*family, lines[i], qint64(i) + 1);
     } catch (const exchange::LineError& e) {
-      FUZZ_CHECK(!e.Description().isEmpty(), lines[i]);
+      FUZZ_CHECK(!e.Description().isEmpty() && !checked, lines[i].toString());
       continue;
     }
-    FUZZ_CHECK(args.size() == arguments, lines[i]);
+    const QString line = lines[i].toString();
+    FUZZ_CHECK(checked && args.size() == arguments, line);
     for (const exchange::RecordField& field : family->fields) {
       if (field.arg < 0) continue;
       const QVariant& value = args[size_t(field.arg)];
       if (field.form == exchange::FieldForm::Number) {
         // An amount is a finite double: the ledger cannot store or show anything else.
-        FUZZ_CHECK(value.metaType().id() == QMetaType::Double && std::isfinite(value.toDouble()), lines[i]);
+        FUZZ_CHECK(value.metaType().id() == QMetaType::Double && std::isfinite(value.toDouble()), line);
         continue;
       }
       const QString fieldText = value.toString();
-      FUZZ_CHECK(!fieldText.contains(u'|') && !platform::HoldsBrokenBytes(fieldText), lines[i]);
-      if (field.form == exchange::FieldForm::LongText) FUZZ_CHECK(!fieldText.contains(QStringLiteral("{br}")), lines[i]);
-      else FUZZ_CHECK(!fieldText.contains(QStringLiteral("\r\n")) || !text.contains(QStringLiteral("\r\n")), lines[i]);
+      FUZZ_CHECK(!fieldText.contains(u'|') && !platform::HoldsBrokenBytes(fieldText), line);
+      if (field.form == exchange::FieldForm::LongText)
+        FUZZ_CHECK(!fieldText.contains(QStringLiteral("{br}")), line);
+      else
+        FUZZ_CHECK(!fieldText.contains(QStringLiteral("\r\n")) || !text.contains(QStringLiteral("\r\n")), line);
     }
   }
   return 0;

@@ -177,8 +177,8 @@ private slots:
     w.LabModify_Click();
   }
 
-  // The id index finds every record after any mix of adds and removals, clustered ids among them;
-  // a second node with a shown id neither replaces nor removes the first.
+  // The id index finds and walks every record after any mix of adds and removals, clustered ids
+  // among them; a second node with a shown id neither replaces nor removes the first.
   void idIndexAgreesWithAMap() {
     listwindow::NodeModel model({});
     listwindow::IdIndex index;
@@ -202,6 +202,9 @@ private slots:
       }
     }
     QCOMPARE(index.Size(), qsizetype(expected.size()));
+    std::map<qint64, TreeNode*> walked;  // the search walks the index: every node once
+    index.ForEach([&walked](TreeNode* node) { walked.emplace(node->Id(), node); });
+    QCOMPARE(walked, expected);
     for (int i = 0; i < 10000; ++i) {
       const qint64 key = id();
       const auto it = expected.find(key);

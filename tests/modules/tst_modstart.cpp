@@ -70,7 +70,7 @@ void tst_modStart::appendUtf8DecodesAsQtDoes() {
   const QList<QByteArray> pieces = {"a", " ", "\xEF\xBB\xBF", "\xC3\xA9", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80",
                                     "\xF4\x8F\xBF\xBF", "\xEF\xBF\xBE", "\xEF\xB7\x90", "\xF0\x9F\xBF\xBE",
                                     "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF8",
-                                    "\x80", "\xE4\xB8", "\xF0\x9F", "\xC3", "\xFF", "\x00"};
+                                    "\x80", "\xE4\xB8", "\xF0\x9F", "\xC3", "\xFF", "\x00", "sixteen ascii ch"};
   QRandomGenerator rng(5);
   for (int round = 0; round < 20000; ++round) {
     QByteArray bytes;

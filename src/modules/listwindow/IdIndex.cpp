@@ -2,8 +2,18 @@
 
 namespace listwindow {
 
+TreeNode** IdIndex::ArraySlot(qint64 id) {
+  if (byId_.empty()) first_ = id;
+  // Unsigned: an id below the first wraps to far beyond.
+  const quint64 at = static_cast<quint64>(id) - static_cast<quint64>(first_);
+  if (at < byId_.size()) return &byId_[at];
+  if (at >= 2 * static_cast<quint64>(size_ + 1) + kArraySlack) return nullptr;
+  byId_.resize(static_cast<size_t>(at) + 1, nullptr);
+  return &byId_[at];
+}
+
 size_t IdIndex::Home(qint64 id) const {
-  // Ids are mostly consecutive: spread them over the table, then map onto its size.
+  // Spread the ids over the table, then map onto its size.
   const quint64 mixed = static_cast<quint64>(id) * 0x9E3779B97F4A7C15ull;
   return static_cast<size_t>((static_cast<unsigned __int128>(mixed) * slots_.size()) >> 64);
 }
@@ -14,10 +24,22 @@ size_t IdIndex::Slot(qint64 id) const {
   return i;
 }
 
-TreeNode* IdIndex::Find(qint64 id) const { return slots_.empty() ? nullptr : slots_[Slot(id)]; }
+TreeNode* IdIndex::FindHashed(qint64 id) const { return hashed_ == 0 ? nullptr : slots_[Slot(id)]; }
+
+TreeNode* IdIndex::Find(qint64 id) const {
+  const quint64 at = static_cast<quint64>(id) - static_cast<quint64>(first_);
+  if (at < byId_.size() && byId_[at]) return byId_[at];
+  return FindHashed(id);
+}
 
 void IdIndex::Erase(const TreeNode* node) {
-  if (slots_.empty()) return;
+  const quint64 at = static_cast<quint64>(node->Id()) - static_cast<quint64>(first_);
+  if (at < byId_.size() && byId_[at] == node) {
+    byId_[at] = nullptr;
+    --size_;
+    return;
+  }
+  if (hashed_ == 0) return;
   size_t hole = Slot(node->Id());
   if (slots_[hole] != node) return;
   // Entries after the hole that could not sit at their home move back into it.
@@ -31,11 +53,15 @@ void IdIndex::Erase(const TreeNode* node) {
     hole = j;
   }
   slots_[hole] = nullptr;
+  --hashed_;
   --size_;
 }
 
 void IdIndex::Clear(qsizetype expected) {
-  slots_.assign(Room(expected), nullptr);
+  byId_.clear();
+  byId_.reserve(static_cast<size_t>(expected));
+  slots_.clear();
+  hashed_ = 0;
   size_ = 0;
 }
 

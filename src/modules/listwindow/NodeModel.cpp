@@ -14,6 +14,7 @@ namespace {
 struct Branch : TreeNode {
   QString text;
   std::vector<TreeNode*> children;
+  bool branches = false;  // a child is a branch: the root's groups
 };
 
 bool IsBranch(const TreeNode* node) { return node->Kind() != NodeKind::Record; }
@@ -61,7 +62,7 @@ NodeModel::NodeModel(std::vector<QIcon> images, QObject* parent) : QAbstractItem
 NodeModel::~NodeModel() { Free(root_, false); }
 
 TreeNode* NodeModel::NewBranch(NodeKind kind, const QString& text) {
-  auto* node = new Branch{TreeNode(kind, 0), text, {}};
+  auto* node = new Branch{TreeNode(kind, 0), text, {}, false};
   return node;
 }
 
@@ -83,7 +84,9 @@ void NodeModel::Free(TreeNode* node, bool records) {
     if (records) pool_.Free(node, node->Bytes());
     return;
   }
-  for (TreeNode* child : AsBranch(node)->children) Free(child, records);
+  // Records left to a Clear are not even read: a million of them lie all over memory.
+  if (records || AsBranch(node)->branches)
+    for (TreeNode* child : AsBranch(node)->children) Free(child, records);
   delete AsBranch(node);
 }
 
@@ -109,6 +112,7 @@ void NodeModel::Append(TreeNode* parent, std::vector<TreeNode*>&& children) {
   for (TreeNode* child : children) {
     child->parent_ = parent;
     child->row_ = row++;
+    AsBranch(parent)->branches |= IsBranch(child);
   }
   if (list.empty())
     list = std::move(children);  // a group's first records: the batch's list becomes its own

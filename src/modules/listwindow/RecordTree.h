@@ -79,20 +79,11 @@ public:
   template <class Match>
   std::vector<TreeNode*> FindRecords(Match match) const {
     std::vector<TreeNode*> hits;
-    const TreeNode* root = Root();
-    const auto visit = [&](TreeNode* node) {
-      if (node->Kind() == NodeKind::Record && match(node)) hits.push_back(node);
-    };
-    for (int g = 0; root && g < root->ChildCount(); ++g) {
-      TreeNode* group = root->Child(g);
-      visit(group);
-      const int count = group->ChildCount();
-      for (int r = 0; r < count; ++r) {
-        // The nodes lie in the order of loading, not of the tree: fetch ahead of the walk.
-        if (r + 8 < count) __builtin_prefetch(group->Child(r + 8));
-        visit(group->Child(r));
-      }
-    }
+    // By id, not by the tree: a load makes the nodes in id order, so this reads their memory in
+    // sequence. Nodes of a batch not yet committed have no parent and are not in the tree yet.
+    recordIds_.ForEach([&](TreeNode* node) {
+      if (node->Parent() && match(node)) hits.push_back(node);
+    });
     std::sort(hits.begin(), hits.end(), [](const TreeNode* a, const TreeNode* b) { return a->Order() < b->Order(); });
     return hits;
   }

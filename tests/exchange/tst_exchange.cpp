@@ -73,14 +73,8 @@ void Open(TestEnv& env, frmImp& imp, const QString& path) {
 class tst_Exchange : public QObject {
   Q_OBJECT
 private slots:
-  void init() {
-    env_ = std::make_unique<TestEnv>();
-    platform::SetNow(vb::MakeDateTime(QDate(2008, 5, 3), QTime(14, 7, 9)));
-  }
-  void cleanup() {
-    platform::SetNow(QDateTime());
-    env_.reset();
-  }
+  void init() { env_ = std::make_unique<TestEnv>(true, vb::MakeDateTime(QDate(2008, 5, 3), QTime(14, 7, 9))); }
+  void cleanup() { env_.reset(); }
 
   void noteLineExactly();
   void everyFamilyRoundTrips();

@@ -1,5 +1,6 @@
 // The file archive keeps a file's bytes exactly, refuses files it cannot read whole, and lists
 // records without loading the bytes.
+#include "filebytes.h"
 #include "fixture.h"
 
 #include <QFile>
@@ -10,10 +11,8 @@ namespace {
 class FileArchive : public DataStore {
 protected:
   QString WriteFile(const QString& name, const QByteArray& bytes) {
-    QFile file(dir.filePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return file.fileName();
+    EXPECT_TRUE(WriteBytes(dir.filePath(name), bytes));
+    return dir.filePath(name);
   }
   static QByteArray Binary(int size) {
     QByteArray bytes(size, '\0');

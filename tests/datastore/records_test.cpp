@@ -1,5 +1,6 @@
 // Adding, modifying, marking and deleting the records of every family; duplicate checks; quotes
 // inside texts; ids beyond 16 bits.
+#include "filebytes.h"
 #include "fixture.h"
 
 #include <QFile>
@@ -140,14 +141,12 @@ TEST_F(DataStore, NotesAreAddedModifiedAndDeleted) {
 
 // A modify of an id that no row has fails and neither adds a row nor touches another.
 TEST_F(DataStore, ModifyingAMissingRecordFails) {
-  QFile source(dir.filePath("a.txt"));
-  ASSERT_TRUE(source.open(QIODevice::WriteOnly));
-  source.write("new bytes");
-  source.close();
+  const QString source = dir.filePath("a.txt");
+  ASSERT_TRUE(WriteBytes(source, "new bytes"));
   ASSERT_GT(db.Notes_Add("n", "", "c", ""), 0);
   ASSERT_GT(db.Moneys_Add("2024-05-01", "支出", "t", "", 1, "", 1, 1, ""), 0);
   ASSERT_GT(db.Reminds_Add("2024-05-01 8:00", "t", "", "", 0), 0);
-  ASSERT_GT(db.Files_Add("c", source.fileName(), "a.txt", "txt", 9, "m"), 0);
+  ASSERT_GT(db.Files_Add("c", source, "a.txt", "txt", 9, "m"), 0);
   ASSERT_GT(db.Url_Add("t", "a", "m", "c", ""), 0);
   const QStringList tables = {"notes", "moneys", "reminds", "files", "url"};
   std::map<QString, QStringList> before;
@@ -163,7 +162,7 @@ TEST_F(DataStore, ModifyingAMissingRecordFails) {
       {"修改计划任务提醒时发生错误，", [&] { return db.Reminds_Modify(99, "2024-05-01 8:00", "t", "", "", 1); }},
       {"修改重要文件备案时发生错误，", [&] { return db.Files_Modify_Info(99, "c", "n", "m"); }},
       {"修改重要文件备案时发生错误，",
-       [&] { return db.Files_Modify_All(99, "c", source.fileName(), "n", "txt", 9, "m"); }},
+       [&] { return db.Files_Modify_All(99, "c", source, "n", "txt", 9, "m"); }},
       {"修改收藏网址资料时发生错误，", [&] { return db.Url_Modify(99, "t", "a", "m", "c"); }},
   };
   for (const Case& c : cases) {

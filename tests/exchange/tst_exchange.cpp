@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
+#include "filebytes.h"
 #include "testenv.h"
 
 #include <QComboBox>
@@ -43,16 +44,6 @@ QStringList Ticked(const exchange::CheckListDialog& d) {
 void Tick(const exchange::CheckListDialog& d, int row, bool ticked) {
   QAbstractItemModel* model = d.ListView1->model();
   QVERIFY(model->setData(model->index(row, 0), ticked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole));
-}
-
-QByteArray ReadBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteBytes(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 QStringList Column(const QString& table, const QString& column) {

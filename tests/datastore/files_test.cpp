@@ -30,9 +30,7 @@ TEST_F(FileArchive, BytesRoundTripExactly) {
   auto rs = db.Files_GetModify(id);
   ASSERT_NE(rs, nullptr);
   EXPECT_EQ(rs->Fields("filescontent").toByteArray(), bytes);
-  EXPECT_EQ(rs->Fields("filessize").toDouble(), 300000.0);
-  EXPECT_EQ(rs->Fields("filesfrom").toString(), source);
-  EXPECT_EQ(rs->Fields("filestype").toString(), "bin");
+  EXPECT_EQ(Row(rs, {"filessize", "filesfrom", "filestype"}), QStringList({"300000", source, "bin"}));
   rs.reset();
 
   // Re-upload replaces the bytes; the info-only modify keeps them.
@@ -42,9 +40,7 @@ TEST_F(FileArchive, BytesRoundTripExactly) {
   EXPECT_EQ(db.Files_Modify_Info(id, "其他", "renamed.bin", "memo"), id);
   rs = db.Files_GetModify(id);
   EXPECT_EQ(rs->Fields("filescontent").toByteArray(), changed);
-  EXPECT_EQ(rs->Fields("filesname").toString(), "renamed.bin");
-  EXPECT_EQ(rs->Fields("filesclass").toString(), "其他");
-  EXPECT_EQ(rs->Fields("filesfrom").toString(), second);
+  EXPECT_EQ(Row(rs, {"filesname", "filesclass", "filesfrom"}), QStringList({"renamed.bin", "其他", second}));
   EXPECT_TRUE(ui.Messages().empty());
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// A fresh settings file, a fresh open data set and a scripted message service for one window test.
+// A fresh settings file, a fresh open data set, a scripted message service and, when given, a frozen
+// clock for one window test.
 
+#include "platform/clock.h"
 #include "platform/settings.h"
 #include "platform/ui.h"
 #include "modules/listwindow/modStart.h"
@@ -12,8 +14,9 @@ struct TestEnv {
   QTemporaryDir dir;
   platform::TestUi ui;
 
-  explicit TestEnv(bool openDataSet = true) {
+  explicit TestEnv(bool openDataSet = true, const QDateTime& now = {}) {
     if (!dir.isValid()) qFatal("cannot make the test folder");
+    if (now.isValid()) platform::SetNow(now);
     platform::SetSettingsFile(dir.filePath(QStringLiteral("Almanor.ini")));
     if (openDataSet) {
       const QString path = dir.filePath(QStringLiteral("test.kvt"));
@@ -22,6 +25,7 @@ struct TestEnv {
     }
   }
   ~TestEnv() {
+    platform::SetNow(QDateTime());
     if (modStart::objDate().objConn.State() == 1) modStart::objDate().CloseDataBase();
   }
 };

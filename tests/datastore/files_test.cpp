@@ -1,5 +1,6 @@
 // The file archive keeps a file's bytes exactly, refuses files it cannot read whole, and lists
 // records without loading the bytes.
+#include "filebytes.h"
 #include "fixture.h"
 
 #include <QFile>
@@ -10,10 +11,8 @@ namespace {
 class FileArchive : public DataStore {
 protected:
   QString WriteFile(const QString& name, const QByteArray& bytes) {
-    QFile file(dir.filePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return file.fileName();
+    EXPECT_TRUE(WriteBytes(dir.filePath(name), bytes));
+    return dir.filePath(name);
   }
   static QByteArray Binary(int size) {
     QByteArray bytes(size, '\0');
@@ -32,8 +31,7 @@ TEST_F(FileArchive, BytesRoundTripExactly) {
   ASSERT_NE(rs, nullptr);
   EXPECT_EQ(rs->Fields("filescontent").toByteArray(), bytes);
   EXPECT_EQ(rs->Fields("filessize").toDouble(), 300000.0);
-  EXPECT_EQ(rs->Fields("filesfrom").toString(), source);
-  EXPECT_EQ(rs->Fields("filestype").toString(), "bin");
+  EXPECT_EQ(Row(rs, {"filesfrom", "filestype"}), QStringList({source, "bin"}));
   rs.reset();
 
   // Re-upload replaces the bytes; the info-only modify keeps them.
@@ -43,9 +41,7 @@ TEST_F(FileArchive, BytesRoundTripExactly) {
   EXPECT_EQ(db.Files_Modify_Info(id, "其他", "renamed.bin", "memo"), id);
   rs = db.Files_GetModify(id);
   EXPECT_EQ(rs->Fields("filescontent").toByteArray(), changed);
-  EXPECT_EQ(rs->Fields("filesname").toString(), "renamed.bin");
-  EXPECT_EQ(rs->Fields("filesclass").toString(), "其他");
-  EXPECT_EQ(rs->Fields("filesfrom").toString(), second);
+  EXPECT_EQ(Row(rs, {"filesname", "filesclass", "filesfrom"}), QStringList({"renamed.bin", "其他", second}));
   EXPECT_TRUE(ui.Messages().empty());
 }
 

@@ -59,19 +59,27 @@ protected:
     return values;
   }
 
+  // The named fields of the current row, Null as "<Null>". A missing row set or row fails the test.
+  static QStringList Row(const RowSetPtr& rs, const QStringList& fields) {
+    QStringList values;
+    if (!rs || rs->Eof()) {
+      ADD_FAILURE() << "no row";
+      return values;
+    }
+    for (const QString& field : fields) {
+      const QVariant v = rs->Fields(field);
+      values << (v.isNull() ? QString("<Null>") : v.toString());
+    }
+    return values;
+  }
+
   // Every field of every row of table, to show that a failed operation changed nothing.
   QStringList Rows(const QString& table) {
     const QStringList fields =
         Column(db.objConn.OpenRowSet(QString("select name from pragma_table_info('%1')").arg(table)), "name");
     QStringList rows;
-    for (RowSetPtr rs = db.objConn.OpenRowSet("select * from " + table); !rs->Eof(); rs->MoveNext()) {
-      QStringList values;
-      for (const QString& field : fields) {
-        const QVariant v = rs->Fields(field);
-        values << (v.isNull() ? QString("<Null>") : v.toString());
-      }
-      rows << values.join(u'|');
-    }
+    for (RowSetPtr rs = db.objConn.OpenRowSet("select * from " + table); !rs->Eof(); rs->MoveNext())
+      rows << Row(rs, fields).join(u'|');
     return rows;
   }
 

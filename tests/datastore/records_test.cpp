@@ -1,5 +1,6 @@
 // Adding, modifying, marking and deleting the records of every family; duplicate checks; quotes
 // inside texts; ids beyond 16 bits.
+#include "filebytes.h"
 #include "fixture.h"
 
 #include <QFile>
@@ -113,20 +114,14 @@ TEST_F(DataStore, WhiteOrNoColourIsStoredAsNull) {
 TEST_F(DataStore, NotesAreAddedModifiedAndDeleted) {
   const qint64 id = db.Notes_Add("标题", "内容\r\n第二行", "分类", "255");
   ASSERT_GT(id, 0);
-  auto rs = db.Notes_GetModify(id);
-  ASSERT_NE(rs, nullptr);
-  EXPECT_EQ(rs->Fields("notescontent").toString(), "内容\r\n第二行");
-  EXPECT_EQ(rs->Fields("notesdate").toString(), "2024-05-03 10:20:30");
-  rs.reset();
+  EXPECT_EQ(Row(db.Notes_GetModify(id), {"notescontent", "notesdate"}),
+            QStringList({"内容\r\n第二行", "2024-05-03 10:20:30"}));
 
   platform::SetNow(vb::MakeDateTime(QDate(2024, 5, 4), QTime(7, 0)));
   EXPECT_EQ(db.Notes_Modify(id, "新标题", "新内容", "新类"), id);
-  rs = db.Notes_GetModify(id);
-  EXPECT_EQ(rs->Fields("notestitle").toString(), "新标题");
-  EXPECT_EQ(rs->Fields("notesclass").toString(), "新类");
-  EXPECT_EQ(rs->Fields("notesdate").toString(), "2024-05-04 07:00:00");
-  EXPECT_EQ(rs->Fields("notesstring1").toString(), "255");  // the mark stays
-  rs.reset();
+  // The mark stays.
+  EXPECT_EQ(Row(db.Notes_GetModify(id), {"notestitle", "notesclass", "notesdate", "notesstring1"}),
+            QStringList({"新标题", "新类", "2024-05-04 07:00:00", "255"}));
 
   db.Notes_Add("other", "", "新类", "");
   db.Notes_Add("kept", "", "旧类", "");
@@ -140,14 +135,12 @@ TEST_F(DataStore, NotesAreAddedModifiedAndDeleted) {
 
 // A modify of an id that no row has fails and neither adds a row nor touches another.
 TEST_F(DataStore, ModifyingAMissingRecordFails) {
-  QFile source(dir.filePath("a.txt"));
-  ASSERT_TRUE(source.open(QIODevice::WriteOnly));
-  source.write("new bytes");
-  source.close();
+  const QString source = dir.filePath("a.txt");
+  ASSERT_TRUE(WriteBytes(source, "new bytes"));
   ASSERT_GT(db.Notes_Add("n", "", "c", ""), 0);
   ASSERT_GT(db.Moneys_Add("2024-05-01", "支出", "t", "", 1, "", 1, 1, ""), 0);
   ASSERT_GT(db.Reminds_Add("2024-05-01 8:00", "t", "", "", 0), 0);
-  ASSERT_GT(db.Files_Add("c", source.fileName(), "a.txt", "txt", 9, "m"), 0);
+  ASSERT_GT(db.Files_Add("c", source, "a.txt", "txt", 9, "m"), 0);
   ASSERT_GT(db.Url_Add("t", "a", "m", "c", ""), 0);
   const QStringList tables = {"notes", "moneys", "reminds", "files", "url"};
   std::map<QString, QStringList> before;
@@ -163,7 +156,7 @@ TEST_F(DataStore, ModifyingAMissingRecordFails) {
       {"修改计划任务提醒时发生错误，", [&] { return db.Reminds_Modify(99, "2024-05-01 8:00", "t", "", "", 1); }},
       {"修改重要文件备案时发生错误，", [&] { return db.Files_Modify_Info(99, "c", "n", "m"); }},
       {"修改重要文件备案时发生错误，",
-       [&] { return db.Files_Modify_All(99, "c", source.fileName(), "n", "txt", 9, "m"); }},
+       [&] { return db.Files_Modify_All(99, "c", source, "n", "txt", 9, "m"); }},
       {"修改收藏网址资料时发生错误，", [&] { return db.Url_Modify(99, "t", "a", "m", "c"); }},
   };
   for (const Case& c : cases) {
@@ -179,13 +172,8 @@ TEST_F(DataStore, ModifyingAMissingRecordFails) {
 TEST_F(DataStore, LedgerEntriesStoreTheirDateAsADate) {
   const qint64 id = db.Moneys_Add("2024/5/1 9:30", "支出", "书", "备注", 2, "本", 12.5, 25, "");
   ASSERT_GT(id, 0);
-  auto rs = db.Moneys_GetModify(id);
-  EXPECT_EQ(rs->Fields("moneysdate").toString(), "2024-05-01 09:30:00");
-  EXPECT_EQ(rs->Fields("moneysshow").toDouble(), 2);
-  EXPECT_EQ(rs->Fields("moneyssprice").toDouble(), 12.5);
-  EXPECT_EQ(rs->Fields("moneyssum").toDouble(), 25);
-  EXPECT_EQ(rs->Fields("moneysunit").toString(), "本");
-  rs.reset();
+  EXPECT_EQ(Row(db.Moneys_GetModify(id), {"moneysdate", "moneysshow", "moneyssprice", "moneyssum", "moneysunit"}),
+            QStringList({"2024-05-01 09:30:00", "2", "12.5", "25", "本"}));
 
   EXPECT_EQ(db.Moneys_Add("not a date", "支出", "x", "", 1, "", 1, 1, ""), 0);
   EXPECT_TRUE(OnlyBox().text.startsWith("增加日常收支帐目时发生错误，"));
@@ -213,11 +201,8 @@ TEST_F(DataStore, RemindersRepeatDailyOrOnce) {
 
   db.Reminds_ModifyColor(daily, "255");
   EXPECT_EQ(db.Reminds_Modify(daily, "2024-05-02 7:45", "早起", "c", "", 0), daily);
-  auto rs = db.Reminds_GetModify(daily);
-  EXPECT_EQ(rs->Fields("remindstime").toString(), "2024-05-02 07:45:00");
-  EXPECT_TRUE(rs->Fields("remindsstring2").isNull());
-  EXPECT_EQ(rs->Fields("remindsstring1").toString(), "255");
-  rs.reset();
+  EXPECT_EQ(Row(db.Reminds_GetModify(daily), {"remindstime", "remindsstring2", "remindsstring1"}),
+            QStringList({"2024-05-02 07:45:00", "<Null>", "255"}));
 
   EXPECT_TRUE(db.Reminds_DeleteClass("2024年05月01日"));
   EXPECT_TRUE(db.Reminds_GetModify(once)->Eof());
@@ -228,12 +213,8 @@ TEST_F(DataStore, RemindersRepeatDailyOrOnce) {
 TEST_F(DataStore, BookmarksCardsAndDiaryKeepTheirFields) {
   const qint64 url = db.Url_Add("首页", "https://example.org", "说明", "常用", "255");
   EXPECT_EQ(db.Url_Modify(url, "主页", "https://example.com", "", "工作"), url);
-  auto rs = db.Url_GetModify(url);
-  EXPECT_EQ(rs->Fields("urltext").toString(), "主页");
-  EXPECT_EQ(rs->Fields("urladdress").toString(), "https://example.com");
-  EXPECT_EQ(rs->Fields("urlclass").toString(), "工作");
-  EXPECT_EQ(rs->Fields("urlstring1").toString(), "255");
-  rs.reset();
+  EXPECT_EQ(Row(db.Url_GetModify(url), {"urltext", "urladdress", "urlclass", "urlstring1"}),
+            QStringList({"主页", "https://example.com", "工作", "255"}));
   EXPECT_TRUE(db.Url_ModifyClass("私人", "工作"));
   EXPECT_EQ(Column(db.Url_GetClass(), "urlclass"), QStringList({"私人"}));
   EXPECT_TRUE(db.Url_DeleteClass("私人"));
@@ -241,17 +222,13 @@ TEST_F(DataStore, BookmarksCardsAndDiaryKeepTheirFields) {
 
   const qint64 card = db.Card_Add("客户", "李四", "公司", "经理", "地址", "电话", "传真", "手机", "a@b.c", "网址",
                                   "备注", "s2", "s3", "");
-  rs = db.Card_ExpRecordSet(QString::number(card));
-  EXPECT_EQ(rs->Fields("cardhandset").toString(), "手机");
-  EXPECT_EQ(rs->Fields("cardstring3").toString(), "s3");
-  EXPECT_TRUE(rs->Fields("cardstring1").isNull());
-  rs.reset();
+  EXPECT_EQ(Row(db.Card_ExpRecordSet(QString::number(card)), {"cardhandset", "cardstring3", "cardstring1"}),
+            QStringList({"手机", "s3", "<Null>"}));
   EXPECT_EQ(Column(db.Card_GetRecordSet("客户"), "cardname"), QStringList({"李四"}));
 
   const qint64 diary = db.Diary_Add("2024-05-01", "晴", "正文", "");
-  rs = db.Diary_ExpRecordSet(QString::number(diary));
-  EXPECT_EQ(rs->Fields("diarydate").toString(), "2024-05-01 00:00:00");
-  EXPECT_EQ(rs->Fields("diarytime").toString(), "2024-05-03 10:20:30");
+  EXPECT_EQ(Row(db.Diary_ExpRecordSet(QString::number(diary)), {"diarydate", "diarytime"}),
+            QStringList({"2024-05-01 00:00:00", "2024-05-03 10:20:30"}));
   EXPECT_TRUE(ui.Messages().empty());
 }
 

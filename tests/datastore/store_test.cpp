@@ -1,5 +1,6 @@
 // Opening and stamping a data set, the failure boxes, the input check, the scratch pad and the
 // SQL format() function that groups the ledger, reminders and diary.
+#include "filebytes.h"
 #include "fixture.h"
 
 #include <QCoreApplication>
@@ -57,11 +58,8 @@ TEST_F(DataStore, OpeningRefusesWhatIsNotADataSet) {
   EXPECT_FALSE(QFile::exists(missing));  // opening never creates a file
   EXPECT_EQ(db.objConn.State(), 0);
 
-  QFile text(dir.filePath("notes.kvt"));
-  ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-  text.write(QByteArray("just some text, not a data set\n").repeated(200));
-  text.close();
-  EXPECT_FALSE(db.OpenDataBase(text.fileName()));
+  ASSERT_TRUE(WriteBytes(dir.filePath("notes.kvt"), QByteArray("just some text, not a data set\n").repeated(200)));
+  EXPECT_FALSE(db.OpenDataBase(dir.filePath("notes.kvt")));
 
   // An SQLite file without the tables.
   const QString other = dir.filePath("other.kvt");
@@ -81,11 +79,6 @@ TEST_F(DataStore, OpeningRefusesWhatIsNotADataSet) {
   EXPECT_EQ(boxes[0].icon, MsgIcon::Critical);
 }
 
-QByteArray Bytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Changes a data set's schema as another tool would, with no function of ours registered.
 void Craft(const QString& path, const char* sql) {
   sqlite3* raw = nullptr;
@@ -100,10 +93,10 @@ TEST_F(DataStore, NothingInADataSetRunsOurCode) {
   // A trigger that the stamp at every open would fire, calling our format().
   Craft(path, "create trigger boom after update on configs begin "
               "update notes set notestitle=format(1e307,'0%'); end");
-  const QByteArray before = Bytes(path);
+  const QByteArray before = ReadBytes(path);
   EXPECT_FALSE(db.OpenDataBase(path));
   EXPECT_EQ(OnlyBox().text, "打开数据账套时发生错误，数据账套中含有本程序不会创建的触发器或视图，可能被他人改动过，为安全起见不予打开");
-  EXPECT_EQ(Bytes(path), before);
+  EXPECT_EQ(ReadBytes(path), before);
 
   // Views are refused alike; an index or a constraint of the schema cannot call format().
   Craft(path, "drop trigger boom; create view v as select format(notesdate,'yyyy') as y from notes");
@@ -146,10 +139,10 @@ TEST_F(DataStore, AnEarlierVersionsDataSetIsConverted) {
             SQLITE_OK);
   sqlite3_close(raw);
   ASSERT_TRUE(QFile::exists(path + "-wal"));
-  EXPECT_EQ(Bytes(path).at(18), 2);  // write-ahead log
+  EXPECT_EQ(ReadBytes(path).at(18), 2);  // write-ahead log
 
   ASSERT_TRUE(db.OpenDataBase(path));
-  EXPECT_EQ(Bytes(path).at(18), 1);  // rollback journal
+  EXPECT_EQ(ReadBytes(path).at(18), 1);  // rollback journal
   EXPECT_EQ(SideFiles(), QStringList());
   ASSERT_GT(db.Notes_Add("A", "", "work", ""), 0);
   EXPECT_EQ(Value("select count(*) as v from sqlite_master where type='index' and sql like '%lower(%'").toInt(), 8);
@@ -168,11 +161,11 @@ TEST_F(DataStore, AFailedOpenLeavesTheFileUntouched) {
   for (const char* mode : {"delete", "wal"}) {
     SCOPED_TRACE(mode);
     Craft(path, QByteArray("pragma journal_mode=").append(mode).constData());
-    const QByteArray before = Bytes(path);
+    const QByteArray before = ReadBytes(path);
     ui.Clear();
     EXPECT_FALSE(db.OpenDataBase(path));
     EXPECT_EQ(OnlyBox().text, "打开数据账套时发生错误，数据账套中没有配置记录");
-    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(SideFiles(), QStringList());
   }
 }

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
+#include "filebytes.h"
 #include "testenv.h"
 
 #include <QComboBox>
@@ -45,16 +46,6 @@ void Tick(const exchange::CheckListDialog& d, int row, bool ticked) {
   QVERIFY(model->setData(model->index(row, 0), ticked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole));
 }
 
-QByteArray ReadBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteBytes(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 QStringList Column(const QString& table, const QString& column) {
   QStringList values;
   auto rs = db().objConn.OpenRowSet(QStringLiteral("select %2 from %1 order by %1id").arg(table, column));
@@ -73,14 +64,8 @@ void Open(TestEnv& env, frmImp& imp, const QString& path) {
 class tst_Exchange : public QObject {
   Q_OBJECT
 private slots:
-  void init() {
-    env_ = std::make_unique<TestEnv>();
-    platform::SetNow(vb::MakeDateTime(QDate(2008, 5, 3), QTime(14, 7, 9)));
-  }
-  void cleanup() {
-    platform::SetNow(QDateTime());
-    env_.reset();
-  }
+  void init() { env_ = std::make_unique<TestEnv>(true, vb::MakeDateTime(QDate(2008, 5, 3), QTime(14, 7, 9))); }
+  void cleanup() { env_.reset(); }
 
   void noteLineExactly();
   void everyFamilyRoundTrips();

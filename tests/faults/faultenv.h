@@ -21,23 +21,15 @@
 #include <optional>
 #include <unistd.h>
 
+#include "filebytes.h"
+
 namespace faults {
-
-inline QByteArray Bytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
-}
 
 // Every file of a folder with its bytes: what a failed operation must leave exactly as it was.
 inline QMap<QString, QByteArray> Snapshot(const QString& folder) {
   QMap<QString, QByteArray> files;
   for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
-    files.insert(name, Bytes(folder + QLatin1Char('/') + name));
+    files.insert(name, ReadBytes(folder + QLatin1Char('/') + name));
   return files;
 }
 

@@ -20,9 +20,7 @@
 #include <tuple>
 #include <utility>
 
-using faults::Bytes;
 using faults::Snapshot;
-using faults::WriteBytes;
 
 namespace {
 
@@ -108,7 +106,7 @@ void tst_faults_fulldisk::extractionOntoAFullDisk() {
   env_->ui.Clear();
   env_->ui.fileAnswers = {target};
   window.LabGoto_Click();
-  QCOMPARE(Bytes(target), stored);
+  QCOMPARE(ReadBytes(target), stored);
   QCOMPARE(env_->ui.Opened(), QStringList{target});
 }
 
@@ -142,7 +140,7 @@ void tst_faults_fulldisk::scratchPadOnAFullDisk() {
   pad.labHas_Click();
   box = OnlyBox();
   QVERIFY2(box.text.startsWith(QStringLiteral("将当前的临时记事便条内容另存时发生错误，")) && box.text.contains(FullFileCause()), qPrintable(box.text));
-  QCOMPARE(Bytes(copy), QByteArray("old copy"));
+  QCOMPARE(ReadBytes(copy), QByteArray("old copy"));
   disk_->Free();
 
   // Nothing of the text is lost: it is still in the window, the data set is sound and still holds

@@ -106,9 +106,9 @@ void tst_faults_startup::badDataSetIsRefusedUntouched() {
   QVERIFY(QDir().mkpath(folder));
 
   if (kind == QLatin1String("text")) {
-    QVERIFY(faults::WriteBytes(path, QStringLiteral("这是一个文本文件，不是数据账套。\n").repeated(300).toUtf8()));
+    QVERIFY(WriteBytes(path, QStringLiteral("这是一个文本文件，不是数据账套。\n").repeated(300).toUtf8()));
   } else if (kind == QLatin1String("empty")) {
-    QVERIFY(faults::WriteBytes(path, QByteArray()));
+    QVERIFY(WriteBytes(path, QByteArray()));
   } else {
     MakeDataSet(path, kind == QLatin1String("truncated") ? 200 : 3);
     if (kind == QLatin1String("no table")) db().objConn.Execute(QStringLiteral("drop table url"));

@@ -15,6 +15,7 @@
 #include "modules/ledger/frmMoneysEdit.h"
 #include "modules/notes/frmNotesEdit.h"
 #include "modules/reminders/frmRemindsEdit.h"
+#include "filebytes.h"
 #include "testenv.h"
 
 #include <QFile>
@@ -151,8 +152,7 @@ private slots:
   void init() {
     env_ = std::make_unique<TestEnv>();
     g_source = env_->dir.filePath(QStringLiteral("source.bin"));
-    QFile source(g_source);
-    QVERIFY(source.open(QIODevice::WriteOnly) && source.write("data") == 4);
+    QVERIFY(WriteBytes(g_source, "data"));
   }
   void cleanup() { env_.reset(); }
 
@@ -198,9 +198,7 @@ void tst_faults_texts::throughTheDataStore() {
   // A source path may hold these characters too, where a file name can.
   if (value.size() < 100) {
     const QString path = env_->dir.filePath(value + QStringLiteral(".bin"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("data") == 4);
-    file.close();
+    QVERIFY(WriteBytes(path, "data"));
     const qint64 id = db().Files_Add(QStringLiteral("类"), path, QStringLiteral("名"), QStringLiteral("bin"), 4, QString());
     QCOMPARE(db().Files_GetModify(id)->Fields("filesfrom").toString(), path);
   }

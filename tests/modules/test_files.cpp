@@ -9,6 +9,7 @@
 #include "platform/ui.h"
 #include "testenv.h"
 #include "driver.h"
+#include "filebytes.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -40,11 +41,6 @@ QString SizedFile(const QString& path, qint64 size) {
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly) || !file.resize(size)) qFatal("cannot size %s", qPrintable(path));
   return path;
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QVariant Field(qint64 id, const char* name) {
@@ -201,7 +197,7 @@ private slots:
     QCOMPARE(asked.title, "提取重要文件备案");
     QCOMPARE(asked.filter, "BIN 文件(*.bin)|*.bin|所有文件(*.*)|*.*");
     QCOMPARE(asked.fileName, "all");
-    QCOMPARE(ReadFile(target), bytes);
+    QCOMPARE(ReadBytes(target), bytes);
     QCOMPARE(env_->ui.Opened(), QStringList{target});
 
     // A write that fails part way leaves the old file whole and opens nothing.
@@ -211,8 +207,8 @@ private slots:
       FileSizeLimit limit(100);
       w->LabGoto_Click();
     }
-    QCOMPARE(ReadFile(target).size(), bytes.size());
-    QCOMPARE(ReadFile(target), bytes);
+    QCOMPARE(ReadBytes(target).size(), bytes.size());
+    QCOMPARE(ReadBytes(target), bytes);
     QVERIFY(env_->ui.Opened().isEmpty());
     QVERIFY(env_->ui.Messages().at(0).text.startsWith("从数据文件中提取文件出现错误："));
   }
@@ -245,7 +241,7 @@ private slots:
     env_->ui.fileAnswers = {Path("copy")};
     d->cmdGetFile->click();
     QCOMPARE(env_->ui.shown.front().file.filter, " 文件(*.)|*.|所有文件(*.*)|*.*");
-    QCOMPARE(ReadFile(Path("copy")), QByteArray("version two, longer"));
+    QCOMPARE(ReadBytes(Path("copy")), QByteArray("version two, longer"));
     d->cmdOk->click();
     QCOMPARE(Titles(), QStringList());
     QCOMPARE(Field(id, "filesclass").toString(), "归档");
@@ -278,7 +274,7 @@ private slots:
     env_->ui.fileAnswers = {Path("back.txt")};
     w->ListView1_DblClick();
     QCOMPARE(env_->ui.Messages().at(0).text, "上传来源文件已不存在，是否需要提取？");
-    QCOMPARE(ReadFile(Path("back.txt")), QByteArray("plan"));
+    QCOMPARE(ReadBytes(Path("back.txt")), QByteArray("plan"));
   }
 
   // The main window's command makes this window; export and import stay refused for it.

@@ -59,17 +59,13 @@ class TestLedger : public QObject {
   std::unique_ptr<frmMoneysEdit> OpenDialog() { return Active(std::make_unique<frmMoneysEdit>()); }
 
 private slots:
-  void init() {
-    env_ = std::make_unique<TestEnv>();
-    platform::SetNow(vb::MakeDateTime(QDate(2024, 5, 20), QTime(9, 30)));
-  }
+  void init() { env_ = std::make_unique<TestEnv>(true, vb::MakeDateTime(QDate(2024, 5, 20), QTime(9, 30))); }
 
   void cleanup() {
     if (frmMoneysView* view = frmMoneysView::Default()) {
       view->close();
       QTRY_VERIFY(!frmMoneysView::Default());
     }
-    platform::SetNow(QDateTime());
     env_.reset();
   }
 

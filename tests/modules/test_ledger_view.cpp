@@ -82,14 +82,10 @@ class TestLedgerView : public QObject {
   }
 
 private slots:
-  void init() {
-    env_ = std::make_unique<TestEnv>();
-    platform::SetNow(vb::MakeDateTime(QDate(2024, 5, 20), QTime(9, 30)));
-  }
+  void init() { env_ = std::make_unique<TestEnv>(true, vb::MakeDateTime(QDate(2024, 5, 20), QTime(9, 30))); }
 
   void cleanup() {
     Close();
-    platform::SetNow(QDateTime());
     env_.reset();
   }
 

@@ -81,15 +81,8 @@ class TestListWindowNotes : public QObject {
   }
 
 private slots:
-  void init() {
-    env_ = std::make_unique<TestEnv>();
-    platform::SetNow(vb::MakeDateTime(QDate(2024, 5, 1), QTime(9, 30)));
-  }
-
-  void cleanup() {
-    platform::SetNow(QDateTime());
-    env_.reset();
-  }
+  void init() { env_ = std::make_unique<TestEnv>(true, vb::MakeDateTime(QDate(2024, 5, 1), QTime(9, 30))); }
+  void cleanup() { env_.reset(); }
 
   void emptyDataSetShowsOnlyTheRoot() {
     auto w = Open();

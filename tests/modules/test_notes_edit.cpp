@@ -29,6 +29,7 @@ int Px(double twips) { return platform::TwipsToPixels(twips); }
 
 struct Note {
   QString title, content, cls;
+  bool operator==(const Note&) const = default;
 };
 
 } // namespace
@@ -97,11 +98,7 @@ private slots:
     QCOMPARE(frm->result(), int(QDialog::Accepted));
     QCOMPARE(frm->SavedClass, QString("工作"));
     QCOMPARE(platform::GetSetting("Option", "NotesClass"), QString("工作"));
-    const auto notes = Notes();
-    QCOMPARE(notes.size(), size_t(1));
-    QCOMPARE(notes[0].title, QString("周报"));
-    QCOMPARE(notes[0].content, QString("第一行\r\n第二行"));
-    QCOMPARE(notes[0].cls, QString("工作"));
+    QVERIFY(Notes() == std::vector<Note>({{"周报", "第一行\r\n第二行", "工作"}}));
 
     // The next editor lists the category and preselects the last one saved.
     modStart::objDate().Notes_Add("其他", "", "生活", "");
@@ -180,11 +177,8 @@ private slots:
     QTest::mouseClick(keep->cmdOk, Qt::LeftButton);
     QVERIFY(env_->ui.Messages().empty());
     QCOMPARE(keep->SavedClass, QString("新类"));
-    const auto notes = Notes();
-    QCOMPARE(notes.size(), size_t(2));
-    QCOMPARE(notes[1].title, QString("B乙"));
-    QCOMPARE(notes[1].content, QString("改过\r\n两行"));
-    QCOMPARE(notes[1].cls, QString("新类"));
+    QCOMPARE(Notes().size(), size_t(2));
+    QVERIFY(Notes().at(1) == Note({"B乙", "改过\r\n两行", "新类"}));
 
     // Nor is its own title in other letter case.
     auto recase = OpenModify(idB, {"B乙", "改过\r\n两行", "新类"});

@@ -5,6 +5,7 @@
 #include "modules/notes/frmNotesEdit.h"
 #include "platform/ui.h"
 #include "modules/listwindow/modStart.h"
+#include "filebytes.h"
 #include "testenv.h"
 #include "driver.h"
 
@@ -103,10 +104,7 @@ private slots:
 
     // Typed line breaks (even next to a kept separator) and an imported file keep the rest.
     const QString file = env_->dir.filePath("in.txt");
-    QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write("\xEF\xBB\xBF" + QString::fromUtf16(u"导入\u00A0\u2029").toUtf8());  // UTF-8 with its mark
-    out.close();
+    QVERIFY(WriteBytes(file, "\xEF\xBB\xBF" + QString::fromUtf16(u"导入\u00A0\u2029").toUtf8()));  // UTF-8, marked
     env_->ui.fileAnswers.push_back(file);
     const qsizetype afterSeparator = text.indexOf(QChar::LineSeparator) + 1;
     ModalDriver<frmNotesEdit> typeAndImport([afterSeparator](frmNotesEdit& editor) {

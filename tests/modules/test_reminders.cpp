@@ -63,7 +63,6 @@ private slots:
   void init() { env_ = std::make_unique<TestEnv>(); }
   void cleanup() {
     delete frmRemindsView::Instance();
-    platform::SetNow(QDateTime());
     env_.reset();
   }
 

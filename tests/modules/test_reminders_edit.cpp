@@ -51,10 +51,7 @@ class TestRemindersEdit : public QObject {
 
 private slots:
   void init() { env_ = std::make_unique<TestEnv>(); }
-  void cleanup() {
-    platform::SetNow(QDateTime());
-    env_.reset();
-  }
+  void cleanup() { env_.reset(); }
 
   void loadValues() {
     SetNow("2026-12-06 23:40:00");

@@ -83,7 +83,6 @@ private slots:
   void init() { env_ = std::make_unique<TestEnv>(); }
   void cleanup() {
     if (frmRemindsView* view = frmRemindsView::Instance()) delete view;
-    platform::SetNow(QDateTime());
     env_.reset();
   }
 

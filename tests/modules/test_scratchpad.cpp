@@ -58,15 +58,8 @@ class TestScratchPad : public QObject {
   static void Mark() { QVERIFY(db().UserNote_Modify("marker")); }
 
 private slots:
-  void init() {
-    env_ = std::make_unique<TestEnv>();
-    platform::SetNow(vb::MakeDateTime(QDate(2024, 5, 1), QTime(9, 30, 15)));
-  }
-
-  void cleanup() {
-    platform::SetNow(QDateTime());
-    env_.reset();
-  }
+  void init() { env_ = std::make_unique<TestEnv>(true, vb::MakeDateTime(QDate(2024, 5, 1), QTime(9, 30, 15))); }
+  void cleanup() { env_.reset(); }
 
   void savesOnlyAChangedTextAndKeepsLineBreaks() {
     // A no-break space and a lone CR come back as they were stored.

@@ -5,6 +5,7 @@
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
+#include "filebytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,17 +25,6 @@ using namespace platform;
 
 namespace {
 
-QByteArray ReadBytes(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
-
 class SettingsTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -48,22 +38,9 @@ protected:
 } // namespace
 
 TEST_F(SettingsTest, ValuesReadBackExactlyAsWritten) {
-  const QString values[] = {
-      QStringLiteral("plain"),
-      QStringLiteral("a, b, c"),
-      QStringLiteral("say \"hi\""),
-      QStringLiteral("  padded  "),
-      QString::fromUtf8("常用资料 笔记"),
-      QStringLiteral("@at the start"),
-      QStringLiteral("@String(x)"),
-      QStringLiteral("True"),
-      QStringLiteral("False"),
-      QStringLiteral("C:\\path\\file.kvt"),
-      QStringLiteral("semi;colon = equals # hash"),
-      QStringLiteral("12"),
-      QStringLiteral("line1\r\nline2"),
-      QString(),
-  };
+  const QStringList values = {"plain", "a, b, c", "say \"hi\"", "  padded  ", "常用资料 笔记", "@at the start",
+                              "@String(x)", "True", "False", "C:\\path\\file.kvt", "semi;colon = equals # hash", "12",
+                              "line1\r\nline2", QString()};
   int n = 0;
   for (const QString& v : values)
     SaveSetting(QStringLiteral("Options"), QStringLiteral("Key%1").arg(n++), v);
@@ -302,7 +279,7 @@ TEST(TextFile, FailuresAreReported) {
   EXPECT_FALSE(ReadTextFile(folder).ok);
 
   const QString utf8 = dir.filePath(QStringLiteral("utf8.txt"));
-  WriteBytes(utf8, QByteArray("\xEF\xBB\xBF") + QString::fromUtf8("标题\r\n").toUtf8());
+  ASSERT_TRUE(WriteBytes(utf8, QByteArray("\xEF\xBB\xBF") + QString::fromUtf8("标题\r\n").toUtf8()));
   EXPECT_EQ(ReadTextFile(utf8).text, QString::fromUtf8("标题\r\n"));
 }
 

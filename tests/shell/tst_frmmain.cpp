@@ -5,6 +5,7 @@
 #include "modules/listwindow/ListWindow.h"
 #include "platform/vbcolor.h"
 #include "testenv.h"
+#include "modules/driver.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -14,7 +15,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -380,22 +380,15 @@ void tst_frmMain::exportImportCommands() {
   auto* notes = qobject_cast<listwindow::ListWindow*>(main.ShowModule(QStringLiteral("frmNotes")));
   QVERIFY(notes);
   QCOMPARE(notes->RecordCount(), 0);
-  QString caption;
-  QTimer driver;
-  connect(&driver, &QTimer::timeout, this, [&] {
-    auto* imp = qobject_cast<exchange::frmImp*>(QApplication::activeModalWidget());
-    if (!imp) return;
-    driver.stop();
-    caption = imp->windowTitle();
-    QCOMPARE(imp->parentWidget(), &main);
-    imp->LoadFile(QStringLiteral("工作|甲|||\r\n工作|乙|||\r\n工作\r\n"));
-    imp->cmdSelectAll_Click();
-    imp->cmdOk_Click();
-    imp->cmdCancel_Click();
+  ModalDriver<exchange::frmImp> driver([&](exchange::frmImp& imp) {
+    QCOMPARE(imp.parentWidget(), &main);
+    imp.LoadFile(QStringLiteral("工作|甲|||\r\n工作|乙|||\r\n工作\r\n"));
+    imp.cmdSelectAll_Click();
+    imp.cmdOk_Click();
+    imp.cmdCancel_Click();
   });
-  driver.start(10);
   main.mnuFileImp_Click();
-  QCOMPARE(caption, QStringLiteral("导入资料"));
+  QCOMPARE(driver.caption, QStringLiteral("导入资料"));
   QCOMPARE(notes->RecordCount(), 0);
 }
 

@@ -1,6 +1,7 @@
 // Start-up: choosing and opening the data set, and the real program started twice.
 
 #include "shell/startup.h"
+#include "filebytes.h"
 #include "testenv.h"
 
 #include <QElapsedTimer>
@@ -111,10 +112,7 @@ void tst_startup::missingDataSetCancelled() {
 
 void tst_startup::unreadableDataSet() {
   const QString text = Path(QStringLiteral("notes.kvt"));
-  QFile file(text);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write("not a data set\n");
-  file.close();
+  QVERIFY(WriteBytes(text, "not a data set\n"));
   platform::SaveSetting("Option", "DataBase", text);
 
   QCOMPARE(modStart::OpenDataSetAtStart(Path(QStringLiteral("default.kvt"))), modStart::DataSetResult::Failed);
@@ -139,10 +137,7 @@ void tst_startup::unreadableDefaultDataSet() {
   // picks another data set or names a new one instead, and the bad file is left alone.
   const QString bad = Path(QStringLiteral("Almanor/Almanor.kvt"));
   QVERIFY(QDir().mkpath(QFileInfo(bad).absolutePath()));
-  QFile file(bad);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(QByteArray(4096, 'x'));
-  file.close();
+  QVERIFY(WriteBytes(bad, QByteArray(4096, 'x')));
 
   env_->ui.fileAnswers.push_back(Path(QStringLiteral("fresh")));
   QCOMPARE(modStart::OpenDataSetAtStart(bad), modStart::DataSetResult::Opened);

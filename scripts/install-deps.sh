@@ -14,7 +14,13 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
+  # Some 900 lines of package output would bury the build's: they go to a log, shown only on failure.
+  log=$(pwd)/install-deps.log
+  echo "Installing ${#missing[@]} Debian packages; the output goes to $log"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+    echo "Installing the packages failed; the end of $log:" >&2
+    tail -n 30 "$log" >&2
+    exit 1
+  fi
 fi

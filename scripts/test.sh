@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Almanor with AddressSanitizer and UndefinedBehaviorSanitizer,
-# runs every test offscreen, then, when all passed, runs the fuzz targets for about a minute
+# runs every test offscreen, then, when all passed, runs the fuzz targets (about 20 s on 8 cores)
 # (scripts/fuzz.sh). The benchmarks are not built here: bench/compare.sh builds and runs them.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -16,7 +16,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   # Some 900 lines of package output would bury the build's: they go to a log, shown only on failure.
   log=$(pwd)/install-deps.log
-  echo "Installing ${#missing[@]} Debian packages; the output goes to $log"
+  echo "Installing the missing Debian packages (${#missing[@]}); the output goes to $log"
   export DEBIAN_FRONTEND=noninteractive
   if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
     echo "Installing the packages failed; the end of $log:" >&2

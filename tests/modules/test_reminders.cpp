@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QTextEdit>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -127,7 +128,7 @@ private slots:
     w->Firing->Timer1_Timer();
     frmRemindsView* view = frmRemindsView::Instance();
     QCOMPARE(view->LabTime->text(), QString("2026年12月06日09时30分00秒"));
-    QCOMPARE(view->LabTitle->text(), QString("站会"));
+    QCOMPARE(view->LabTitle->toPlainText(), QString("站会"));
 
     // Deleting the only due reminder stops the timer and lowers the count.
     env_->ui.msgAnswers.push_back(platform::MsgResult::Yes);
@@ -154,7 +155,7 @@ private slots:
         w->Firing->Timer1_Timer();
       }
       if (frmRemindsView* view = frmRemindsView::Instance(); view && QApplication::activeModalWidget() == view)
-        shown = view->LabTitle->text();
+        shown = view->LabTitle->toPlainText();
       d.cmdCancel->click();
     });
     QTest::mouseClick(w->LabAdd, Qt::LeftButton);
@@ -226,7 +227,7 @@ private slots:
     QCOMPARE(w->Firing->Waiting(), 1);
     first->close();
     QTRY_VERIFY(!first && frmRemindsView::Instance());
-    QCOMPARE(frmRemindsView::Instance()->LabTitle->text(), QString("B2"));
+    QCOMPARE(frmRemindsView::Instance()->LabTitle->toPlainText(), QString("B2"));
     QCOMPARE(frmRemindsView::Instance()->LabTime->text(), QString("2026年12月06日16时38分55秒"));
   }
 };

@@ -11,11 +11,17 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
-#include <QScrollArea>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextFormat>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <QtMath>
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -24,27 +30,51 @@ QPointer<frmRemindsView> g_view;
 // The most lines of the title shown at once; a longer title scrolls, so the content keeps its room.
 constexpr int kTitleLines = 4;
 
-// The title's place in the header: as tall as the wrapped title, up to kTitleLines lines.
-class TitleArea : public QScrollArea {
+// The title in the header: read only, wrapped wherever it must (a title stored by another tool may
+// hold a long run without a break), as tall as the wrapped title up to kTitleLines lines. It takes
+// no focus, so the keys go to the content.
+class TitleBox : public QTextEdit {
 public:
-  explicit TitleArea(QLabel* title, QWidget* parent) : QScrollArea(parent), title_(title) {
+  explicit TitleBox(QWidget* parent) : QTextEdit(parent) {
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    setFocusPolicy(Qt::NoFocus);
+    viewport()->setFocusPolicy(Qt::NoFocus);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setWidgetResizable(true);
-    setWidget(title);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    document()->setDocumentMargin(0);
+    viewport()->setAutoFillBackground(false);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);  // the content takes the rest
   }
   bool hasHeightForWidth() const override { return true; }
   int heightForWidth(int width) const override {
-    return std::min(title_->heightForWidth(width), title_->fontMetrics().lineSpacing() * kTitleLines);
+    std::unique_ptr<QTextDocument> doc(document()->clone());
+    doc->setTextWidth(width - 2 * frameWidth());
+    return std::min(qCeil(doc->size().height()), fontMetrics().height() * kTitleLines) + 2 * frameWidth();
   }
   QSize sizeHint() const override {
-    const int width = QScrollArea::sizeHint().width();
+    const int width = QTextEdit::sizeHint().width();
     return {width, heightForWidth(width)};
   }
-  QSize minimumSizeHint() const override { return {0, title_->fontMetrics().lineSpacing()}; }
+  QSize minimumSizeHint() const override { return {0, fontMetrics().height()}; }
 
-private:
-  QLabel* title_;
+  void SetTitle(const QString& title) {
+    setPlainText(title);  // a title is never markup
+    // Every line as high as the font's own, as a label spaces them: a glyph of a fallback font
+    // would make it taller by a fraction of a pixel, and show a scroll bar for a title that fits.
+    QTextCursor all(document());
+    all.select(QTextCursor::Document);
+    QTextBlockFormat lines;
+    lines.setLineHeight(fontMetrics().height(), QTextBlockFormat::FixedHeight);
+    all.mergeBlockFormat(lines);
+    // The wheel moves by whole lines, so no line shows cut in half.
+    verticalScrollBar()->setSingleStep(fontMetrics().height());
+  }
+
+protected:
+  // Scrolls only: a zoom would leave the header's height behind.
+  void wheelEvent(QWheelEvent* event) override { QAbstractScrollArea::wheelEvent(event); }
 };
 
 } // namespace
@@ -64,22 +94,19 @@ frmRemindsView::frmRemindsView() : QWidget(nullptr, Qt::Window) {
   LabTime = new QLabel(header);
   LabTime->setObjectName("LabTime");
   LabTime->setTextFormat(Qt::PlainText);
-  LabTitle = new QLabel(header);
+  LabTitle = new TitleBox(header);
   LabTitle->setObjectName("LabTitle");
-  LabTitle->setTextFormat(Qt::PlainText);  // a title is never markup
-  LabTitle->setWordWrap(true);
   QFont bold = LabTitle->font();
   bold.setBold(true);
   LabTitle->setFont(bold);
+  // Drawn as the time label is: the header's white, the label's text colour.
+  QPalette title = white;
+  title.setColor(QPalette::Text, title.color(QPalette::WindowText));
+  LabTitle->setPalette(title);
 
   auto* headerLayout = new QVBoxLayout(header);
   headerLayout->addWidget(LabTime);
-  auto* titleArea = new TitleArea(LabTitle, header);
-  titleArea->setObjectName("TitleArea");
-  titleArea->setPalette(white);
-  titleArea->viewport()->setAutoFillBackground(false);
-  LabTitle->setAutoFillBackground(false);
-  headerLayout->addWidget(titleArea);
+  headerLayout->addWidget(LabTitle);
 
   txtContent = new QPlainTextEdit(this);
   txtContent->setObjectName("txtContent");
@@ -116,12 +143,14 @@ frmRemindsView* frmRemindsView::ShowReminder(const QDateTime& due, const reminde
   auto* view = new frmRemindsView;
   g_view = view;
   view->LabTime->setText(reminders::FiringTimeText(due));
-  view->LabTitle->setText(entry.title);
+  static_cast<TitleBox*>(view->LabTitle)->SetTitle(entry.title);
   // Stored with CR LF; the box shows plain line breaks.
   view->txtContent->setPlainText(QString(entry.content).replace("\r\n", "\n"));
   view->Tag = entry.file;
   // Under a modal box or dialog it would be held behind it, unable to close: it goes above it.
   if (QApplication::activeModalWidget()) view->setWindowModality(Qt::ApplicationModal);
+  // The keys (select all, copy, page down) act on the content.
+  view->txtContent->setFocus();
   view->show();
   view->raise();
   view->activateWindow();

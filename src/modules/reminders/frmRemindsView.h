@@ -9,6 +9,7 @@
 class QDateTime;
 class QLabel;
 class QPlainTextEdit;
+class QTextEdit;
 class QWindow;
 
 namespace reminders {
@@ -24,7 +25,8 @@ public:
   static frmRemindsView* ShowReminder(const QDateTime& due, const reminders::DueEntry& entry);
 
   QLabel* LabTime = nullptr;
-  QLabel* LabTitle = nullptr;
+  // The title: read only, wrapped, scrolled past four lines.
+  QTextEdit* LabTitle = nullptr;
   QPlainTextEdit* txtContent = nullptr;
   // The path of the reminder's file; "" for none.
   QString Tag;

@@ -1,0 +1,101 @@
+// Values the program never writes but another tool may leave in the data set: amounts of any size
+// read soundly wherever the ledger shows them, and rows of any content open every list window,
+// each in the group the group list made for it.
+
+#include "exchange/RecordFile.h"
+#include "modules/bookmarks/frmUrl.h"
+#include "modules/files/frmFiles.h"
+#include "modules/ledger/QueryResultModel.h"
+#include "modules/ledger/frmMoneys.h"
+#include "modules/ledger/frmMoneysEdit.h"
+#include "modules/ledger/frmMoneysView.h"
+#include "modules/notes/frmNotes.h"
+#include "modules/reminders/frmReminds.h"
+#include "platform/vb.h"
+#include "driver.h"
+#include "testenv.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <cmath>
+#include <functional>
+
+using listwindow::ListWindow;
+using listwindow::TreeNode;
+
+namespace {
+
+datastore::clsDate& db() { return modStart::objDate(); }
+
+qint64 Insert(const QString& sql) {
+  db().objConn.Execute(sql);
+  return db().objConn.LastInsertId();
+}
+
+qint64 Count(const QString& table) {
+  return db().objConn.OpenRowSet("select count(*) as n from " + table)->Fields("n").toLongLong();
+}
+
+} // namespace
+
+class TestOddValues : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TestEnv> env_;
+
+private slots:
+  void init() { env_ = std::make_unique<TestEnv>(true, vb::MakeDateTime(QDate(2024, 5, 20), QTime(9, 30))); }
+  void cleanup() {
+    if (frmMoneysView* view = frmMoneysView::Default()) {
+      view->close();
+      QTRY_VERIFY(!frmMoneysView::Default());
+    }
+    env_.reset();
+  }
+
+  // The same two-decimal text in the list, the query window and the edit dialog; the export keeps
+  // the stored number.
+  void amountsOfAnySizeReadSoundly() {
+    const QString huge = "1" + QString(308, u'0') + ".00";
+    const struct {
+      const char* stored;
+      QString text;
+    } cases[] = {{"1e-320", "0.00"},       {"4.9e-324", "0.00"},   {"-4.9e-324", "0.00"}, {"1e-50", "0.00"},
+                 {"0.004999", "0.00"},     {"0.005", "0.01"},      {"-0.005", "-0.01"},   {"-2.675", "-2.68"},
+                 {"1e308", huge},          {"-1e308", "-" + huge}, {"9e999", "Infinity"}};
+    const exchange::Family& family = *exchange::FindFamily("frmMoneys");
+    for (const auto& c : cases) {
+      db().objConn.Execute("delete from moneys");
+      const qint64 id = Insert(QString("insert into moneys (moneysdate, moneystype, moneystitle, moneyscontent, "
+                                       "moneysshow, moneysunit, moneyssprice, moneyssum) values "
+                                       "('2024-05-01 00:00:00', '支出', 'x', '', %1, '个', %1, %1)")
+                                   .arg(c.stored));
+      const double stored = db().Moneys_GetModify(id)->Fields("moneyssum").toDouble();
+      auto list = Shown(std::make_unique<frmMoneys>());
+      QVERIFY2(list->Node(Key(id))->Text().endsWith("/ 共 " + c.text + " 元）"), c.stored);
+
+      ledger::QueryResultModel query;
+      datastore::MoneysQuery q;
+      q.startDate = QDate(2024, 1, 1);
+      q.endDate = QDate(2024, 12, 31);
+      q.minSum = -HUGE_VAL;
+      q.maxSum = HUGE_VAL;
+      query.Fill(*db().Moneys_Query(q));
+      for (const int column : {ledger::QueryResultModel::Show, ledger::QueryResultModel::Sprice,
+                               ledger::QueryResultModel::Sum})
+        QCOMPARE(query.index(0, column).data().toString(), c.text);
+
+      frmMoneysEdit edit;
+      edit.Modify(id, *db().Moneys_GetModify(id));
+      QCOMPARE(QStringList({edit.txtShow->text(), edit.txtSprice->text(), edit.txtSum->text()}),
+               QStringList({c.text, c.text, c.text}));
+
+      const QString line = exchange::ExportText(family, *db().Moneys_ExpRecordSet(QString::number(id)));
+      if (std::isfinite(stored))
+        QCOMPARE(exchange::ParseLine(family, line.chopped(2), 1).at(7).toDouble(), stored);
+    }
+  }
+};
+
+QTEST_MAIN(TestOddValues)
+#include "test_odd_values.moc"

@@ -118,6 +118,12 @@ QVariant ColorValue(const QString& strColor) { return strColor.isEmpty() ? QVari
 // itself breaking ties.
 QString NoCase(const QString& field) { return QStringLiteral("lower(%1)").arg(field); }
 QString TitleOrder(const QString& field) { return QStringLiteral("lower(%1), %1").arg(field); }
+// The records of a category: those the category list groups under it. Stored bytes that are not
+// UTF-8 read as U+FFFD, so only a group with that character needs the slower textkey(), which folds
+// the text as read; lower() folds the bytes and can use the category's index.
+QString ClassExpr(const QString& field, const QString& key) {
+  return key.contains(QChar::ReplacementCharacter) ? QStringLiteral("textkey(%1)").arg(field) : NoCase(field);
+}
 
 QString FormatExpr(const QString& field, const QString& pattern) {
   return QStringLiteral("format(%1,'%2')").arg(field, pattern);
@@ -155,6 +161,12 @@ RowSetPtr ByGroup(Connection& conn, const QString& select, const QString& groupE
                   const QString& order) {
   if (group.isEmpty()) return conn.OpenRowSet(QStringLiteral("%1 order by %2").arg(select, order));
   return conn.OpenRowSet(QStringLiteral("%1 where %2=? order by %3").arg(select, groupExpr, order), {group});
+}
+
+RowSetPtr ByCategory(Connection& conn, const QString& select, const QString& field, const QString& category,
+                     const QString& order) {
+  const QString key = vb::TextKey(category);
+  return ByGroup(conn, select, ClassExpr(field, key), key, order);
 }
 
 // One row per category, whatever the letter case of its records ("Work", "work"): the first
@@ -241,7 +253,8 @@ bool SetColor(Connection& conn, const QString& table, qint64 id, const QString& 
 
 bool SetCategory(Connection& conn, const QString& table, const QString& field, const QString& newClass,
                  const QString& oldClass) {
-  conn.Execute(QStringLiteral("update %1 set %2=? where lower(%2)=?").arg(table, field), {newClass, vb::TextKey(oldClass)});
+  const QString key = vb::TextKey(oldClass);
+  conn.Execute(QStringLiteral("update %1 set %2=? where %3=?").arg(table, field, ClassExpr(field, key)), {newClass, key});
   return true;
 }
 
@@ -320,7 +333,8 @@ bool RenameClass(Connection& conn, const Family& f, const QString& newClass, con
 
 bool DeleteClass(Connection& conn, const Family& f, const QString& strClass) {
   return Guard(f.removeClass, false, [&] {
-    return DeleteWhere(conn, f.table, NoCase(QString(f.table) + "class"), vb::TextKey(strClass));
+    const QString key = vb::TextKey(strClass);
+    return DeleteWhere(conn, f.table, ClassExpr(QString(f.table) + "class", key), key);
   });
 }
 
@@ -437,8 +451,8 @@ RowSetPtr clsDate::Notes_GetClass() {
 
 RowSetPtr clsDate::Notes_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得资料笔记列表时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from notes"), NoCase(QStringLiteral("notesclass")),
-                   vb::TextKey(strClass), TitleOrder(QStringLiteral("notestitle")));
+    return ByCategory(objConn, QStringLiteral("select * from notes"), QStringLiteral("notesclass"), strClass,
+                      TitleOrder(QStringLiteral("notestitle")));
   });
 }
 
@@ -662,8 +676,8 @@ RowSetPtr clsDate::Files_GetClass() {
 
 RowSetPtr clsDate::Files_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得重要文件备案时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select %1 from files").arg(kFileListColumns),
-                   NoCase(QStringLiteral("filesclass")), vb::TextKey(strClass), QStringLiteral("filesid"));
+    return ByCategory(objConn, QStringLiteral("select %1 from files").arg(kFileListColumns), QStringLiteral("filesclass"),
+                      strClass, QStringLiteral("filesid"));
   });
 }
 
@@ -734,8 +748,8 @@ RowSetPtr clsDate::Url_GetClass() {
 
 RowSetPtr clsDate::Url_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得网址收藏管理时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from url"), NoCase(QStringLiteral("urlclass")), vb::TextKey(strClass),
-                   TitleOrder(QStringLiteral("urltext")));
+    return ByCategory(objConn, QStringLiteral("select * from url"), QStringLiteral("urlclass"), strClass,
+                      TitleOrder(QStringLiteral("urltext")));
   });
 }
 
@@ -795,8 +809,8 @@ RowSetPtr clsDate::Card_GetClass() {
 
 RowSetPtr clsDate::Card_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得名片记录列表时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from card"), NoCase(QStringLiteral("cardclass")), vb::TextKey(strClass),
-                   TitleOrder(QStringLiteral("cardname")));
+    return ByCategory(objConn, QStringLiteral("select * from card"), QStringLiteral("cardclass"), strClass,
+                      TitleOrder(QStringLiteral("cardname")));
   });
 }
 

@@ -95,6 +95,79 @@ private slots:
         QCOMPARE(exchange::ParseLine(family, line.chopped(2), 1).at(7).toDouble(), stored);
     }
   }
+
+  // Every value kind in every column of every family: each row shows once, in a group that holds
+  // it, also after its group alone is reloaded.
+  void everyRowShowsOnceWhateverItsValues() {
+    const QStringList odd = {"NULL",
+                             "''",
+                             "12345",
+                             "1e308",
+                             "-9e999",
+                             "x'00ff41'",
+                             "cast(x'ff41c328e5b9b4' as text)",
+                             "hex(zeroblob(100000))",
+                             "'2024-13-01'",
+                             "'2024-02-30 10:00:00'",
+                             "'0000-00-00 00:00:00'",
+                             "'2026-12-07 12:00:00.999'",
+                             "'2024-05-20 08:00:00'"};
+    const struct {
+      QString table;
+      QString insert;
+      std::function<std::unique_ptr<ListWindow>()> open;
+    } families[] = {
+        {"notes", "(notestitle, notescontent, notesclass, notesdate) values ('t', 'c', '类', '2024-05-01 09:00:00')",
+         [] { return std::make_unique<frmNotes>(); }},
+        {"moneys",
+         "(moneysdate, moneystype, moneystitle, moneyscontent, moneysshow, moneysunit, moneyssprice, moneyssum) "
+         "values ('2026-12-07 09:00:00', '支出', 't', 'c', 1, '个', 2, 2)",
+         [] { return std::make_unique<frmMoneys>(); }},
+        {"reminds",
+         "(remindstime, remindstitle, remindscontent, remindsfile, remindsstring2) "
+         "values ('2024-05-20 10:00:00', 't', 'c', '', 'Day')",
+         [] { return std::make_unique<frmReminds>(); }},
+        {"files",
+         "(filesclass, filesfrom, filesname, filestype, filessize, filesmemo, filescontent) "
+         "values ('类', '/a.txt', 'a.txt', 'txt', 1, 'm', x'41')",
+         [] { return std::make_unique<frmFiles>(); }},
+        {"url", "(urlclass, urltext, urladdress, urlmemo) values ('类', 't', 'http://a', 'm')",
+         [] { return std::make_unique<frmUrl>(); }},
+    };
+    for (const auto& f : families) {
+      const QStringList columns = [&] {
+        QStringList names;
+        for (auto rs = db().objConn.OpenRowSet("select name from pragma_table_info('" + f.table + "') where pk=0");
+             !rs->Eof(); rs->MoveNext())
+          names << rs->Fields("name").toString();
+        return names;
+      }();
+      for (const QString& column : columns)
+        for (const QString& value : odd) {
+          const qint64 id = Insert("insert into " + f.table + " " + f.insert);
+          db().objConn.Execute(QString("update %1 set %2=%3 where %1id=?").arg(f.table, column, value), {id});
+        }
+      const qint64 rows = Count(f.table);
+      const auto shown = [&](ListWindow& w) {
+        QCOMPARE(w.RecordCount(), rows);
+        for (auto rs = db().objConn.OpenRowSet("select " + f.table + "id as id from " + f.table); !rs->Eof();
+             rs->MoveNext()) {
+          const TreeNode* node = w.Node(Key(rs->Fields("id").toLongLong()));
+          QVERIFY2(node && node->Parent() && node->Parent()->Parent() == w.Root(), qPrintable(f.table));
+        }
+        for (const QString& group : Children(w.Root()))
+          QVERIFY2(w.Node("c" + group)->ChildCount() > 0, qPrintable(f.table + ": " + group.left(40)));
+      };
+      auto w = Shown(f.open());
+      shown(*w);
+      for (const QString& group : Children(w->Root())) {
+        if (QTest::currentTestFailed()) return;
+        w->LoadTree(group);
+        shown(*w);
+      }
+    }
+    frmMoneysView::ShowDefault();
+  }
 };
 
 QTEST_MAIN(TestOddValues)

@@ -128,6 +128,9 @@ QString ClassExpr(const QString& field, const QString& key) {
 QString FormatExpr(const QString& field, const QString& pattern) {
   return QStringLiteral("format(%1,'%2')").arg(field, pattern);
 }
+// The records of a day: a date that is no date lists as its own text, whose letter case the tree
+// ignores as it does a category's; a real day has no letters to fold.
+QString DayKey(const QString& field) { return NoCase(FormatExpr(field, kDayPattern)); }
 
 // The ids of a list of decimal ids joined by ",", as a JSON array; anything else is refused.
 QString IdArray(const QString& strID) {
@@ -524,8 +527,8 @@ RowSetPtr clsDate::Moneys_GetClass() {
 
 RowSetPtr clsDate::Moneys_GetRecordSet(const QString& strDate) {
   return Guard(QStringLiteral("获得收支帐目记录时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from moneys"), FormatExpr(QStringLiteral("moneysdate"), kDayPattern),
-                   strDate, QStringLiteral("moneysdate"));
+    return ByGroup(objConn, QStringLiteral("select * from moneys"), DayKey(QStringLiteral("moneysdate")),
+                   vb::TextKey(strDate), QStringLiteral("moneysdate"));
   });
 }
 
@@ -573,7 +576,7 @@ bool clsDate::Moneys_Delete(qint64 intID) { return DeleteOne(objConn, kMoneys, i
 
 bool clsDate::Moneys_DeleteClass(const QString& strDate) {
   return Guard(QStringLiteral("删除日常收支帐日期时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("moneys"), FormatExpr(QStringLiteral("moneysdate"), kDayPattern), strDate);
+    return DeleteWhere(objConn, QStringLiteral("moneys"), DayKey(QStringLiteral("moneysdate")), vb::TextKey(strDate));
   });
 }
 
@@ -626,7 +629,7 @@ RowSetPtr clsDate::Reminds_GetClass() {
 RowSetPtr clsDate::Reminds_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得计划任务提醒时发生错误，"), RowSetPtr(), [&] {
     return ByGroup(objConn, QStringLiteral("select * from reminds"),
-                   FormatExpr(QStringLiteral("remindstime"), kDayPattern), strClass, QStringLiteral("remindstime"));
+                   DayKey(QStringLiteral("remindstime")), vb::TextKey(strClass), QStringLiteral("remindstime"));
   });
 }
 
@@ -662,8 +665,7 @@ bool clsDate::Reminds_Delete(qint64 intID) { return DeleteOne(objConn, kReminds,
 
 bool clsDate::Reminds_DeleteClass(const QString& strDate) {
   return Guard(QStringLiteral("删除计划任务提醒日期时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("reminds"), FormatExpr(QStringLiteral("remindstime"), kDayPattern),
-                       strDate);
+    return DeleteWhere(objConn, QStringLiteral("reminds"), DayKey(QStringLiteral("remindstime")), vb::TextKey(strDate));
   });
 }
 

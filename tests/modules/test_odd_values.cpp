@@ -4,13 +4,17 @@
 
 #include "exchange/RecordFile.h"
 #include "modules/bookmarks/frmUrl.h"
+#include "modules/bookmarks/frmUrlEdit.h"
 #include "modules/files/frmFiles.h"
+#include "modules/files/frmFilesEdit.h"
 #include "modules/ledger/QueryResultModel.h"
 #include "modules/ledger/frmMoneys.h"
 #include "modules/ledger/frmMoneysEdit.h"
 #include "modules/ledger/frmMoneysView.h"
 #include "modules/notes/frmNotes.h"
+#include "modules/notes/frmNotesEdit.h"
 #include "modules/reminders/frmReminds.h"
+#include "modules/reminders/frmRemindsEdit.h"
 #include "platform/vb.h"
 #include "driver.h"
 #include "testenv.h"
@@ -97,7 +101,7 @@ private slots:
   }
 
   // Every value kind in every column of every family: each row shows once, in a group that holds
-  // it, also after its group alone is reloaded.
+  // it, also after its group alone is reloaded, and opens in its edit dialog.
   void everyRowShowsOnceWhateverItsValues() {
     const QStringList odd = {"NULL",
                              "''",
@@ -118,23 +122,30 @@ private slots:
       QString table;
       QString insert;
       std::function<std::unique_ptr<ListWindow>()> open;
+      std::function<std::unique_ptr<listwindow::EditDialog>()> dialog;
+      datastore::RowSetPtr (datastore::clsDate::*getModify)(qint64);
     } families[] = {
         {"notes", "(notestitle, notescontent, notesclass, notesdate) values ('t', 'c', '类', '2024-05-01 09:00:00')",
-         [] { return std::make_unique<frmNotes>(); }},
+         [] { return std::make_unique<frmNotes>(); }, [] { return std::make_unique<frmNotesEdit>(); },
+         &datastore::clsDate::Notes_GetModify},
         {"moneys",
          "(moneysdate, moneystype, moneystitle, moneyscontent, moneysshow, moneysunit, moneyssprice, moneyssum) "
          "values ('2026-12-07 09:00:00', '支出', 't', 'c', 1, '个', 2, 2)",
-         [] { return std::make_unique<frmMoneys>(); }},
+         [] { return std::make_unique<frmMoneys>(); }, [] { return std::make_unique<frmMoneysEdit>(); },
+         &datastore::clsDate::Moneys_GetModify},
         {"reminds",
          "(remindstime, remindstitle, remindscontent, remindsfile, remindsstring2) "
          "values ('2024-05-20 10:00:00', 't', 'c', '', 'Day')",
-         [] { return std::make_unique<frmReminds>(); }},
+         [] { return std::make_unique<frmReminds>(); }, [] { return std::make_unique<frmRemindsEdit>(); },
+         &datastore::clsDate::Reminds_GetModify},
         {"files",
          "(filesclass, filesfrom, filesname, filestype, filessize, filesmemo, filescontent) "
          "values ('类', '/a.txt', 'a.txt', 'txt', 1, 'm', x'41')",
-         [] { return std::make_unique<frmFiles>(); }},
+         [] { return std::make_unique<frmFiles>(); }, [] { return std::make_unique<frmFilesEdit>(); },
+         &datastore::clsDate::Files_GetModify},
         {"url", "(urlclass, urltext, urladdress, urlmemo) values ('类', 't', 'http://a', 'm')",
-         [] { return std::make_unique<frmUrl>(); }},
+         [] { return std::make_unique<frmUrl>(); }, [] { return std::make_unique<frmUrlEdit>(); },
+         &datastore::clsDate::Url_GetModify},
     };
     for (const auto& f : families) {
       const QStringList columns = [&] {
@@ -166,6 +177,12 @@ private slots:
         if (QTest::currentTestFailed()) return;
         w->LoadTree(group);
         shown(*w);
+      }
+      const auto dialog = f.dialog();
+      for (auto rs = db().objConn.OpenRowSet("select " + f.table + "id as id from " + f.table); !rs->Eof();
+           rs->MoveNext()) {
+        const qint64 id = rs->Fields("id").toLongLong();
+        dialog->Modify(id, *(db().*f.getModify)(id));
       }
     }
     frmMoneysView::ShowDefault();

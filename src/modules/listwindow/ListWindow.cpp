@@ -6,7 +6,6 @@
 #include "modules/listwindow/WindowParts.h"
 #include "modules/listwindow/WordMatcher.h"
 #include "platform/ui.h"
-#include "platform/vb.h"
 #include "platform/vbcolor.h"
 
 #include <QApplication>

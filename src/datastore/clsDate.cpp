@@ -118,10 +118,19 @@ QVariant ColorValue(const QString& strColor) { return strColor.isEmpty() ? QVari
 // itself breaking ties.
 QString NoCase(const QString& field) { return QStringLiteral("lower(%1)").arg(field); }
 QString TitleOrder(const QString& field) { return QStringLiteral("lower(%1), %1").arg(field); }
+// The records of a category: those the category list groups under it. Stored bytes that are not
+// UTF-8 read as U+FFFD, so only a group with that character needs the slower textkey(), which folds
+// the text as read; lower() folds the bytes and can use the category's index.
+QString ClassExpr(const QString& field, const QString& key) {
+  return key.contains(QChar::ReplacementCharacter) ? QStringLiteral("textkey(%1)").arg(field) : NoCase(field);
+}
 
 QString FormatExpr(const QString& field, const QString& pattern) {
   return QStringLiteral("format(%1,'%2')").arg(field, pattern);
 }
+// The records of a day: a date that is no date lists as its own text, whose letter case the tree
+// ignores as it does a category's; a real day has no letters to fold.
+QString DayKey(const QString& field) { return NoCase(FormatExpr(field, kDayPattern)); }
 
 // The ids of a list of decimal ids joined by ",", as a JSON array; anything else is refused.
 QString IdArray(const QString& strID) {
@@ -155,6 +164,12 @@ RowSetPtr ByGroup(Connection& conn, const QString& select, const QString& groupE
                   const QString& order) {
   if (group.isEmpty()) return conn.OpenRowSet(QStringLiteral("%1 order by %2").arg(select, order));
   return conn.OpenRowSet(QStringLiteral("%1 where %2=? order by %3").arg(select, groupExpr, order), {group});
+}
+
+RowSetPtr ByCategory(Connection& conn, const QString& select, const QString& field, const QString& category,
+                     const QString& order) {
+  const QString key = vb::TextKey(category);
+  return ByGroup(conn, select, ClassExpr(field, key), key, order);
 }
 
 // One row per category, whatever the letter case of its records ("Work", "work"): the first
@@ -241,7 +256,8 @@ bool SetColor(Connection& conn, const QString& table, qint64 id, const QString& 
 
 bool SetCategory(Connection& conn, const QString& table, const QString& field, const QString& newClass,
                  const QString& oldClass) {
-  conn.Execute(QStringLiteral("update %1 set %2=? where lower(%2)=?").arg(table, field), {newClass, vb::TextKey(oldClass)});
+  const QString key = vb::TextKey(oldClass);
+  conn.Execute(QStringLiteral("update %1 set %2=? where %3=?").arg(table, field, ClassExpr(field, key)), {newClass, key});
   return true;
 }
 
@@ -320,7 +336,8 @@ bool RenameClass(Connection& conn, const Family& f, const QString& newClass, con
 
 bool DeleteClass(Connection& conn, const Family& f, const QString& strClass) {
   return Guard(f.removeClass, false, [&] {
-    return DeleteWhere(conn, f.table, NoCase(QString(f.table) + "class"), vb::TextKey(strClass));
+    const QString key = vb::TextKey(strClass);
+    return DeleteWhere(conn, f.table, ClassExpr(QString(f.table) + "class", key), key);
   });
 }
 
@@ -437,8 +454,8 @@ RowSetPtr clsDate::Notes_GetClass() {
 
 RowSetPtr clsDate::Notes_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得资料笔记列表时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from notes"), NoCase(QStringLiteral("notesclass")),
-                   vb::TextKey(strClass), TitleOrder(QStringLiteral("notestitle")));
+    return ByCategory(objConn, QStringLiteral("select * from notes"), QStringLiteral("notesclass"), strClass,
+                      TitleOrder(QStringLiteral("notestitle")));
   });
 }
 
@@ -510,8 +527,8 @@ RowSetPtr clsDate::Moneys_GetClass() {
 
 RowSetPtr clsDate::Moneys_GetRecordSet(const QString& strDate) {
   return Guard(QStringLiteral("获得收支帐目记录时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from moneys"), FormatExpr(QStringLiteral("moneysdate"), kDayPattern),
-                   strDate, QStringLiteral("moneysdate"));
+    return ByGroup(objConn, QStringLiteral("select * from moneys"), DayKey(QStringLiteral("moneysdate")),
+                   vb::TextKey(strDate), QStringLiteral("moneysdate"));
   });
 }
 
@@ -559,7 +576,7 @@ bool clsDate::Moneys_Delete(qint64 intID) { return DeleteOne(objConn, kMoneys, i
 
 bool clsDate::Moneys_DeleteClass(const QString& strDate) {
   return Guard(QStringLiteral("删除日常收支帐日期时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("moneys"), FormatExpr(QStringLiteral("moneysdate"), kDayPattern), strDate);
+    return DeleteWhere(objConn, QStringLiteral("moneys"), DayKey(QStringLiteral("moneysdate")), vb::TextKey(strDate));
   });
 }
 
@@ -612,7 +629,7 @@ RowSetPtr clsDate::Reminds_GetClass() {
 RowSetPtr clsDate::Reminds_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得计划任务提醒时发生错误，"), RowSetPtr(), [&] {
     return ByGroup(objConn, QStringLiteral("select * from reminds"),
-                   FormatExpr(QStringLiteral("remindstime"), kDayPattern), strClass, QStringLiteral("remindstime"));
+                   DayKey(QStringLiteral("remindstime")), vb::TextKey(strClass), QStringLiteral("remindstime"));
   });
 }
 
@@ -648,8 +665,7 @@ bool clsDate::Reminds_Delete(qint64 intID) { return DeleteOne(objConn, kReminds,
 
 bool clsDate::Reminds_DeleteClass(const QString& strDate) {
   return Guard(QStringLiteral("删除计划任务提醒日期时发生错误，"), false, [&] {
-    return DeleteWhere(objConn, QStringLiteral("reminds"), FormatExpr(QStringLiteral("remindstime"), kDayPattern),
-                       strDate);
+    return DeleteWhere(objConn, QStringLiteral("reminds"), DayKey(QStringLiteral("remindstime")), vb::TextKey(strDate));
   });
 }
 
@@ -662,8 +678,8 @@ RowSetPtr clsDate::Files_GetClass() {
 
 RowSetPtr clsDate::Files_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得重要文件备案时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select %1 from files").arg(kFileListColumns),
-                   NoCase(QStringLiteral("filesclass")), vb::TextKey(strClass), QStringLiteral("filesid"));
+    return ByCategory(objConn, QStringLiteral("select %1 from files").arg(kFileListColumns), QStringLiteral("filesclass"),
+                      strClass, QStringLiteral("filesid"));
   });
 }
 
@@ -734,8 +750,8 @@ RowSetPtr clsDate::Url_GetClass() {
 
 RowSetPtr clsDate::Url_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得网址收藏管理时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from url"), NoCase(QStringLiteral("urlclass")), vb::TextKey(strClass),
-                   TitleOrder(QStringLiteral("urltext")));
+    return ByCategory(objConn, QStringLiteral("select * from url"), QStringLiteral("urlclass"), strClass,
+                      TitleOrder(QStringLiteral("urltext")));
   });
 }
 
@@ -795,8 +811,8 @@ RowSetPtr clsDate::Card_GetClass() {
 
 RowSetPtr clsDate::Card_GetRecordSet(const QString& strClass) {
   return Guard(QStringLiteral("获得名片记录列表时发生错误，"), RowSetPtr(), [&] {
-    return ByGroup(objConn, QStringLiteral("select * from card"), NoCase(QStringLiteral("cardclass")), vb::TextKey(strClass),
-                   TitleOrder(QStringLiteral("cardname")));
+    return ByCategory(objConn, QStringLiteral("select * from card"), QStringLiteral("cardclass"), strClass,
+                      TitleOrder(QStringLiteral("cardname")));
   });
 }
 

@@ -249,46 +249,66 @@ std::optional<QDateTime> IsoDateTime(const QString& s) {
   return vb::MakeDateTime(date, time);
 }
 
-// format(stored date, 'yyyy年mm月dd日'), which the day-grouped listings run for every row, straight
-// from the stored text; false for anything else.
-bool DayTextOfStoredDate(sqlite3_context* ctx, sqlite3_value** argv) {
-  static const QByteArray dayPattern = QByteArrayLiteral("yyyy年mm月dd日");
-  if (sqlite3_value_type(argv[0]) != SQLITE_TEXT || sqlite3_value_type(argv[1]) != SQLITE_TEXT) return false;
-  const QByteArrayView pattern(reinterpret_cast<const char*>(sqlite3_value_text(argv[1])), sqlite3_value_bytes(argv[1]));
-  if (pattern != dayPattern) return false;
-  const QByteArrayView text(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])), sqlite3_value_bytes(argv[0]));
-  if (text.size() != 19 || !IsoDateTime(QString::fromLatin1(text))) return false;
-  const QByteArray day = text.first(4).toByteArray() + "年" + text.sliced(5, 2).toByteArray() + "月" +
-                         text.sliced(8, 2).toByteArray() + "日";
-  sqlite3_result_text64(ctx, day.constData(), sqlite3_uint64(day.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
-  return true;
+// A text field as a row set reads it: UTF-8, with a leading U+FEFF kept as a character (fromUtf8
+// would drop it, taking it for a byte-order mark).
+QString TextOfUtf8(QByteArrayView bytes) {
+  if (!bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes);
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  return utf8(bytes);
+}
+
+QByteArrayView BytesOf(sqlite3_value* value) {
+  const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+  return QByteArrayView(text, text ? sqlite3_value_bytes(value) : 0);
+}
+
+// An argument of one of our SQL functions as a row set reads the same value.
+QVariant ValueOf(sqlite3_value* value) {
+  switch (sqlite3_value_type(value)) {
+  case SQLITE_NULL: return QVariant();
+  case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_value_int64(value)));
+  case SQLITE_FLOAT: return QVariant(sqlite3_value_double(value));
+  case SQLITE_BLOB: {
+    const void* data = sqlite3_value_blob(value);
+    return QVariant(QByteArray(static_cast<const char*>(data), sqlite3_value_bytes(value)));
+  }
+  default: return QVariant(TextOfUtf8(BytesOf(value)));
+  }
+}
+
+void ResultText(sqlite3_context* ctx, const QString& text) {
+  const QByteArray out = text.toUtf8();
+  sqlite3_result_text64(ctx, out.constData(), sqlite3_uint64(out.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 // SQL format(value, pattern) with the run time's Format; SQLite's printf format keeps its other arities.
 void SqlFormat(sqlite3_context* ctx, int, sqlite3_value** argv) {
-  if (DayTextOfStoredDate(ctx, argv)) return;
-  const QString pattern = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[1])),
-                                            sqlite3_value_bytes(argv[1]));
-  QString result;
-  switch (sqlite3_value_type(argv[0])) {
-  case SQLITE_NULL:
+  static const QByteArray dayPattern = QByteArrayLiteral("yyyy年mm月dd日");
+  const int type = sqlite3_value_type(argv[0]);
+  // The day-grouped listings run this for every row: a stored date's day straight from its bytes.
+  if ((type == SQLITE_TEXT || type == SQLITE_BLOB) && BytesOf(argv[1]) == dayPattern) {
+    const QByteArrayView day = StampDay(BytesOf(argv[0]));
+    if (!day.isEmpty()) {
+      const QByteArray text = day.first(4).toByteArray() + "年" + day.sliced(5, 2).toByteArray() + "月" +
+                              day.sliced(8, 2).toByteArray() + "日";
+      sqlite3_result_text64(ctx, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+      return;
+    }
+  }
+  if (type == SQLITE_NULL)
     sqlite3_result_null(ctx);
-    return;
-  case SQLITE_INTEGER:
-  case SQLITE_FLOAT:
-    result = vb::Format(sqlite3_value_double(argv[0]), pattern);
-    break;
-  default: {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])),
-                                           sqlite3_value_bytes(argv[0]));
-    if (const auto iso = IsoDateTime(text))
-      result = vb::Format(*iso, pattern);
-    else
-      result = vb::Format(QVariant(text), pattern);
-  }
-  }
-  const QByteArray out = result.toUtf8();
-  sqlite3_result_text64(ctx, out.constData(), sqlite3_uint64(out.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+  else
+    ResultText(ctx, FormatField(ValueOf(argv[0]), TextOfUtf8(BytesOf(argv[1]))));
+}
+
+// SQL textkey(value): vb::TextKey of the value as a row set reads it, for stored bytes that are not
+// UTF-8 (lower() folds those bytes, the tree folds the text they read as).
+void SqlTextKey(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  const QVariant value = ValueOf(argv[0]);
+  if (value.isNull())
+    sqlite3_result_null(ctx);
+  else
+    ResultText(ctx, vb::TextKey(value.toString()));
 }
 
 bool IsAscii(const QByteArray& text) {
@@ -366,6 +386,38 @@ QByteArray PragmaText(sqlite3* db, const QByteArray& sql) {
 }
 
 } // namespace
+
+QByteArrayView StampDay(QByteArrayView t) {
+  if (t.size() != 19) return {};
+  int n[6] = {};
+  int field = 0;
+  for (qsizetype i = 0; i < 19; ++i) {
+    const char c = t[i];
+    const char separator = i == 4 || i == 7 ? '-' : i == 10 ? ' ' : i == 13 || i == 16 ? ':' : 0;
+    if (separator) {
+      if (c != separator) return {};
+      ++field;
+    } else if (c < '0' || c > '9') {
+      return {};
+    } else {
+      n[field] = n[field] * 10 + (c - '0');
+    }
+  }
+  if (!QDate::isValid(n[0], n[1], n[2]) || !QTime::isValid(n[3], n[4], n[5])) return {};
+  return t.first(10);
+}
+
+QString FormatField(const QVariant& value, const QString& pattern) {
+  switch (value.typeId()) {
+  case QMetaType::UnknownType: return QString();
+  case QMetaType::LongLong:
+  case QMetaType::Double: return vb::Format(value.toDouble(), pattern);
+  default: break;
+  }
+  const QString text = value.typeId() == QMetaType::QByteArray ? TextOfUtf8(value.toByteArray()) : value.toString();
+  if (const auto iso = IsoDateTime(text)) return vb::Format(*iso, pattern);
+  return vb::Format(QVariant(text), pattern);
+}
 
 void StopLockWaits() { g_stopLockWaits = 1; }
 bool LockWaitsStopped() { return g_stopLockWaits != 0; }
@@ -518,11 +570,7 @@ QVariant RowSet::ValueAt(int i) const {
   }
   default: {
     const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
-    const QByteArrayView bytes(text, sqlite3_column_bytes(stmt_, i));
-    if (!bytes.startsWith("\xEF\xBB\xBF")) return QVariant(QString::fromUtf8(bytes));
-    // fromUtf8 would drop this leading U+FEFF, taking it for a byte-order mark.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    return QVariant(QString(utf8(bytes)));
+    return QVariant(TextOfUtf8(QByteArrayView(text, sqlite3_column_bytes(stmt_, i))));
   }
   }
 }
@@ -637,7 +685,9 @@ void Connection::Open(const QString& path) {
       }
     }
     if (sqlite3_create_function_v2(db, "format", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, nullptr,
-                                   SqlFormat, nullptr, nullptr, nullptr) != SQLITE_OK)
+                                   SqlFormat, nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_create_function_v2(db, "textkey", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, nullptr,
+                                   SqlTextKey, nullptr, nullptr, nullptr) != SQLITE_OK)
       Fail(db);
   } catch (...) {
     sqlite3_close_v2(db);

@@ -141,6 +141,14 @@ void StopLockWaits();
 // Whether StopLockWaits has been called: a failure after it is the program ending, not the data set's.
 bool LockWaitsStopped();
 
+// What format(value, pattern) gives in a statement, for a field value as a row set reads it (Null
+// gives a null text). A window that groups records by a formatted field takes each record's group
+// from here, so that it always names a group the statement listed.
+QString FormatField(const QVariant& value, const QString& pattern);
+// The day "yyyy-mm-dd" of a date stored as the data set writes it ("yyyy-mm-dd hh:nn:ss", a real day
+// and time); empty for anything else. Such a date's day alone decides its formatted day.
+QByteArrayView StampDay(QByteArrayView utf8);
+
 class Connection {
 public:
   Connection() = default;

@@ -340,10 +340,19 @@ struct Fixed {
   std::string fracPart; // exactly `decimals` digits
 };
 
-Fixed ToFixed(double value, int decimals, int shift = 0) {
+// The shortest scientific text of a finite double ("-2.2250738585072014e-308" at most 24 characters),
+// with `precision` significant digits when given; "0e+00" should a conversion ever fail.
+std::string Scientific(double value, int precision = -1) {
   char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
-  const std::string sci(buf, res.ptr);
+  const auto res = precision < 0
+                       ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific)
+                       : std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision);
+  if (res.ec != std::errc()) return "0e+00";
+  return std::string(buf, res.ptr);
+}
+
+Fixed ToFixed(double value, int decimals, int shift = 0) {
+  const std::string sci = Scientific(std::fabs(value));
   const auto ePos = sci.find('e');
   std::string digits;
   for (size_t k = 0; k < ePos; ++k)
@@ -717,9 +726,7 @@ QString CStr(double value) {
     return value < 0 ? QStringLiteral("-Infinity") : QStringLiteral("Infinity");
   if (value == 0)
     return QStringLiteral("0");
-  char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-  const std::string sci(buf, res.ptr);
+  const std::string sci = Scientific(value, 14);
   const auto ePos = sci.find('e');
   const bool negative = sci[0] == '-';
   std::string digits;

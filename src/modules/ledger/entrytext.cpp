@@ -17,9 +17,11 @@ constexpr double kPlainLimit = 1e15;
 
 QString AmountText(double value) {
   if (!(std::fabs(value) < kPlainLimit)) return vb::Format(value, QStringLiteral("#0.00"));
-  // The shortest decimal form, written out without an exponent.
+  // The shortest decimal form, written out without an exponent. A tiny amount's form is longer
+  // than the room (4.9e-324 has 324 places); the general conversion takes it.
   char digits[64];
   const auto written = std::to_chars(digits, digits + sizeof digits, std::fabs(value), std::chars_format::fixed);
+  if (written.ec != std::errc()) return vb::Format(value, QStringLiteral("#0.00"));
   const std::string_view text(digits, size_t(written.ptr - digits));
   const size_t point = text.find('.');
   const std::string_view whole = text.substr(0, point);

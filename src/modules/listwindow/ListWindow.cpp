@@ -6,7 +6,6 @@
 #include "modules/listwindow/WindowParts.h"
 #include "modules/listwindow/WordMatcher.h"
 #include "platform/ui.h"
-#include "platform/vb.h"
 #include "platform/vbcolor.h"
 
 #include <QApplication>
@@ -217,39 +216,19 @@ void ListWindow::LoadTree(const QString& strClass) {
   LoadRecords(strClass);
 }
 
-namespace {
-
-// The day text "yyyy年mm月dd日" of a stored date; the data set keeps dates as ISO text, whose
-// first ten characters are the day.
-QString DayText(const QVariant& date) {
-  const QString text = date.toString();
-  const bool iso = text.size() >= 10 && text[4] == u'-' && text[7] == u'-' && (text.size() == 10 || text[10] == u' ');
-  if (!iso) return vb::Format(date, QStringLiteral("yyyy年mm月dd日"));
-  QString day;
-  day.reserve(11);
-  day.append(QStringView(text).left(4)).append(u'年').append(QStringView(text).mid(5, 2)).append(u'月');
-  day.append(QStringView(text).mid(8, 2)).append(u'日');
-  return day;
-}
-
-} // namespace
-
+// The group of a record: its category, or its date's day as the day list formats it.
 QString ListWindow::RecordClass(datastore::RowSet& rs, int column) {
   const QVariant value = rs.Field(column);
-  return params_.groupKind == GroupKind::Day ? DayText(value) : value.toString();
+  return params_.groupKind == GroupKind::Day ? datastore::FormatField(value, QStringLiteral("yyyy年mm月dd日"))
+                                             : value.toString();
 }
 
 namespace {
 
-// The bytes of a group field that decide the group: a category's whole text; the day of an ISO
-// date, only when its first ten bytes are ASCII (then they are its first ten characters).
+// The bytes of a group field that decide the group alone: a category's whole text; the day of a
+// date stored as the data set writes it. Empty for any other date.
 QByteArrayView GroupKey(GroupKind kind, QByteArrayView bytes) {
-  if (kind == GroupKind::Category) return bytes;
-  if (bytes.size() < 10 || bytes[4] != '-' || bytes[7] != '-' || (bytes.size() > 10 && bytes[10] != ' '))
-    return QByteArrayView();
-  for (const char c : bytes.first(10))
-    if (static_cast<unsigned char>(c) >= 0x80) return QByteArrayView();
-  return bytes.first(10);
+  return kind == GroupKind::Category ? bytes : datastore::StampDay(bytes);
 }
 
 } // namespace

@@ -94,7 +94,6 @@ QString frmMoneys::RecordNodeText(datastore::RowSet& rs) {
   out = Put(Put(Put(out, u" / 共 "), amount), u" 元）");
   out = modStart::AppendExcerpt(out, content);
   text.resize(out - text.constData());
-  text.squeeze();
   return text;
 }
 

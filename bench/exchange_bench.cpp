@@ -283,13 +283,13 @@ std::string Us(double seconds) {
 // next comes once the list has been painted after it, so laying out and painting the list count.
 class Clicker : public QObject {
 public:
-  Clicker(QWidget* dialog, std::vector<const char*> buttons, std::function<void()> last)
+  // last(ok): after the last click, or at the first that failed.
+  Clicker(QWidget* dialog, std::vector<const char*> buttons, std::function<void(bool)> last)
       : dialog_(dialog), buttons_(std::move(buttons)), last_(std::move(last)) {
     list_ = dialog->findChild<QAbstractItemView*>(QStringLiteral("ListView1"));
     if (list_) list_->viewport()->installEventFilter(this);
     ClickNext();
   }
-  bool ok = true;
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -302,16 +302,16 @@ protected:
 
 private:
   void ClickNext() {
-    const char* button = buttons_[next_++];
-    ok = ok && list_ && Click(dialog_, button);
-    if (next_ == buttons_.size() || !ok) return last_();
+    const bool ok = list_ && Click(dialog_, buttons_[next_++]);
+    // An empty list (the file refused) would not be painted again: the run fails at once.
+    if (next_ == buttons_.size() || !ok || Listed(dialog_) <= 0) return last_(ok && next_ == buttons_.size());
     waiting_ = true;
   }
 
   QWidget* dialog_;
   QAbstractItemView* list_ = nullptr;
   std::vector<const char*> buttons_;
-  std::function<void()> last_;
+  std::function<void(bool)> last_;
   size_t next_ = 0;
   bool waiting_ = false;
 };
@@ -342,9 +342,10 @@ bool ImportInMainWindow(platform::TestUi& ui, const QString& file, int lines, do
     driver.stop();
     if (peakMB) benchutil::ResetPeakRss();
     start = sidebyside::Clock::now();
-    clicker = std::make_unique<Clicker>(dialog, std::vector<const char*>{"cmdOpen", "cmdSelectAll", "cmdOk"}, [&, dialog] {
+    const std::vector<const char*> buttons = {"cmdOpen", "cmdSelectAll", "cmdOk"};
+    clicker = std::make_unique<Clicker>(dialog, buttons, [&, dialog](bool ok) {
       accepted = sidebyside::Clock::now();
-      clicked = clicker->ok;
+      clicked = ok;
       if (dialog->isVisible()) dialog->reject();  // a failed import leaves it open
     });
   });

@@ -67,12 +67,12 @@ ALMANOR_BENCH_NOTES=10000 run "the notes window (10,000 notes)" "$build/bench/li
 ALMANOR_BENCH_NOTES=100000 run "the notes window (100,000 notes)" "$build/bench/listwindow_bench"
 ALMANOR_BENCH_NOTES=1000000 ALMANOR_BENCH_RUNS=3 run "the notes window (1,000,000 notes)" \
   "$build/bench/listwindow_bench" --benchmark_filter='WholeTree|EndToEnd|Floor|Keyword'
-run "the ledger windows" "$build/bench/ledger_bench"
+run "the ledger windows (100,000 and 1,000,000 entries)" "$build/bench/ledger_bench"
 run "the reminders window" "$build/bench/reminders_bench"
 run "export and import" "$build/bench/exchange_bench" '--benchmark_filter=-AsUser|Memory'
 run "the import as the user does it (10,000, 100,000 and 1,000,000 lines)" "$build/bench/exchange_bench" \
   --benchmark_filter=AsUser
-run "the import's peak memory (1,000,000 lines)" "$build/bench/exchange_bench" --benchmark_filter=Memory
+run "the import's peak memory (1,000,000 lines, the ledger window open)" "$build/bench/exchange_bench" --benchmark_filter=Memory
 run "the file archive" "$build/bench/files_bench"
 run "the data store" "$build/bench/datastore_bench"
 echo "Running the date text conversion ..."

@@ -1,5 +1,5 @@
 #pragma once
-// The ledger data set of the benchmarks: kLedgerEntries entries over kLedgerDays days, every amount
+// The ledger data set of the benchmarks: kLedgerEntries (or more) entries over kLedgerDays days, every amount
 // from 0 to 10000, kept in the benchmark data folder between runs.
 
 #include <QDate>
@@ -13,7 +13,8 @@ constexpr int kLedgerDays = 3000;
 const QDate kLedgerFirstDay(2016, 1, 1);
 const QDate kLedgerLastDay = kLedgerFirstDay.addDays(kLedgerDays - 1);
 
-// ledger.kvt in DataDir(); generated on first use.
-QString LedgerDataSet();
+// ledger.kvt in DataDir() (ledger-N.kvt for another number of entries, over the same days);
+// generated on first use.
+QString LedgerDataSet(int entries = kLedgerEntries);
 
 } // namespace benchdata

@@ -532,6 +532,16 @@ RowSetPtr clsDate::Moneys_GetRecordSet(const QString& strDate) {
   });
 }
 
+RowSetPtr clsDate::Moneys_GetAllRecords() {
+  return Guard(QStringLiteral("获得收支帐目记录时发生错误，"), RowSetPtr(), [&] {
+    // The date index lists ties by id, as Moneys_GetRecordSet's plan reads them.
+    return objConn.OpenRowSetInStorageOrder(
+        QStringLiteral("select moneysid, moneysdate, moneystype, moneystitle, moneyscontent, moneysshow, moneysunit, "
+                       "moneyssprice, moneyssum, moneysstring1 from moneys order by moneysid"),
+        QStringLiteral("select moneysid from moneys order by moneysdate, moneysid"));
+  });
+}
+
 RowSetPtr clsDate::Moneys_ExpRecordSet(const QString& strID) {
   return Guard(QStringLiteral("获得导出收支列表时发生错误，"), RowSetPtr(),
                [&] { return ByIds(objConn, QStringLiteral("moneys"), strID, QStringLiteral("moneysdate")); });

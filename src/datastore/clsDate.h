@@ -97,6 +97,9 @@ public:
   // Income and expense ledger.
   RowSetPtr Moneys_GetClass();
   RowSetPtr Moneys_GetRecordSet(const QString& strDate = QString());
+  // Every entry as Moneys_GetRecordSet("") gives them, read in storage order with each row's place
+  // (RowSet::Rank): the date order's look-up per row reads the table's pages at random.
+  RowSetPtr Moneys_GetAllRecords();
   RowSetPtr Moneys_ExpRecordSet(const QString& strID);
   qint64 Moneys_Add(const QString& moneysdate, const QString& moneystype, const QString& moneystitle,
                     const QString& moneyscontent, double moneyshow, const QString& moneysunit,

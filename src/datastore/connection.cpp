@@ -289,9 +289,16 @@ void SqlFormat(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if ((type == SQLITE_TEXT || type == SQLITE_BLOB) && BytesOf(argv[1]) == dayPattern) {
     const QByteArrayView day = StampDay(BytesOf(argv[0]));
     if (!day.isEmpty()) {
-      const QByteArray text = day.first(4).toByteArray() + "年" + day.sliced(5, 2).toByteArray() + "月" +
-                              day.sliced(8, 2).toByteArray() + "日";
-      sqlite3_result_text64(ctx, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+      char text[17];  // no allocation: this runs for every row
+      char* out = text;
+      auto put = [&out](QByteArrayView bytes) { out = std::copy(bytes.begin(), bytes.end(), out); };
+      put(day.first(4));
+      put("年");
+      put(day.sliced(5, 2));
+      put("月");
+      put(day.sliced(8, 2));
+      put("日");
+      sqlite3_result_text64(ctx, text, sqlite3_uint64(out - text), SQLITE_TRANSIENT, SQLITE_UTF8);
       return;
     }
   }

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace vb {
 
@@ -521,7 +522,33 @@ QString Pad(int value, int width) { return QString::number(value).rightJustified
 
 QDateTime MakeDateTime(const QDate& date, const QTime& time) { return QDateTime(date, time, Qt::UTC); }
 
+namespace {
+
+// The stored form "yyyy-MM-dd hh:mm:ss" of a valid moment, which every stored date and every
+// exported line has, read directly; anything else is left to the general reading, which gives
+// this form the same moment.
+std::optional<QDateTime> StoredForm(const QString& text) {
+  if (text.size() != 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u' ' || text[13] != u':' ||
+      text[16] != u':')
+    return std::nullopt;
+  auto num = [&text](int from, int len) {
+    int v = 0;
+    for (int i = from; i < from + len; ++i) {
+      if (!IsDigit(text[i])) return -1;
+      v = v * 10 + (text[i].unicode() - u'0');
+    }
+    return v;
+  };
+  const int year = num(0, 4), month = num(5, 2), day = num(8, 2);
+  const int hour = num(11, 2), minute = num(14, 2), second = num(17, 2);
+  if (year < 100 || !QDate::isValid(year, month, day) || !QTime::isValid(hour, minute, second)) return std::nullopt;
+  return MakeDateTime(QDate(year, month, day), QTime(hour, minute, second));
+}
+
+} // namespace
+
 std::optional<QDateTime> CDate(const QString& text) {
+  if (auto stored = StoredForm(text)) return stored;
   const QString trimmed = Halfwidth(text).trimmed();
   if (trimmed.isEmpty())
     return std::nullopt;
@@ -553,6 +580,20 @@ std::optional<QDateTime> CDate(const QString& text) {
 bool IsDate(const QString& text) { return CDate(text).has_value(); }
 
 std::optional<double> CDbl(const QString& text) {
+  // Plain decimals ("41", "20.5"), most numbers of a record file, read as the general reading
+  // below reads them: the same characters to from_chars.
+  if (!text.isEmpty() && text.size() <= 24 && IsDigit(text[0])) {
+    char plain[24];
+    bool point = false, ok = true;
+    for (qsizetype i = 0; ok && i < text.size(); ++i) {
+      const QChar c = text[i];
+      ok = IsDigit(c) || (c == u'.' && !std::exchange(point, true));
+      plain[i] = char(c.unicode());
+    }
+    double v = 0;
+    const auto [end, error] = ok ? std::from_chars(plain, plain + text.size(), v) : std::from_chars_result{};
+    if (ok && error == std::errc() && end == plain + text.size()) return v;
+  }
   qsizetype from = 0, to = text.size();
   while (from < to && IsBlank(text[from]))
     ++from;

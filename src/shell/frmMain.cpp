@@ -211,10 +211,14 @@ void frmMain::mnuFileImp_Click() {
   QPointer<QWidget> window =
       ExchangeWindow(QStringLiteral("您当前操作的模块暂未提供导入功能！"), QStringLiteral("导入"));
   if (!window) return;
-  exchange::frmImp dialog(window->objectName(), this);
-  dialog.exec();
-  // Also after an import that stopped at a failing line: what it added is in the data set.
-  if (!dialog.blnImported && dialog.recordsAdded == 0) return;
+  bool changed = false;
+  {
+    exchange::frmImp dialog(window->objectName(), this);
+    dialog.exec();
+    // Also after an import that stopped at a failing line: what it added is in the data set.
+    changed = dialog.blnImported || dialog.recordsAdded != 0;
+  }  // the file's text and its lines are freed before the window reloads
+  if (!changed) return;
   if (auto* list = qobject_cast<listwindow::ListWindow*>(window.data())) list->ReloadTree();
 }
 

@@ -17,6 +17,7 @@ listwindow::ListWindowParams MoneysParams() {
   // Days follow from the entries' dates: there is no renaming of a day.
   p.family = {&clsDate::Moneys_GetClass, &clsDate::Moneys_GetRecordSet, &clsDate::Moneys_GetModify, nullptr,
               &clsDate::Moneys_DeleteClass, &clsDate::Moneys_Delete, &clsDate::Moneys_ModifyColor};
+  p.allRecords = &clsDate::Moneys_GetAllRecords;
   p.titleText = "日常收支帐目";
   p.rootText = "所有日常收支帐目";
   p.groupKind = listwindow::GroupKind::Day;
@@ -93,7 +94,6 @@ QString frmMoneys::RecordNodeText(datastore::RowSet& rs) {
   out = Put(Put(Put(out, u" / 共 "), amount), u" 元）");
   out = modStart::AppendExcerpt(out, content);
   text.resize(out - text.constData());
-  text.squeeze();
   return text;
 }
 

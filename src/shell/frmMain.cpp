@@ -213,8 +213,8 @@ void frmMain::mnuFileImp_Click() {
   if (!window) return;
   exchange::frmImp dialog(window->objectName(), this);
   dialog.exec();
-  // Also after an import that stopped at a failing line: what it added is in the data set.
-  if (!dialog.blnImported && dialog.recordsAdded == 0) return;
+  // A failed import has stored nothing.
+  if (!dialog.blnImported) return;
   if (auto* list = qobject_cast<listwindow::ListWindow*>(window.data())) list->ReloadTree();
 }
 

@@ -99,18 +99,22 @@ bool frmImp::Import() {
   // A run stores all its ticked lines or none, in one transaction given up at the first line
   // that cannot be read or stored: the user can untick it, or remove its cause, and run it again.
   // Each line is read once, so what is stored is what was checked. Empty when all are stored.
+  const std::vector<int> rows = TickedRows();
+  if (rows.empty()) return true;
   const QString failure = [&]() -> QString {
     datastore::clsDate::Batch batch(db);
     if (!batch.Started()) return batch.Failure() + QStringLiteral("。");
-    for (const int row : TickedRows()) {
+    for (const int row : rows) {
       const qint64 lineNumber = KeyNumber(row) + 1;
-      const QString line = QStringLiteral("第 ") + QString::number(lineNumber) + QStringLiteral(" 行无法保存：");
+      auto lineFailed = [&](const QString& why) {
+        return QStringLiteral("第 ") + QString::number(lineNumber) + QStringLiteral(" 行无法保存：") + why + u'。';
+      };
       try {
-        if (family.Add(db, ParseLine(family, ItemView(row), lineNumber)) == 0) return line + batch.Failure() + u'。';
+        if (family.Add(db, ParseLine(family, ItemView(row), lineNumber)) == 0) return lineFailed(batch.Failure());
       } catch (const LineError& e) {
         return e.Description();
       } catch (const std::exception& e) {
-        return line + QString::fromUtf8(e.what()) + u'。';
+        return lineFailed(QString::fromUtf8(e.what()));
       }
     }
     if (!batch.Commit()) return QStringLiteral("保存所导入的记录时失败：") + batch.Failure() + u'。';

@@ -3,6 +3,7 @@
 #include "check.h"
 #include "exchange/RecordFile.h"
 #include "platform/textfile.h"
+#include "platform/vb.h"
 
 #include <cmath>
 #include <cstdint>
@@ -26,22 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const exchange::RecordField& field : family->fields) arguments = std::max(arguments, size_t(field.arg + 1));
   for (size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].isEmpty()) continue;
-    // The check before a run and the parse that stores it must agree, or a run could stop half-way.
-    bool checked = true;
-    try {
-      exchange::CheckLine(*family, lines[i], qint64(i) + 1);
-    } catch (const exchange::LineError&) {
-      checked = false;
-    }
     exchange::AddArguments args;
     try {
       args = exchange::ParseLine(*family, lines[i], qint64(i) + 1);
     } catch (const exchange::LineError& e) {
-      FUZZ_CHECK(!e.Description().isEmpty() && !checked, lines[i].toString());
+      FUZZ_CHECK(!e.Description().isEmpty(), lines[i].toString());
       continue;
     }
     const QString line = lines[i].toString();
-    FUZZ_CHECK(checked && args.size() == arguments, line);
+    FUZZ_CHECK(args.size() == arguments, line);
     for (const exchange::RecordField& field : family->fields) {
       if (field.arg < 0) continue;
       const QVariant& value = args[size_t(field.arg)];
@@ -51,6 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         continue;
       }
       const QString fieldText = value.toString();
+      if (field.form == exchange::FieldForm::Day || field.form == exchange::FieldForm::DefaultDate) {
+        // Read once, in the form the data set stores, which reads back as itself.
+        const auto date = vb::CDate(fieldText);
+        const QDateTime stamp = QDateTime::fromString(fieldText, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        FUZZ_CHECK(date && stamp.isValid() && date->date() == stamp.date() && date->time() == stamp.time(), line);
+        continue;
+      }
       FUZZ_CHECK(!fieldText.contains(u'|') && !platform::HoldsBrokenBytes(fieldText), line);
       if (field.form == exchange::FieldForm::LongText)
         FUZZ_CHECK(!fieldText.contains(QStringLiteral("{br}")), line);

@@ -37,34 +37,30 @@ struct KeptInsert {
   StatementPtr statement;
 };
 std::vector<KeptInsert> g_inserts;
-// The last batch could not be committed: none of its records is stored. The next failure box
-// says so.
-bool g_batchLost = false;
-bool g_batchLostUntold = false;
+// Why the open batch's run failed (its caller names the line).
+QString g_batchFailure;
 
-void CommitBatch() {
+// Gives the open batch up: none of its records stays.
+void RollBackBatch() {
   Connection* conn = std::exchange(g_batch, nullptr);
   g_inserts.clear();
   if (!conn) return;
   try {
-    conn->Commit();
-  } catch (const std::exception&) {
-    g_batchLost = g_batchLostUntold = true;
     conn->Rollback();
-    throw;
+  } catch (const std::exception&) {
+    // What is left in the journal is rolled back at the data set's next read.
   }
 }
 
-const QString kBatchLost = QStringLiteral("本次导入的记录均未保存。");
-
 void ShowFailure(const QString& failure, const QString& description) {
-  // Nothing stays uncommitted while the box waits on the user.
-  try {
-    CommitBatch();
-  } catch (const std::exception&) {
+  // A failure ends the batch's run, stored whole or not at all: its caller says why, and that
+  // nothing of the run was saved.
+  if (g_batch) {
+    RollBackBatch();
+    g_batchFailure = description;
+    return;
   }
-  MsgBox(failure + description + (std::exchange(g_batchLostUntold, false) ? kBatchLost : QString()), MsgButtons::OK,
-         MsgIcon::Critical, QStringLiteral("发生错误"));
+  MsgBox(failure + description, MsgButtons::OK, MsgIcon::Critical, QStringLiteral("发生错误"));
 }
 
 // Runs an operation's body; any failure is shown after the operation's own text and turns into
@@ -366,23 +362,37 @@ bool clsDate::OpenDataBase(const QString& path) {
 
 void clsDate::CloseDataBase() { objConn.Close(); }
 
-void clsDate::BeginBatch() {
-  if (g_batch || objConn.State() != 1) return;
-  g_batchLost = g_batchLostUntold = false;
+clsDate::Batch::Batch(clsDate& date) {
+  g_batchFailure.clear();
   try {
-    objConn.Begin();
-    g_batch = &objConn;
-  } catch (const std::exception&) {
-    // Without a batch every add commits by itself.
+    date.objConn.Begin();
+    g_batch = &date.objConn;
+    started_ = true;
+  } catch (const std::exception& e) {
+    g_batchFailure = QString::fromUtf8(e.what());
   }
 }
 
-bool clsDate::EndBatch() {
-  return Guard(QStringLiteral("保存所增加的记录时发生错误，"), false, [] {
-    CommitBatch();
-    return !g_batchLost;
-  });
+clsDate::Batch::~Batch() {
+  if (started_) RollBackBatch();
 }
+
+bool clsDate::Batch::Commit() {
+  // Without a batch left, an operation failed and rolled it back.
+  if (!std::exchange(started_, false) || !g_batch) return false;
+  try {
+    g_inserts.clear();
+    g_batch->Commit();
+    g_batch = nullptr;
+    return true;
+  } catch (const std::exception& e) {
+    g_batchFailure = QString::fromUtf8(e.what());
+    RollBackBatch();
+  }
+  return false;
+}
+
+QString clsDate::Batch::Failure() const { return g_batchFailure; }
 
 void clsDate::ReadSystemConfig() {
   const RowSetPtr rs = objConn.OpenRowSet(QStringLiteral("select * from configs order by configsid"));

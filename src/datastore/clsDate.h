@@ -1,7 +1,8 @@
 #pragma once
 // The data-store object: the one connection, the configuration record, the input check and every
 // table operation. Each operation reports its own failure in a critical box titled "发生错误" and
-// returns its failure value (no row set, 0, false, "", or true for the duplicate checks).
+// returns its failure value (no row set, 0, false, "", or true for the duplicate checks); inside
+// an import's Batch it leaves the box to the import.
 // Record ids are 64-bit. Titles and categories compare, group and sort without regard to ASCII
 // letter case, as Access does.
 
@@ -11,7 +12,6 @@
 #include <QDate>
 #include <QString>
 #include <functional>
-#include <utility>
 
 namespace datastore {
 
@@ -54,23 +54,25 @@ public:
   // A new, empty data set (all tables, one configuration row); false with a box when it fails.
   bool CreateDataBase(const QString& path);
 
-  // The adds of one import run, between BeginBatch and EndBatch, share one transaction, so a large
-  // import is quick. A failure box commits the batch before it shows, so what was added before the
-  // failure stays; when that commit fails, the box adds that none of the run's records was saved.
-  // EndBatch returns false when the batch could not be committed (its box has been shown).
-  void BeginBatch();
-  bool EndBatch();
+  // The adds of one import run share one transaction: a large import is quick, and the run is
+  // stored whole or not at all. While the batch is open an operation that fails shows no box: it
+  // rolls the batch back, and Failure() says why, for the caller's own box.
   class Batch {
   public:
-    explicit Batch(clsDate& date) : date_(date) { date_.BeginBatch(); }
-    ~Batch() { End(); }
+    // Begins the transaction; Started() is false when it cannot (the data set locked by another
+    // program past the wait, for one), and Failure() says why.
+    explicit Batch(clsDate& date);
+    // Rolls back what has not been committed.
+    ~Batch();
     Batch(const Batch&) = delete;
     Batch& operator=(const Batch&) = delete;
-    bool End() { return std::exchange(open_, false) ? date_.EndBatch() : true; }
+    bool Started() const { return started_; }
+    // Stores the run; false, with none of it stored, when an operation failed or the commit fails.
+    bool Commit();
+    QString Failure() const;
 
   private:
-    clsDate& date_;
-    bool open_ = true;
+    bool started_ = false;
   };
 
   bool IsCheckInputTrue(TextInput& objText, const QString& strCaption, bool blnNull = false,

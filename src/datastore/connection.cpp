@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <limits>
@@ -101,19 +102,121 @@ int WaitForLock(void*, int count) {
   return g_stopLockWaits ? 0 : 1;
 }
 
-// The system error (errno) behind the last failure on db. SQLite notes errno only once the
-// statement has ended, often after the calls of its rollback have changed it: for a failed read
-// or write, the file that failed has kept its own, the journal (while open) or the data set.
-int SystemErrno(sqlite3* db, int code) {
-  const int noted = sqlite3_system_errno(db);
-  if ((code & 0xff) != SQLITE_IOERR) return noted;
-  int error = 0;
-  sqlite3_file* journal = nullptr;
-  if (sqlite3_file_control(db, "main", SQLITE_FCNTL_JOURNAL_POINTER, &journal) == SQLITE_OK && journal &&
-      journal->pMethods)
-    journal->pMethods->xFileControl(journal, SQLITE_FCNTL_LAST_ERRNO, &error);
-  if (error == 0) sqlite3_file_control(db, "main", SQLITE_FCNTL_LAST_ERRNO, &error);
-  return error != 0 ? error : noted;
+// The system error (errno) of the first file operation that failed in the current operation, 0
+// for none. SQLite notes errno only once a statement has ended, often after the calls of its
+// rollback have changed it, and a file keeps its last error for the whole session: both can name
+// another failure's cause. So the data sets are opened through a thin layer over the platform's
+// file layer that notes the error as it happens; each operation starts with none.
+thread_local int t_systemError = 0;
+
+void BeginOperation() { t_systemError = 0; }
+
+bool IsSystemFailure(int rc) {
+  switch (rc & 0xff) {
+  case SQLITE_IOERR: return rc != SQLITE_IOERR_SHORT_READ && rc != SQLITE_IOERR_DELETE_NOENT;
+  case SQLITE_CANTOPEN:
+  case SQLITE_FULL: return true;
+  default: return false;
+  }
+}
+
+// Called right after a file operation returned rc, with errno cleared before it.
+int Noted(int rc, sqlite3_file* real = nullptr) {
+  if (t_systemError == 0 && IsSystemFailure(rc)) {
+    int error = errno;
+    if (error == 0 && real && real->pMethods) real->pMethods->xFileControl(real, SQLITE_FCNTL_LAST_ERRNO, &error);
+    t_systemError = error;
+  }
+  return rc;
+}
+
+sqlite3_vfs* g_platformVfs = nullptr;
+
+// A file of the layer: its own header, then the platform's file.
+struct NotingFile {
+  sqlite3_file base;
+  sqlite3_file* real;
+};
+
+sqlite3_file* Real(sqlite3_file* f) { return reinterpret_cast<NotingFile*>(f)->real; }
+
+// Runs one method of the platform's file, noting its failure.
+template <class F>
+int Forward(sqlite3_file* f, F&& call) {
+  sqlite3_file* real = Real(f);
+  errno = 0;
+  return Noted(call(real, real->pMethods), real);
+}
+
+const sqlite3_io_methods kNotingMethods = {
+    3,
+    [](sqlite3_file* f) { return Forward(f, [](sqlite3_file* r, auto m) { return m->xClose(r); }); },
+    [](sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
+      return Forward(f, [&](sqlite3_file* r, auto m) { return m->xRead(r, buffer, amount, offset); });
+    },
+    [](sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset) {
+      return Forward(f, [&](sqlite3_file* r, auto m) { return m->xWrite(r, buffer, amount, offset); });
+    },
+    [](sqlite3_file* f, sqlite3_int64 size) {
+      return Forward(f, [&](sqlite3_file* r, auto m) { return m->xTruncate(r, size); });
+    },
+    [](sqlite3_file* f, int flags) { return Forward(f, [&](sqlite3_file* r, auto m) { return m->xSync(r, flags); }); },
+    [](sqlite3_file* f, sqlite3_int64* size) {
+      return Forward(f, [&](sqlite3_file* r, auto m) { return m->xFileSize(r, size); });
+    },
+    [](sqlite3_file* f, int lock) { return Forward(f, [&](sqlite3_file* r, auto m) { return m->xLock(r, lock); }); },
+    [](sqlite3_file* f, int lock) { return Forward(f, [&](sqlite3_file* r, auto m) { return m->xUnlock(r, lock); }); },
+    [](sqlite3_file* f, int* reserved) {
+      return Forward(f, [&](sqlite3_file* r, auto m) { return m->xCheckReservedLock(r, reserved); });
+    },
+    [](sqlite3_file* f, int op, void* arg) { return Real(f)->pMethods->xFileControl(Real(f), op, arg); },
+    [](sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real(f)); },
+    [](sqlite3_file* f) { return Real(f)->pMethods->xDeviceCharacteristics(Real(f)); },
+    [](sqlite3_file* f, int page, int size, int extend, void volatile** memory) {
+      return Forward(f, [&](sqlite3_file* r, auto m) { return m->xShmMap(r, page, size, extend, memory); });
+    },
+    [](sqlite3_file* f, int offset, int n, int flags) { return Real(f)->pMethods->xShmLock(Real(f), offset, n, flags); },
+    [](sqlite3_file* f) { Real(f)->pMethods->xShmBarrier(Real(f)); },
+    [](sqlite3_file* f, int deleteFlag) { return Real(f)->pMethods->xShmUnmap(Real(f), deleteFlag); },
+    [](sqlite3_file* f, sqlite3_int64 offset, int amount, void** pages) {
+      return Forward(f, [&](sqlite3_file* r, auto m) { return m->xFetch(r, offset, amount, pages); });
+    },
+    [](sqlite3_file* f, sqlite3_int64 offset, void* pages) {
+      return Real(f)->pMethods->xUnfetch(Real(f), offset, pages);
+    },
+};
+
+int NotingOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
+  auto* file = reinterpret_cast<NotingFile*>(f);
+  file->real = reinterpret_cast<sqlite3_file*>(file + 1);
+  errno = 0;
+  const int rc = Noted(g_platformVfs->xOpen(g_platformVfs, name, file->real, flags, outFlags));
+  // The core closes a file whose methods are set, also after a failed open.
+  file->base.pMethods = file->real->pMethods ? &kNotingMethods : nullptr;
+  return rc;
+}
+
+int NotingDelete(sqlite3_vfs*, const char* name, int syncDir) {
+  errno = 0;
+  return Noted(g_platformVfs->xDelete(g_platformVfs, name, syncDir));
+}
+
+// The layer's name for sqlite3_open_v2. The platform's file layer is version 3 (its files have
+// every method above).
+const char* NotingVfs() {
+  static const char* const name = [] {
+    static sqlite3_vfs vfs;
+    g_platformVfs = sqlite3_vfs_find(nullptr);
+    if (!g_platformVfs) return static_cast<const char*>(nullptr);
+    vfs = *g_platformVfs;
+    vfs.zName = "almanor-noting";
+    vfs.szOsFile = int(sizeof(NotingFile)) + g_platformVfs->szOsFile;
+    vfs.xOpen = NotingOpen;
+    vfs.xDelete = NotingDelete;
+    vfs.pNext = nullptr;
+    return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK ? vfs.zName : static_cast<const char*>(nullptr);
+  }();
+  return name;
 }
 
 // The last failure on db as the user reads it: a Chinese text, followed by SQLite's own English
@@ -144,7 +247,7 @@ QString ErrorText(sqlite3* db) {
   default: chinese = "数据账套的操作失败"; break;
   }
   QString text = QString::fromUtf8(chinese);
-  const int system = SystemErrno(db, code);
+  const int system = t_systemError;
   if (((code & 0xff) == SQLITE_IOERR || (code & 0xff) == SQLITE_CANTOPEN) && system != 0) {
     const QString cause = platform::SystemErrorCause(system);
     if (!cause.isEmpty()) text += QStringLiteral("：") + cause;
@@ -201,6 +304,7 @@ void Bind(sqlite3* db, sqlite3_stmt* stmt, const QVector<QVariant>& binds, std::
 
 sqlite3_stmt* Compile(sqlite3* db, const QString& sql) {
   if (!db) Fail(db);
+  BeginOperation();
   const QByteArray text = sql.toUtf8();
   sqlite3_stmt* stmt = nullptr;
   const char* tail = nullptr;
@@ -334,6 +438,7 @@ bool EqualsLower(const QByteArray& lower, QLatin1StringView name) {
 }
 
 void ExecRaw(sqlite3* db, const char* sql) {
+  BeginOperation();
   if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail(db);
 }
 
@@ -343,6 +448,7 @@ bool SchemaHas(sqlite3* db, const char* sql, const char* name = nullptr) {
   sqlite3_stmt* stmt = nullptr;
   int step = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
   if (step == SQLITE_OK) {
+    BeginOperation();
     if (name) sqlite3_bind_text(stmt, 1, name, -1, SQLITE_STATIC);
     step = sqlite3_step(stmt);
   }
@@ -358,6 +464,7 @@ QByteArrayList TableColumns(sqlite3* db, const char* table) {
   int step = sqlite3_prepare_v2(db, "select lower(name) from pragma_table_info(?)", -1, &stmt, nullptr);
   if (step == SQLITE_OK) {
     sqlite3_bind_text(stmt, 1, table, -1, SQLITE_STATIC);
+    BeginOperation();
     while ((step = sqlite3_step(stmt)) == SQLITE_ROW)
       names.append(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
   }
@@ -384,6 +491,7 @@ const std::vector<QByteArrayList>& SchemaColumns() {
 QByteArray PragmaText(sqlite3* db, const QByteArray& sql) {
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) Fail(db);
+  BeginOperation();
   const int step = sqlite3_step(stmt);
   const QByteArray text =
       step == SQLITE_ROW ? QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) : QByteArray();
@@ -449,6 +557,7 @@ RowSet::RowSet(std::shared_ptr<ConnectionLink> link, sqlite3_stmt* stmt, QString
 RowSet::~RowSet() { Close(); }
 
 void RowSet::Step() {
+  BeginOperation();
   const int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) {
     if (!ranks_.empty() || !placeById_.empty()) FindRank();
@@ -468,6 +577,7 @@ qint64 RowSet::RecordCount() {
     if (!link_->db) throw DbError("数据账套已经关闭");
     if (!stmt_) throw DbError("记录集已经关闭");
     sqlite3_stmt* stmt = Prepare(db_, QStringLiteral("select count(*) from (%1)").arg(sql_), binds_);
+    BeginOperation();
     const int rc = sqlite3_step(stmt);
     if (rc != SQLITE_ROW) {
       const QString error = ErrorText(db_);
@@ -605,6 +715,7 @@ qint64 Statement::Execute(const QVector<QVariant>& binds) {
   std::vector<QByteArray> texts;
   texts.reserve(size_t(binds.size()));
   Bind(link_->db, stmt_, binds, &texts);
+  BeginOperation();
   int rc;
   while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
   }
@@ -644,8 +755,9 @@ void Connection::Open(const QString& path) {
   sqlite3* db = nullptr;
   // Never creates a file: opening is for existing data sets only. A connection and its row sets
   // are used by one thread at a time, so SQLite need not lock around every column read.
+  BeginOperation();
   const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                 nullptr);
+                                 NotingVfs());
   try {
     if (rc != SQLITE_OK) Fail(db);
     sqlite3_extended_result_codes(db, 1);
@@ -744,6 +856,7 @@ RowSetPtr Connection::OpenRowSetInStorageOrder(const QString& sql, const QString
   if (rows->Eof()) return rows;
   std::vector<std::pair<qint64, qint64>> ranks;
   sqlite3_stmt* order = Prepare(db_, orderSql, {});
+  BeginOperation();
   int rc;
   while ((rc = sqlite3_step(order)) == SQLITE_ROW)
     ranks.emplace_back(sqlite3_column_int64(order, 0), qint64(ranks.size()));
@@ -786,8 +899,9 @@ void Connection::Rollback() {
 void Connection::CreateDataSet(const QString& path) {
   if (QFileInfo::exists(path)) throw DbError(QStringLiteral("文件已经存在：%1").arg(path).toStdString());
   sqlite3* db = nullptr;
+  BeginOperation();
   const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, NotingVfs());
   try {
     if (rc != SQLITE_OK) Fail(db);
     ExecRaw(db, "begin;");

@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QStringTokenizer>
 #include <algorithm>
+#include <cstdio>
 
 namespace exchange {
 
@@ -115,17 +116,23 @@ QString DefaultDateText(const QVariant& v) {
 }
 
 // A lone CR or LF would end the record's line early, so every kind of break becomes "{br}".
-void AppendLongText(QString& out, QStringView text) {
+// Returns whether the text holds a lone CR or LF, which comes back as CR LF.
+bool AppendLongText(QString& out, QStringView text) {
+  bool lone = false;
   qsizetype from = 0;
   for (qsizetype i = 0; i < text.size(); ++i) {
     const QChar c = text[i];
     if (c != u'\r' && c != u'\n') continue;
     out += text.sliced(from, i - from);
     out += kBr;
-    if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+      ++i;
+    else
+      lone = true;
     from = i + 1;
   }
   out += text.sliced(from);
+  return lone;
 }
 
 // Decodes a field's UTF-8 into a buffer reused from field to field, so a long export allocates no
@@ -165,7 +172,7 @@ QString DateText(QByteArrayView stored, FieldForm form) {
 enum class Loss { None, Changed, Refused };
 
 // Appends the field's text and says how it reads back: a "|" adds fields, and a "{br}" typed in
-// a long text becomes a line break.
+// a long text or a lone CR or LF in it comes back as CR LF.
 Loss AppendField(QString& out, const RecordField& field, int column, datastore::RowSet& rs, FieldText& decoded) {
   const qsizetype from = out.size();
   Loss loss = Loss::None;
@@ -176,8 +183,7 @@ Loss AppendField(QString& out, const RecordField& field, int column, datastore::
     break;
   case F::LongText: {
     const QStringView text = decoded.Decode(rs.Utf8(column));
-    AppendLongText(out, text);
-    if (text.contains(kBr)) loss = Loss::Changed;
+    if (AppendLongText(out, text) || text.contains(kBr)) loss = Loss::Changed;
     break;
   }
   case F::Day:
@@ -262,63 +268,63 @@ LineError::LineError(const QString& description) : std::runtime_error(descriptio
 
 namespace {
 
-// Checks a line field by field; fills `args` when given.
-void ReadLine(const Family& family, QStringView line, qint64 lineNumber, AddArguments* args) {
-  if (platform::HoldsBrokenBytes(line))
-    throw LineError(QStringLiteral("第 %1 行含有无法识别的字符。").arg(lineNumber));
-  const int count = FieldCount(line);
-  if (count != family.FieldCount())
-    throw LineError(QStringLiteral("第 %1 行有 %2 个字段，应有 %3 个。").arg(lineNumber).arg(count).arg(family.FieldCount()));
-  if (args) {
-    int argCount = 0;
-    for (const RecordField& field : family.fields) argCount = std::max(argCount, field.arg + 1);
-    args->assign(size_t(argCount), QVariant());
-  }
-  int i = 0;
-  for (const QStringView value : QStringTokenizer(line, u'|')) {
-    const RecordField& field = family.fields[size_t(i++)];
-    if (field.arg < 0) continue;
-    auto fail = [&](const char* what) {
-      return LineError(QStringLiteral("第 %1 行的第 %2 个字段“%3”%4。")
-                           .arg(lineNumber)
-                           .arg(i)
-                           .arg(value)
-                           .arg(QString::fromUtf8(what)));
-    };
-    // The value is built only when the arguments are asked for.
-    auto set = [&](auto make) {
-      if (args) (*args)[size_t(field.arg)] = make();
-    };
-    switch (field.form) {
-    case F::Number: {
-      const auto number = vb::CDbl(value.toString());
-      if (!number) throw fail("不是数值");
-      set([&] { return QVariant(*number); });
-      break;
-    }
-    case F::Day:
-    case F::DefaultDate:
-      // The data store reads it as a date; a line it would refuse is refused before any is stored.
-      if (!vb::CDate(value.toString())) throw fail("不是有效的日期");
-      set([&] { return QVariant(value.toString()); });
-      break;
-    case F::LongText:
-      set([&] { return QVariant(value.toString().replace(kBr, kCrLf)); });
-      break;
-    default:
-      set([&] { return QVariant(value.toString()); });
-    }
-  }
+// A date as the data set stores it, read once: a date without a year takes the current one, so
+// a second reading could differ (a run across midnight on 31 December).
+QString StoredDate(const QDateTime& value) {
+  const QDate d = value.date();
+  const QTime t = value.time();
+  char text[32];
+  const int n = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(),
+                              t.hour(), t.minute(), t.second());
+  if (n != 19) throw std::runtime_error("日期超出范围");
+  return QString::fromLatin1(text, n);
 }
 
 } // namespace
 
 AddArguments ParseLine(const Family& family, QStringView line, qint64 lineNumber) {
-  AddArguments args;
-  ReadLine(family, line, lineNumber, &args);
+  if (platform::HoldsBrokenBytes(line))
+    throw LineError(QStringLiteral("第 %1 行含有无法识别的字符。").arg(lineNumber));
+  const int count = FieldCount(line);
+  if (count != family.FieldCount())
+    throw LineError(QStringLiteral("第 %1 行有 %2 个字段，应有 %3 个。").arg(lineNumber).arg(count).arg(family.FieldCount()));
+  int argCount = 0;
+  for (const RecordField& field : family.fields) argCount = std::max(argCount, field.arg + 1);
+  AddArguments args(static_cast<size_t>(argCount));
+  int i = 0;
+  for (const QStringView value : QStringTokenizer(line, u'|')) {
+    const RecordField& field = family.fields[size_t(i++)];
+    if (field.arg < 0) continue;
+    // One substitution pass: a "%1" in the value stays as typed.
+    auto fail = [&](const char* what) {
+      return LineError(QStringLiteral("第 %1 行的第 %2 个字段“%3”%4。")
+                           .arg(QString::number(lineNumber), QString::number(i), value.toString(),
+                                QString::fromUtf8(what)));
+    };
+    QVariant& arg = args[size_t(field.arg)];
+    switch (field.form) {
+    case F::Number: {
+      const auto number = vb::CDbl(value.toString());
+      if (!number) throw fail("不是数值");
+      arg = *number;
+      break;
+    }
+    case F::Day:
+    case F::DefaultDate: {
+      // The data store would refuse a text that is not a date; the line is refused first.
+      const auto date = vb::CDate(value.toString());
+      if (!date) throw fail("不是有效的日期");
+      arg = StoredDate(*date);
+      break;
+    }
+    case F::LongText:
+      arg = value.toString().replace(kBr, kCrLf);
+      break;
+    default:
+      arg = value.toString();
+    }
+  }
   return args;
 }
-
-void CheckLine(const Family& family, QStringView line, qint64 lineNumber) { ReadLine(family, line, lineNumber, nullptr); }
 
 } // namespace exchange

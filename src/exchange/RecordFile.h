@@ -59,7 +59,7 @@ const Family* FindFamily(const QString& formName);
 // The records of an export that will not import back as they are.
 struct ExportLosses {
   qint64 refused = 0;  // a "|" in a value adds fields: the import refuses the line
-  qint64 changed = 0;  // a "{br}" typed in a long text comes back as a line break
+  qint64 changed = 0;  // a "{br}" typed in a long text, or a lone CR or LF there, comes back as CR LF
 };
 
 // The text of every row of rs as record lines, each followed by CR LF. Throws what reading the
@@ -81,11 +81,9 @@ public:
   QString Description() const { return QString::fromUtf8(what()); }
 };
 
-// The Add arguments of a record line (lineNumber counted from 1, for the error text). Throws
-// LineError for a line with another field count than the family's, a number or date the import
-// reads that is none, or bytes that did not read as text.
+// The Add arguments of a record line (lineNumber counted from 1, for the error text), dates as
+// the data set stores them. Throws LineError for a line with another field count than the
+// family's, a number or date the import reads that is none, or bytes that did not read as text.
 AddArguments ParseLine(const Family& family, QStringView line, qint64 lineNumber);
-// The same checks without building the arguments.
-void CheckLine(const Family& family, QStringView line, qint64 lineNumber);
 
 } // namespace exchange

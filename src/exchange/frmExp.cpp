@@ -139,7 +139,7 @@ void frmExp::cmdOk_Click() {
   if (losses.refused > 0)
     done += QStringLiteral("\n其中 %1 条记录的内容含有“|”，这些记录无法再导入。").arg(losses.refused);
   if (losses.changed > 0)
-    done += QStringLiteral("\n其中 %1 条记录的长文本中含有“{br}”，再导入时“{br}”会变成换行。").arg(losses.changed);
+    done += QStringLiteral("\n其中 %1 条记录的长文本中含有“{br}”或单独的回车符、换行符，再导入时它们会变成换行（回车换行）。").arg(losses.changed);
   const bool lossy = losses.refused > 0 || losses.changed > 0;
   MsgBox(done, MsgButtons::OK, lossy ? MsgIcon::Exclamation : MsgIcon::Information, QStringLiteral("完成"));
 }

@@ -95,36 +95,35 @@ void frmImp::cmdOk_Click() {
 bool frmImp::Import() {
   if (!family_) return true;  // nothing is listed
   const Family& family = *family_;
-  const std::vector<int> rows = TickedRows();
-  // A run stores all its ticked lines or none: every one is read and checked before the first is
-  // stored, so a bad line leaves the data set as it was and the user can untick it.
-  try {
-    for (const int row : rows) CheckLine(family, ItemView(row), KeyNumber(row) + 1);
-  } catch (const LineError& e) {
-    MsgBox(family.importError + e.Description() + QStringLiteral("本次导入的记录均未保存。"), MsgButtons::OK,
-           MsgIcon::Critical, kErrorTitle);
-    return false;
-  }
-
   datastore::clsDate& db = modStart::objDate();
-  // One transaction for the run; the data store's failure box commits it before it shows. When
-  // it cannot be committed, none of the run's records is stored, and the box has said so.
-  datastore::clsDate::Batch batch(db);
-  qint64 added = 0;
-  auto end = [&] {
-    if (batch.End()) return true;
-    recordsAdded -= added;
-    return false;
-  };
-  for (const int row : rows) {
-    if (family.Add(db, ParseLine(family, ItemView(row), KeyNumber(row) + 1)) == 0) {
-      end();
-      return false;
+  // A run stores all its ticked lines or none, in one transaction given up at the first line
+  // that cannot be read or stored: the user can untick it, or remove its cause, and run it again.
+  // Each line is read once, so what is stored is what was checked. Empty when all are stored.
+  const std::vector<int> rows = TickedRows();
+  if (rows.empty()) return true;
+  const QString failure = [&]() -> QString {
+    datastore::clsDate::Batch batch(db);
+    if (!batch.Started()) return batch.Failure() + QStringLiteral("。");
+    for (const int row : rows) {
+      const qint64 lineNumber = KeyNumber(row) + 1;
+      auto lineFailed = [&](const QString& why) {
+        return QStringLiteral("第 ") + QString::number(lineNumber) + QStringLiteral(" 行无法保存：") + why + u'。';
+      };
+      try {
+        if (family.Add(db, ParseLine(family, ItemView(row), lineNumber)) == 0) return lineFailed(batch.Failure());
+      } catch (const LineError& e) {
+        return e.Description();
+      } catch (const std::exception& e) {
+        return lineFailed(QString::fromUtf8(e.what()));
+      }
     }
-    ++recordsAdded;
-    ++added;
-  }
-  return end();
+    if (!batch.Commit()) return QStringLiteral("保存所导入的记录时失败：") + batch.Failure() + u'。';
+    return QString();
+  }();
+  if (failure.isEmpty()) return true;
+  MsgBox(family.importError + failure + QStringLiteral("本次导入的记录均未保存。"), MsgButtons::OK, MsgIcon::Critical,
+         kErrorTitle);
+  return false;
 }
 
 } // namespace exchange

@@ -18,11 +18,8 @@ public:
   explicit frmImp(const QString& strFormName, QWidget* parent = nullptr);
 
   const QString strFormName;
-  // The result of the last "完成": every ticked line was added.
+  // The result of the last "完成": every ticked line was added (a run that fails adds none).
   bool blnImported = false;
-  // Records added while the dialog was open, also by an import that the data store stopped part
-  // way (its failure box keeps what was added before): the module window has to show them.
-  qint64 recordsAdded = 0;
 
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;
@@ -33,7 +30,7 @@ public:
   // Lists the record lines of a file's text.
   void LoadFile(const QString& text);
   void cmdOk_Click() override;
-  // Adds the ticked lines, all or none when a line is bad; true when every one was added.
+  // Adds the ticked lines, all or none whatever fails; true when every one was added.
   bool Import();
 
 private:

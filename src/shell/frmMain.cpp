@@ -211,14 +211,13 @@ void frmMain::mnuFileImp_Click() {
   QPointer<QWidget> window =
       ExchangeWindow(QStringLiteral("您当前操作的模块暂未提供导入功能！"), QStringLiteral("导入"));
   if (!window) return;
-  bool changed = false;
+  bool imported = false;
   {
     exchange::frmImp dialog(window->objectName(), this);
     dialog.exec();
-    // Also after an import that stopped at a failing line: what it added is in the data set.
-    changed = dialog.blnImported || dialog.recordsAdded != 0;
+    imported = dialog.blnImported;  // a failed import has stored nothing
   }  // the file's text and its lines are freed before the window reloads
-  if (!changed) return;
+  if (!imported) return;
   if (auto* list = qobject_cast<listwindow::ListWindow*>(window.data())) list->ReloadTree();
 }
 

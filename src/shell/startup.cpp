@@ -4,6 +4,7 @@
 #include "platform/ui.h"
 #include "platform/widgets/widgetui.h"
 #include "modules/registry.h"
+#include "shell/Application.h"
 #include "shell/frmMain.h"
 #include "modules/listwindow/modStart.h"
 #include "datastore/connection.h"
@@ -244,7 +245,7 @@ int Main(int argc, char** argv) {
     return 1;
   }
 
-  QApplication app(argc, argv);
+  Application app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Almanor"));
   // The close box keeps the program in the tray; only Exit ends it.
   QApplication::setQuitOnLastWindowClosed(false);

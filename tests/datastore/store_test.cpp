@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QSet>
+#include <cerrno>
+#include <csignal>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 namespace datastore_test {
 namespace {
@@ -239,6 +242,34 @@ TEST_F(DataStore, DataSetFailuresSpeakChinese) {
   ui.Clear();
   EXPECT_FALSE(db.OpenDataBase(path));
   EXPECT_EQ(OnlyBox().text, "打开数据账套时发生错误，数据账套文件已损坏（database disk image is malformed）");
+}
+
+// The system error in brackets is the cause of the failure reported, never an earlier one's.
+TEST_F(DataStore, AFailureNamesItsOwnSystemError) {
+  // A file size limit (the data set cannot grow), then a journal that cannot be deleted.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit = saved;
+  limit.rlim_cur = rlim_t(QFileInfo(path).size());
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  EXPECT_EQ(db.Notes_Add("甲", QString(300000, u'长'), "", ""), 0);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldSignal);
+  const QString tooLarge = OnlyBox().text;
+  EXPECT_TRUE(tooLarge.contains("文件太大")) << tooLarge.toStdString();
+
+  sqlite3_vfs* files = sqlite3_vfs_find(nullptr);
+  files->xSetSystemCall(files, "unlink", reinterpret_cast<sqlite3_syscall_ptr>(+[](const char*) {
+                          errno = EACCES;
+                          return -1;
+                        }));
+  ui.Clear();
+  EXPECT_EQ(db.Notes_Add("乙", "", "", ""), 0);
+  files->xSetSystemCall(files, "unlink", nullptr);
+  const QString denied = OnlyBox().text;
+  EXPECT_TRUE(denied.contains("没有访问权限") && !denied.contains("文件太大")) << denied.toStdString();
+  EXPECT_EQ(Value("select count(*) as v from notes").toInt(), 0);
 }
 
 TEST_F(DataStore, CreatingRefusesToReplaceAFile) {

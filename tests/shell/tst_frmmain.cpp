@@ -1,5 +1,6 @@
 // The main window: module commands, the close box, and the unload order at Exit.
 
+#include "shell/Application.h"
 #include "shell/frmMain.h"
 #include "exchange/frmImp.h"
 #include "modules/listwindow/ListWindow.h"
@@ -15,9 +16,11 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QtTest>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -76,6 +79,7 @@ private slots:
   void positionNotSaved();
   void hideMainRoundTrip();
   void exportImportCommands();
+  void anErrorLeavingAHandlerIsShown();
 
 private:
   std::unique_ptr<TestEnv> env_;
@@ -392,5 +396,24 @@ void tst_frmMain::exportImportCommands() {
   QCOMPARE(notes->RecordCount(), 0);
 }
 
-QTEST_MAIN(tst_frmMain)
+// An exception that leaves an event handler (a timer's, a click's) shows the error box, and the
+// program goes on: it would otherwise end, losing what the user has not saved.
+void tst_frmMain::anErrorLeavingAHandlerIsShown() {
+  QTimer::singleShot(0, qApp, [] { throw std::runtime_error("出错了"); });
+  QTest::qWait(20);
+  const auto boxes = env_->ui.Messages();
+  QCOMPARE(boxes.size(), size_t(1));
+  QCOMPARE(boxes[0].text, QStringLiteral("程序运行时发生错误，出错了"));
+  QCOMPARE(boxes[0].icon, platform::MsgIcon::Critical);
+  QCOMPARE(boxes[0].title, QStringLiteral("发生错误"));
+}
+
+// The program's own application object, as the program runs.
+int main(int argc, char** argv) {
+  modStart::Application app(argc, argv);
+  QApplication::setAttribute(Qt::AA_Use96Dpi, true);
+  tst_frmMain test;
+  QTEST_SET_MAIN_SOURCE_PATH
+  return QTest::qExec(&test, argc, argv);
+}
 #include "tst_frmmain.moc"

@@ -283,7 +283,7 @@ void ListWindow::LoadRecords(const QString& strClass) {
       } else {
         group = tree_.GroupNode(RecordClass(*rs, groupColumn));
       }
-      TreeNode* node = batch.Add(group, id, RecordNodeText(*rs), RecordNodeTag(*rs), rs->Rank());
+      TreeNode* node = batch.Add(group, id, RecordNodeTextView(*rs), RecordNodeTag(*rs), rs->Rank());
       if (!node) continue;
       // Most records are unmarked: an empty mark needs no conversion.
       if (!rs->Utf8(markColumn).isEmpty()) {
@@ -313,6 +313,11 @@ TreeNode* ListWindow::NodeToSelect(const QString& strClass) {
 }
 
 void ListWindow::ResolveColumns(datastore::RowSet&) {}
+
+QStringView ListWindow::RecordNodeTextView(datastore::RowSet& rs) {
+  nodeText_ = RecordNodeText(rs);
+  return nodeText_;
+}
 
 QString ListWindow::RecordNodeTag(datastore::RowSet&) { return QString(); }
 

@@ -33,9 +33,7 @@ QString TreeNode::Key() const {
   return QString();
 }
 
-QStringView TreeNode::TextView() const {
-  return IsBranch(this) ? QStringView(AsBranch(this)->text) : QStringView(Inline(), textSize_);
-}
+QStringView TreeNode::BranchText() const { return AsBranch(this)->text; }
 
 QString TreeNode::Tag() const {
   return IsBranch(this) ? QString() : QStringView(Inline() + textSize_, tagSize_).toString();

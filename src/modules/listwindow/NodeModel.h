@@ -21,7 +21,7 @@ public:
   NodeKind Kind() const { return kind_; }
   // "a0", "c" & the group text, "_" & the record id.
   QString Key() const;
-  QStringView TextView() const;
+  QStringView TextView() const { return kind_ == NodeKind::Record ? QStringView(Inline(), textSize_) : BranchText(); }
   QString Text() const { return TextView().toString(); }
   // What a module keeps with a record (a bookmark's address, an archived file's source).
   QString Tag() const;
@@ -42,6 +42,7 @@ private:
   friend class NodeModel;
   friend class RecordTree;
   TreeNode(NodeKind kind, qint64 id) : id_(id), kind_(kind) {}
+  QStringView BranchText() const;
   const char16_t* Inline() const { return reinterpret_cast<const char16_t*>(this + 1); }
   char16_t* Inline() { return reinterpret_cast<char16_t*>(this + 1); }
   size_t Bytes() const;

@@ -40,15 +40,41 @@ const std::vector<std::pair<char16_t, char16_t>>& ByFolding() {
 
 } // namespace
 
+namespace {
+
+// Every unit that folds as this one does.
+std::vector<char16_t> UnitsFoldingTo(char16_t folded) {
+  std::vector<char16_t> units;
+  const auto& pairs = ByFolding();
+  for (auto it = std::lower_bound(pairs.begin(), pairs.end(), std::make_pair(folded, char16_t(0)));
+       it != pairs.end() && it->first == folded; ++it)
+    units.push_back(it->second);
+  return units;
+}
+
+} // namespace
+
 WordMatcher::WordMatcher(const QString& word) : word_(word) {
   surrogates_ = std::any_of(word.cbegin(), word.cend(), [](QChar c) { return c.isSurrogate(); });
   if (surrogates_ || word.isEmpty()) return;
   const auto& fold = Folding();
   for (const QChar c : word) folded_.push_back(fold[c.unicode()]);
-  const auto& pairs = ByFolding();
-  for (auto it = std::lower_bound(pairs.begin(), pairs.end(), std::make_pair(folded_[0], char16_t(0)));
-       it != pairs.end() && it->first == folded_[0]; ++it)
-    firsts_.push_back(it->second);
+  firsts_ = UnitsFoldingTo(folded_.front());
+  lasts_ = UnitsFoldingTo(folded_.back());
+#if defined(__SSE2__)
+  vectors_ = firsts_.size() <= 3 && lasts_.size() <= 3;
+  for (size_t i = 0; vectors_ && i < 3; ++i) {
+    first_[i] = _mm_set1_epi16(short(firsts_[std::min(i, firsts_.size() - 1)]));
+    last_[i] = _mm_set1_epi16(short(lasts_[std::min(i, lasts_.size() - 1)]));
+  }
+#endif
+}
+
+bool WordMatcher::RestMatches(const char16_t* at) const {
+  const auto& fold = Folding();
+  for (size_t k = 1; k < folded_.size(); ++k)
+    if (fold[at[k]] != folded_[k]) return false;
+  return true;
 }
 
 bool WordMatcher::Matches(QStringView text) const {
@@ -58,33 +84,35 @@ bool WordMatcher::Matches(QStringView text) const {
   const qsizetype last = text.size() - n;  // the last place the word can start
   if (last < 0) return false;
   const char16_t* const s = text.utf16();
-  const auto& fold = Folding();
-  const auto restMatches = [&](qsizetype p) {
-    for (qsizetype k = 1; k < n; ++k)
-      if (fold[s[p + k]] != folded_[size_t(k)]) return false;
-    return true;
-  };
   qsizetype p = 0;
 #if defined(__SSE2__)
-  // Most words have one to three foldings of their first unit; any other number goes unit by unit.
-  if (firsts_.size() <= 3) {
-    const __m128i a = _mm_set1_epi16(short(firsts_[0]));
-    const __m128i b = _mm_set1_epi16(short(firsts_[firsts_.size() > 1 ? 1 : 0]));
-    const __m128i c = _mm_set1_epi16(short(firsts_.back()));
-    for (; p + 8 <= last + 1; p += 8) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + p));
-      const __m128i eq = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, a), _mm_cmpeq_epi16(v, b)), _mm_cmpeq_epi16(v, c));
-      // Two mask bits per unit.
-      for (unsigned mask = unsigned(_mm_movemask_epi8(eq)); mask; mask &= mask - 1) {
-        const qsizetype at = p + __builtin_ctz(mask) / 2;
+  if (vectors_ && last >= 7) {
+    // The places p..p+7 where both the first and the last unit fit; each unit of two mask bits.
+    const auto candidates = [&](qsizetype at) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at + n - 1));
+      const __m128i firsts =
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(a, first_[0]), _mm_cmpeq_epi16(a, first_[1])), _mm_cmpeq_epi16(a, first_[2]));
+      const __m128i lasts =
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(b, last_[0]), _mm_cmpeq_epi16(b, last_[1])), _mm_cmpeq_epi16(b, last_[2]));
+      return unsigned(_mm_movemask_epi8(_mm_and_si128(firsts, lasts)));
+    };
+    const auto found = [&](qsizetype at, unsigned mask) {
+      for (; mask; mask &= mask - 1) {
         mask &= mask - 1;
-        if (restMatches(at)) return true;
+        if (RestMatches(s + at + __builtin_ctz(mask) / 2)) return true;
       }
-    }
+      return false;
+    };
+    for (; p + 8 <= last + 1; p += 8)
+      if (found(p, candidates(p))) return true;
+    // The last places in one more step that overlaps the one before.
+    return p <= last && found(last - 7, candidates(last - 7));
   }
 #endif
+  const auto& fold = Folding();
   for (; p <= last; ++p)
-    if (fold[s[p]] == folded_[0] && restMatches(p)) return true;
+    if (fold[s[p]] == folded_[0] && fold[s[p + n - 1]] == folded_[size_t(n - 1)] && RestMatches(s + p)) return true;
   return false;
 }
 

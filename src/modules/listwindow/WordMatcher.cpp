@@ -54,7 +54,7 @@ std::vector<char16_t> UnitsFoldingTo(char16_t folded) {
 
 } // namespace
 
-WordMatcher::WordMatcher(const QString& word) : word_(word) {
+WordMatcher::WordMatcher(const QString& word) : word_(word), size_(word.size()) {
   surrogates_ = std::any_of(word.cbegin(), word.cend(), [](QChar c) { return c.isSurrogate(); });
   if (surrogates_ || word.isEmpty()) return;
   const auto& fold = Folding();
@@ -77,41 +77,12 @@ bool WordMatcher::RestMatches(const char16_t* at) const {
   return true;
 }
 
-bool WordMatcher::Matches(QStringView text) const {
+bool WordMatcher::MatchesUnitByUnit(QStringView text) const {
   if (surrogates_) return text.contains(word_, Qt::CaseInsensitive);
   const qsizetype n = qsizetype(folded_.size());
-  if (n == 0) return true;
-  const qsizetype last = text.size() - n;  // the last place the word can start
-  if (last < 0) return false;
-  const char16_t* const s = text.utf16();
-  qsizetype p = 0;
-#if defined(__SSE2__)
-  if (vectors_ && last >= 7) {
-    // The places p..p+7 where both the first and the last unit fit; each unit of two mask bits.
-    const auto candidates = [&](qsizetype at) {
-      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
-      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at + n - 1));
-      const __m128i firsts =
-          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(a, first_[0]), _mm_cmpeq_epi16(a, first_[1])), _mm_cmpeq_epi16(a, first_[2]));
-      const __m128i lasts =
-          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(b, last_[0]), _mm_cmpeq_epi16(b, last_[1])), _mm_cmpeq_epi16(b, last_[2]));
-      return unsigned(_mm_movemask_epi8(_mm_and_si128(firsts, lasts)));
-    };
-    const auto found = [&](qsizetype at, unsigned mask) {
-      for (; mask; mask &= mask - 1) {
-        mask &= mask - 1;
-        if (RestMatches(s + at + __builtin_ctz(mask) / 2)) return true;
-      }
-      return false;
-    };
-    for (; p + 8 <= last + 1; p += 8)
-      if (found(p, candidates(p))) return true;
-    // The last places in one more step that overlaps the one before.
-    return p <= last && found(last - 7, candidates(last - 7));
-  }
-#endif
   const auto& fold = Folding();
-  for (; p <= last; ++p)
+  const char16_t* const s = text.utf16();
+  for (qsizetype p = 0; p <= text.size() - n; ++p)
     if (fold[s[p]] == folded_[0] && fold[s[p + n - 1]] == folded_[size_t(n - 1)] && RestMatches(s + p)) return true;
   return false;
 }

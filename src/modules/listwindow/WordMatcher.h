@@ -18,12 +18,47 @@ namespace listwindow {
 class WordMatcher {
 public:
   explicit WordMatcher(const QString& word);
-  bool Matches(QStringView text) const;
+  // Inline: it runs once per node of the tree.
+  bool Matches(QStringView text) const {
+    if (surrogates_) return MatchesUnitByUnit(text);
+    const qsizetype last = text.size() - size_;  // the last place the word can start
+    if (size_ == 0 || last < 0) return size_ == 0;
+#if defined(__SSE2__)
+    if (vectors_ && last >= 7) {
+      const char16_t* const s = text.utf16();
+      qsizetype p = 0;
+      for (; p + 8 <= last + 1; p += 8)
+        if (FoundAmong(s, p)) return true;
+      // The last places in one more step that overlaps the one before.
+      return p <= last && FoundAmong(s, last - 7);
+    }
+#endif
+    return MatchesUnitByUnit(text);
+  }
 
 private:
+  bool MatchesUnitByUnit(QStringView text) const;
   bool RestMatches(const char16_t* at) const;
+#if defined(__SSE2__)
+  // Whether the word starts at one of the places at..at+7, where both its first and its last
+  // unit fit (each unit of two mask bits).
+  bool FoundAmong(const char16_t* s, qsizetype at) const {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at + size_ - 1));
+    const __m128i firsts =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(a, first_[0]), _mm_cmpeq_epi16(a, first_[1])), _mm_cmpeq_epi16(a, first_[2]));
+    const __m128i lasts =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(b, last_[0]), _mm_cmpeq_epi16(b, last_[1])), _mm_cmpeq_epi16(b, last_[2]));
+    for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(firsts, lasts))); mask; mask &= mask - 1) {
+      mask &= mask - 1;
+      if (RestMatches(s + at + __builtin_ctz(mask) / 2)) return true;
+    }
+    return false;
+  }
+#endif
 
   QString word_;
+  qsizetype size_ = 0;
   bool surrogates_ = false;
   std::vector<char16_t> folded_;  // the word, each unit folded
   std::vector<char16_t> firsts_;  // every unit that folds to the word's first

@@ -198,7 +198,10 @@ void ListWindow::LoadTree(const QString& strClass) {
   if (strClass.isEmpty()) {
     tree_.Reset(params_.rootText);
     datastore::RowSetPtr rs = (modStart::objDate().*params_.family.GetClass)();
-    if (!rs || rs->State() != 1) return;
+    if (!rs || rs->State() != 1) {
+      tree_.Model()->Trim();
+      return;
+    }
     QStringList groups;
     for (; !rs->Eof(); rs->MoveNext()) groups.append(rs->Fields(params_.classField).toString());
     rs->Close();

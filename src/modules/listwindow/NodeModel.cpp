@@ -90,7 +90,7 @@ void NodeModel::Free(TreeNode* node, bool records) {
 
 void NodeModel::Reset(TreeNode* root) {
   beginResetModel();
-  // The records of the old tree go all at once with the pool's chunks.
+  // The records of the old tree go all at once, as the pool's blocks.
   Free(root_, false);
   pool_.Clear();
   root_ = root;
@@ -100,6 +100,8 @@ void NodeModel::Reset(TreeNode* root) {
   }
   endResetModel();
 }
+
+void NodeModel::Trim() { pool_.Release(); }
 
 void NodeModel::Append(TreeNode* parent, std::vector<TreeNode*>&& children) {
   if (children.empty()) return;

@@ -74,8 +74,10 @@ public:
   void Discard(TreeNode* node);
 
   TreeNode* Root() const { return root_; }
-  // Replaces the whole tree (null: an empty one). Every record node goes with it.
+  // Replaces the whole tree (null: an empty one). Every record node goes with it; their memory is
+  // kept for the next records until Trim.
   void Reset(TreeNode* root);
+  void Trim();
   void Append(TreeNode* parent, std::vector<TreeNode*>&& children);
   void Remove(TreeNode* node);
   void RemoveChildren(TreeNode* parent);

@@ -14,7 +14,10 @@
 
 namespace listwindow {
 
-NodePool::~NodePool() { Clear(); }
+NodePool::~NodePool() {
+  Clear();
+  Release();
+}
 
 void* NodePool::Allocate(size_t bytes) {
   if (bytes > kLargest) {
@@ -32,10 +35,15 @@ void* NodePool::Allocate(size_t bytes) {
   }
   if (left_ < bytes) {
     if (next_) POOL_POISON(next_, left_);
-    chunks_.emplace_back(new std::byte[kChunk]);
+    if (spare_.empty()) {
+      chunks_.emplace_back(new std::byte[kChunk]);
+      POOL_POISON(chunks_.back().get(), kChunk);
+    } else {
+      chunks_.push_back(std::move(spare_.back()));
+      spare_.pop_back();
+    }
     next_ = chunks_.back().get();
     left_ = kChunk;
-    POOL_POISON(next_, left_);
   }
   void* p = next_;
   next_ += bytes;
@@ -56,12 +64,20 @@ void NodePool::Free(void* block, size_t bytes) {
 }
 
 void NodePool::Clear() {
-  for (auto& chunk : chunks_) POOL_UNPOISON(chunk.get(), kChunk);
+  for (auto& chunk : chunks_) {
+    POOL_POISON(chunk.get(), kChunk);
+    spare_.push_back(std::move(chunk));
+  }
   chunks_.clear();
   large_.clear();
   free_.fill(nullptr);
   next_ = nullptr;
   left_ = 0;
+}
+
+void NodePool::Release() {
+  for (auto& chunk : spare_) POOL_UNPOISON(chunk.get(), kChunk);
+  spare_.clear();
 }
 
 } // namespace listwindow

@@ -2,7 +2,7 @@
 // Memory for the record nodes of one tree. A window may hold a million of them: one block from
 // malloc each would cost a header and rounding apiece, and freeing a whole tree a million calls.
 // Blocks are carved from large chunks, a freed block is kept for the next one of its size (a
-// reloaded group brings back records of the sizes it gave up), and Clear drops every chunk at once.
+// reloaded group brings back records of the sizes it gave up), and Clear drops every block at once.
 
 #include <array>
 #include <cstddef>
@@ -23,8 +23,12 @@ public:
   static constexpr size_t kAlign = 8;
   void* Allocate(size_t bytes);
   void Free(void* block, size_t bytes);
-  // Every block goes, in use or not.
+  // Every block goes, in use or not. The chunks are kept for the next tree (a reload is usually
+  // about as big as the tree it replaces, and memory used again is not faulted in and zeroed
+  // again) until Release.
   void Clear();
+  // Frees the chunks that a Clear kept and no block has taken since.
+  void Release();
 
 private:
   static constexpr size_t kChunk = size_t(1) << 20;
@@ -32,6 +36,7 @@ private:
   static constexpr size_t kLargest = 4096;
 
   std::vector<std::unique_ptr<std::byte[]>> chunks_;
+  std::vector<std::unique_ptr<std::byte[]>> spare_;
   std::byte* next_ = nullptr;
   size_t left_ = 0;
   std::array<void*, kLargest / kAlign + 1> free_{};  // a list of freed blocks per size

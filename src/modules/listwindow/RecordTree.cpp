@@ -92,7 +92,10 @@ TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QStringView text, 
 }
 
 void RecordTree::Batch::Commit() {
-  if (order_.empty()) return;
+  if (order_.empty()) {
+    tree_.model_->Trim();
+    return;
+  }
   Change change(tree_);
   std::vector<std::pair<quint32, TreeNode*>> byOrder;
   for (TreeNode* parent : order_) {
@@ -108,6 +111,7 @@ void RecordTree::Batch::Commit() {
     children_.erase(parent);  // freed group by group: the lists are as long as the tree
   }
   order_.clear();
+  tree_.model_->Trim();  // what the old tree left over
 }
 
 void RecordTree::Renumber(std::vector<TreeNode*> pending) {

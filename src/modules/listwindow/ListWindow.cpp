@@ -34,9 +34,14 @@ namespace {
 
 constexpr qint64 kWhite = 16777215;
 
-// Node text of a result item: the group's text & " > " & the record's.
+// Node text of a result item: the group's text & " > " & the record's, in one allocation.
 QString ResultText(const TreeNode* node) {
-  return (node->Parent() ? node->Parent()->Text() : QString()) + " > " + node->Text();
+  const QStringView group = node->Parent() ? node->Parent()->TextView() : QStringView();
+  const QStringView own = node->TextView();
+  QString text;
+  text.reserve(group.size() + 3 + own.size());
+  text.append(group).append(u" > ").append(own);
+  return text;
 }
 
 } // namespace
@@ -411,7 +416,7 @@ void ListWindow::AddResultItems(const std::vector<TreeNode*>& hits) {
 void ListWindow::SearchByKeyword() {
   SetCombo1BackColor(platform::SystemWindowColor());
   const WordMatcher matcher(Combo1->currentText());
-  AddResultItems(tree_.FindRecords([&](const TreeNode* node) { return matcher.Matches(node->TextView()); }));
+  AddResultItems(tree_.FindText(matcher));
 }
 
 void ListWindow::SearchByColor() {

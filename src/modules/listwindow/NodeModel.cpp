@@ -47,11 +47,6 @@ TreeNode* TreeNode::Child(int row) const {
   return row >= 0 && row < ChildCount() ? AsBranch(this)->children[static_cast<size_t>(row)] : nullptr;
 }
 
-size_t TreeNode::Bytes() const {
-  const size_t bytes = sizeof(TreeNode) + sizeof(char16_t) * (size_t(textSize_) + size_t(tagSize_));
-  return (bytes + NodePool::kAlign - 1) / NodePool::kAlign * NodePool::kAlign;
-}
-
 NodeModel::NodeModel(std::vector<QIcon> images, QObject* parent) : QAbstractItemModel(parent), images_(std::move(images)) {
   images_.resize(qMax<size_t>(images_.size(), 2));
   static_assert(alignof(TreeNode) <= NodePool::kAlign && sizeof(TreeNode) % alignof(char16_t) == 0);

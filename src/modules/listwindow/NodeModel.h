@@ -41,11 +41,15 @@ public:
 private:
   friend class NodeModel;
   friend class RecordTree;
+  friend class TextScan;
   TreeNode(NodeKind kind, qint64 id) : id_(id), kind_(kind) {}
   QStringView BranchText() const;
   const char16_t* Inline() const { return reinterpret_cast<const char16_t*>(this + 1); }
   char16_t* Inline() { return reinterpret_cast<char16_t*>(this + 1); }
-  size_t Bytes() const;
+  size_t Bytes() const {
+    const size_t bytes = sizeof(TreeNode) + sizeof(char16_t) * (size_t(textSize_) + size_t(tagSize_));
+    return (bytes + NodePool::kAlign - 1) / NodePool::kAlign * NodePool::kAlign;
+  }
 
   qint64 id_;
   TreeNode* parent_ = nullptr;
@@ -86,6 +90,14 @@ public:
   void SetBack(TreeNode* node, const QColor& color);
   void SetImage(TreeNode* node, int image);
   const QIcon& Icon(const TreeNode* node) const;
+  // The memory of the record nodes as it lies (NodePool::ForEachSpan), while it holds them back to
+  // back with no freed one among them; false otherwise (nothing visited).
+  template <class Visit>
+  bool ForEachRecordSpan(Visit visit) const {
+    if (!pool_.Full()) return false;
+    pool_.ForEachSpan(visit);
+    return true;
+  }
 
   QModelIndex IndexOf(const TreeNode* node) const;
   static TreeNode* NodeAt(const QModelIndex& index);

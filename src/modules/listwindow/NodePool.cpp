@@ -24,6 +24,7 @@ void* NodePool::Allocate(size_t bytes) {
     auto block = std::unique_ptr<std::byte[]>(new std::byte[bytes]);
     void* p = block.get();
     large_.emplace(p, std::move(block));
+    largeSizes_.emplace(p, bytes);
     return p;
   }
   void*& head = free_[bytes / kAlign];
@@ -31,10 +32,14 @@ void* NodePool::Allocate(size_t bytes) {
     void* p = head;
     POOL_UNPOISON(p, bytes);
     std::memcpy(&head, p, sizeof head);
+    --freed_;
     return p;
   }
   if (left_ < bytes) {
-    if (next_) POOL_POISON(next_, left_);
+    if (next_) {
+      POOL_POISON(next_, left_);
+      used_.push_back(kChunk - left_);
+    }
     if (spare_.empty()) {
       chunks_.emplace_back(new std::byte[kChunk]);
       POOL_POISON(chunks_.back().get(), kChunk);
@@ -55,12 +60,14 @@ void* NodePool::Allocate(size_t bytes) {
 void NodePool::Free(void* block, size_t bytes) {
   if (bytes > kLargest) {
     large_.erase(block);
+    largeSizes_.erase(block);
     return;
   }
   void*& head = free_[bytes / kAlign];
   std::memcpy(block, &head, sizeof head);
   POOL_POISON(block, bytes);
   head = block;
+  ++freed_;
 }
 
 void NodePool::Clear() {
@@ -69,8 +76,11 @@ void NodePool::Clear() {
     spare_.push_back(std::move(chunk));
   }
   chunks_.clear();
+  used_.clear();
   large_.clear();
+  largeSizes_.clear();
   free_.fill(nullptr);
+  freed_ = 0;
   next_ = nullptr;
   left_ = 0;
 }

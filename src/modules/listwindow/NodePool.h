@@ -29,6 +29,15 @@ public:
   void Clear();
   // Frees the chunks that a Clear kept and no block has taken since.
   void Release();
+  // Whether every block handed out is in use: none freed since the last Clear waits for reuse.
+  bool Full() const { return freed_ == 0; }
+  // Every stretch of memory that holds blocks, back to back as they were handed out (a chunk's
+  // part in use; each larger block alone): visit(first byte, bytes).
+  template <class Visit>
+  void ForEachSpan(Visit visit) const {
+    for (size_t i = 0; i < chunks_.size(); ++i) visit(chunks_[i].get(), i < used_.size() ? used_[i] : kChunk - left_);
+    for (const auto& [block, bytes] : largeSizes_) visit(static_cast<const std::byte*>(block), bytes);
+  }
 
 private:
   static constexpr size_t kChunk = size_t(1) << 20;
@@ -41,6 +50,9 @@ private:
   size_t left_ = 0;
   std::array<void*, kLargest / kAlign + 1> free_{};  // a list of freed blocks per size
   std::unordered_map<void*, std::unique_ptr<std::byte[]>> large_;
+  std::unordered_map<void*, size_t> largeSizes_;
+  std::vector<size_t> used_;  // of each chunk but the last, where the blocks end
+  size_t freed_ = 0;          // blocks in the lists of freed blocks
 };
 
 } // namespace listwindow

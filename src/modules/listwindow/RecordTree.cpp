@@ -1,5 +1,6 @@
 #include "modules/listwindow/RecordTree.h"
 
+#include "modules/listwindow/WordMatcher.h"
 #include "platform/vb.h"
 
 #include <QStringList>
@@ -150,6 +151,79 @@ void RecordTree::RemoveChildren(TreeNode* node) {
   Change change(*this);
   for (int i = 0; i < node->ChildCount(); ++i) Forget(node->Child(i));
   model_->RemoveChildren(node);
+}
+
+#if defined(__SSE2__)
+// The texts of record nodes lying back to back in the pool's memory (none freed among them),
+// scanned as one stretch of units (headers are a whole number of units, so each text starts on
+// one): a candidate place is taken only when it lies within a text of a node in the tree, and the
+// nodes are stepped over only up to a candidate.
+class TextScan {
+public:
+  TextScan(const WordMatcher& matcher, std::vector<TreeNode*>& hits) : matcher_(matcher), hits_(hits) {}
+
+  void Span(const std::byte* begin, size_t bytes) {
+    if (matcher_.StepFilter().three)
+      Span<true>(begin, bytes);
+    else
+      Span<false>(begin, bytes);
+  }
+
+private:
+  template <bool Three>
+  void Span(const std::byte* begin, size_t bytes) {
+    const auto* const s = reinterpret_cast<const char16_t*>(begin);
+    const qsizetype n = matcher_.Size();
+    const qsizetype last = qsizetype(bytes / sizeof(char16_t)) - n;  // the last place the word can start
+    const WordMatcher::Filter filter = matcher_.StepFilter();
+    const std::byte* node = begin;  // the node the scan is in, or one before it
+    qsizetype p = 0;
+    // Whether the word is at `at`, within a text; a hit takes its node, and the scan goes on after it.
+    const auto hit = [&](qsizetype at) {
+      const auto* const place = reinterpret_cast<const std::byte*>(s + at);
+      while (node + NodeAt(node)->Bytes() <= place) node += NodeAt(node)->Bytes();
+      const TreeNode* const record = NodeAt(node);
+      const char16_t* const text = record->Inline();
+      if (s + at < text || s + at + n > text + record->textSize_ || !record->Parent() || !matcher_.RestMatches(s + at))
+        return false;
+      hits_.push_back(const_cast<TreeNode*>(record));
+      node += record->Bytes();
+      p = (node - begin) / qsizetype(sizeof(char16_t));
+      return true;
+    };
+    while (p + 8 <= last + 1) {
+      const qsizetype block = p;
+      for (unsigned mask = filter.Candidates<Three>(s, block); mask; mask &= mask - 1) {
+        mask &= mask - 1;  // two bits a place
+        if (hit(block + __builtin_ctz(mask) / 2)) break;
+      }
+      if (p == block) p += 8;
+    }
+    while (p <= last) {
+      const qsizetype at = p;
+      if (matcher_.Matches(QStringView(s + at, n)) && hit(at)) continue;  // p is past the node now
+      p = at + 1;
+    }
+  }
+
+  static const TreeNode* NodeAt(const std::byte* at) { return reinterpret_cast<const TreeNode*>(at); }
+
+  const WordMatcher& matcher_;
+  std::vector<TreeNode*>& hits_;
+};
+#endif
+
+std::vector<TreeNode*> RecordTree::FindText(const WordMatcher& matcher) const {
+#if defined(__SSE2__)
+  std::vector<TreeNode*> hits;
+  TextScan scan(matcher, hits);
+  if (matcher.Steps() &&
+      model_->ForEachRecordSpan([&](const std::byte* begin, size_t bytes) { scan.Span(begin, bytes); })) {
+    std::sort(hits.begin(), hits.end(), [](const TreeNode* a, const TreeNode* b) { return a->Order() < b->Order(); });
+    return hits;
+  }
+#endif
+  return FindRecords([&](const TreeNode* node) { return matcher.Matches(node->TextView()); });
 }
 
 } // namespace listwindow

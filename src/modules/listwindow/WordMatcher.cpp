@@ -63,9 +63,24 @@ WordMatcher::WordMatcher(const QString& word) : word_(word), size_(word.size()) 
   lasts_ = UnitsFoldingTo(folded_.back());
 #if defined(__SSE2__)
   vectors_ = firsts_.size() <= 3 && lasts_.size() <= 3;
-  for (size_t i = 0; vectors_ && i < 3; ++i) {
-    first_[i] = _mm_set1_epi16(short(firsts_[std::min(i, firsts_.size() - 1)]));
-    last_[i] = _mm_set1_epi16(short(lasts_[std::min(i, lasts_.size() - 1)]));
+  if (!vectors_) return;
+  // One folding, or an ASCII letter's two: one comparison (with the case bit set for a letter).
+  const auto single = [](const std::vector<char16_t>& units, __m128i& bit, __m128i& unit) {
+    const bool letter = units.size() == 2 && units[0] < 0x80 && (units[0] | 0x20) == (units[1] | 0x20) &&
+                        units[0] != units[1] && QChar(units[0]).isLetter();
+    if (units.size() != 1 && !letter) return false;
+    bit = _mm_set1_epi16(letter ? 0x20 : 0);
+    unit = _mm_set1_epi16(short(letter ? units[0] | 0x20 : units[0]));
+    return true;
+  };
+  filter_.size = size_;
+  filter_.three = !single(firsts_, filter_.firstBit, filter_.first[0]) | !single(lasts_, filter_.lastBit, filter_.last[0]);
+  if (filter_.three) {
+    filter_.firstBit = filter_.lastBit = _mm_setzero_si128();
+    for (size_t i = 0; i < 3; ++i) {
+      filter_.first[i] = _mm_set1_epi16(short(firsts_[std::min(i, firsts_.size() - 1)]));
+      filter_.last[i] = _mm_set1_epi16(short(lasts_[std::min(i, lasts_.size() - 1)]));
+    }
   }
 #endif
 }

@@ -25,31 +25,65 @@ public:
     if (size_ == 0 || last < 0) return size_ == 0;
 #if defined(__SSE2__)
     if (vectors_ && last >= 7) {
+      const Filter filter = filter_;
       const char16_t* const s = text.utf16();
       qsizetype p = 0;
       for (; p + 8 <= last + 1; p += 8)
-        if (FoundAmong(s, p)) return true;
+        if (FoundAmong(filter, s, p)) return true;
       // The last places in one more step that overlaps the one before.
-      return p <= last && FoundAmong(s, last - 7);
+      return p <= last && FoundAmong(filter, s, last - 7);
     }
 #endif
     return MatchesUnitByUnit(text);
   }
 
+  qsizetype Size() const { return size_; }
+  // Whether the word is looked for eight places a step (Candidates), else only by Matches.
+  bool Steps() const {
+#if defined(__SSE2__)
+    return vectors_;
+#else
+    return false;
+#endif
+  }
+#if defined(__SSE2__)
+  // The word's first and last units in each of their foldings, for a scan eight places a step:
+  // kept in registers by whoever copies it.
+  struct Filter {
+    // A unit with one folding is compared as it is; an ASCII letter's two (X and x) as one, with
+    // the case bit set; up to three others each.
+    __m128i firstBit, first[3], lastBit, last[3];
+    bool three;  // first[1..2] or last[1..2] differ from first[0] and last[0]
+    qsizetype size;
+    // The places at..at+7 where both fit, two mask bits a place; reads s[at .. at + 7 + size - 1].
+    // Three: as `three` says (a scan of many steps decides once).
+    template <bool Three>
+    unsigned Candidates(const char16_t* s, qsizetype at) const {
+      const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at)), firstBit);
+      const __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at + size - 1)), lastBit);
+      __m128i firsts = _mm_cmpeq_epi16(a, first[0]), lasts = _mm_cmpeq_epi16(b, last[0]);
+      if constexpr (Three) {
+        firsts = _mm_or_si128(_mm_or_si128(firsts, _mm_cmpeq_epi16(a, first[1])), _mm_cmpeq_epi16(a, first[2]));
+        lasts = _mm_or_si128(_mm_or_si128(lasts, _mm_cmpeq_epi16(b, last[1])), _mm_cmpeq_epi16(b, last[2]));
+      }
+      return unsigned(_mm_movemask_epi8(_mm_and_si128(firsts, lasts)));
+    }
+    unsigned Candidates(const char16_t* s, qsizetype at) const {
+      return three ? Candidates<true>(s, at) : Candidates<false>(s, at);
+    }
+  };
+  // Valid where Steps().
+  const Filter& StepFilter() const { return filter_; }
+#endif
+  // Whether the word's units after its first match those at `at` (the first one checked already).
+  bool RestMatches(const char16_t* at) const;
+
 private:
   bool MatchesUnitByUnit(QStringView text) const;
-  bool RestMatches(const char16_t* at) const;
 #if defined(__SSE2__)
-  // Whether the word starts at one of the places at..at+7, where both its first and its last
-  // unit fit (each unit of two mask bits).
-  bool FoundAmong(const char16_t* s, qsizetype at) const {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at + size_ - 1));
-    const __m128i firsts =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(a, first_[0]), _mm_cmpeq_epi16(a, first_[1])), _mm_cmpeq_epi16(a, first_[2]));
-    const __m128i lasts =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(b, last_[0]), _mm_cmpeq_epi16(b, last_[1])), _mm_cmpeq_epi16(b, last_[2]));
-    for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(firsts, lasts))); mask; mask &= mask - 1) {
+  // Whether the word starts at one of the places at..at+7.
+  bool FoundAmong(const Filter& filter, const char16_t* s, qsizetype at) const {
+    for (unsigned mask = filter.Candidates(s, at); mask; mask &= mask - 1) {
       mask &= mask - 1;
       if (RestMatches(s + at + __builtin_ctz(mask) / 2)) return true;
     }
@@ -64,11 +98,10 @@ private:
   std::vector<char16_t> firsts_;  // every unit that folds to the word's first
   std::vector<char16_t> lasts_;   // and to its last
 #if defined(__SSE2__)
-  // Most words have one to three foldings of their first and of their last unit (a word with
-  // more is looked for unit by unit): each broadcast, the first ones repeated to three.
+  // Most words have one to three foldings of their first and of their last unit; a word with
+  // more is looked for unit by unit.
   bool vectors_ = false;
-  __m128i first_[3]{};
-  __m128i last_[3]{};
+  Filter filter_{};
 #endif
 };
 

@@ -163,14 +163,11 @@ public:
   TextScan(const WordMatcher& matcher, std::vector<TreeNode*>& hits) : matcher_(matcher), hits_(hits) {}
 
   void Span(const std::byte* begin, size_t bytes) {
-    if (matcher_.StepFilter().three)
-      Span<true>(begin, bytes);
-    else
-      Span<false>(begin, bytes);
+    matcher_.StepFilter().Dispatch([&]<int F, int L>() { Span<F, L>(begin, bytes); });
   }
 
 private:
-  template <bool Three>
+  template <int FirstOthers, int LastOthers>
   void Span(const std::byte* begin, size_t bytes) {
     const auto* const s = reinterpret_cast<const char16_t*>(begin);
     const qsizetype n = matcher_.Size();
@@ -193,7 +190,7 @@ private:
     };
     while (p + 8 <= last + 1) {
       const qsizetype block = p;
-      for (unsigned mask = filter.Candidates<Three>(s, block); mask; mask &= mask - 1) {
+      for (unsigned mask = filter.Candidates<FirstOthers, LastOthers>(s, block); mask; mask &= mask - 1) {
         mask &= mask - 1;  // two bits a place
         if (hit(block + __builtin_ctz(mask) / 2)) break;
       }

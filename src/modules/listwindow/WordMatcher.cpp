@@ -64,24 +64,30 @@ WordMatcher::WordMatcher(const QString& word) : word_(word), size_(word.size()) 
 #if defined(__SSE2__)
   vectors_ = firsts_.size() <= 3 && lasts_.size() <= 3;
   if (!vectors_) return;
-  // One folding, or an ASCII letter's two: one comparison (with the case bit set for a letter).
-  const auto single = [](const std::vector<char16_t>& units, __m128i& bit, __m128i& unit) {
-    const bool letter = units.size() == 2 && units[0] < 0x80 && (units[0] | 0x20) == (units[1] | 0x20) &&
-                        units[0] != units[1] && QChar(units[0]).isLetter();
-    if (units.size() != 1 && !letter) return false;
+  // An ASCII letter's pair as one comparison with the case bit set; each other folding alone.
+  const auto side = [](std::vector<char16_t> units, __m128i& bit, __m128i& main, __m128i* others, int& count) {
+    char16_t compared = units.front();
+    bool letter = false;
+    for (const char16_t u : units) {
+      const char16_t lower = u | 0x20;
+      if (u < 0x80 && lower >= u'a' && lower <= u'z' && u != lower &&
+          std::find(units.begin(), units.end(), lower) != units.end()) {
+        compared = lower;
+        letter = true;
+        units.erase(std::find(units.begin(), units.end(), lower));
+        units.erase(std::find(units.begin(), units.end(), u));
+        break;
+      }
+    }
+    if (!letter) units.erase(units.begin());
     bit = _mm_set1_epi16(letter ? 0x20 : 0);
-    unit = _mm_set1_epi16(short(letter ? units[0] | 0x20 : units[0]));
-    return true;
+    main = _mm_set1_epi16(short(compared));
+    count = int(units.size());
+    for (int i = 0; i < count; ++i) others[i] = _mm_set1_epi16(short(units[size_t(i)]));
   };
   filter_.size = size_;
-  filter_.three = !single(firsts_, filter_.firstBit, filter_.first[0]) | !single(lasts_, filter_.lastBit, filter_.last[0]);
-  if (filter_.three) {
-    filter_.firstBit = filter_.lastBit = _mm_setzero_si128();
-    for (size_t i = 0; i < 3; ++i) {
-      filter_.first[i] = _mm_set1_epi16(short(firsts_[std::min(i, firsts_.size() - 1)]));
-      filter_.last[i] = _mm_set1_epi16(short(lasts_[std::min(i, lasts_.size() - 1)]));
-    }
-  }
+  side(firsts_, filter_.firstBit, filter_.first, filter_.firstOthers, filter_.firstOtherCount);
+  side(lasts_, filter_.lastBit, filter_.last, filter_.lastOthers, filter_.lastOtherCount);
 #endif
 }
 

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <type_traits>
 #include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -50,26 +51,44 @@ public:
   // The word's first and last units in each of their foldings, for a scan eight places a step:
   // kept in registers by whoever copies it.
   struct Filter {
-    // A unit with one folding is compared as it is; an ASCII letter's two (X and x) as one, with
-    // the case bit set; up to three others each.
-    __m128i firstBit, first[3], lastBit, last[3];
-    bool three;  // first[1..2] or last[1..2] differ from first[0] and last[0]
+    // Each unit compared once: as it is, or for an ASCII letter's pair (X and x) with the case bit
+    // set; with each other folding of it compared as it is.
+    __m128i firstBit, first, lastBit, last;
+    __m128i firstOthers[2], lastOthers[2];
+    int firstOtherCount, lastOtherCount;
     qsizetype size;
     // The places at..at+7 where both fit, two mask bits a place; reads s[at .. at + 7 + size - 1].
-    // Three: as `three` says (a scan of many steps decides once).
-    template <bool Three>
+    // The counts of other foldings as the filter's (a scan of many steps decides once).
+    template <int FirstOthers, int LastOthers>
     unsigned Candidates(const char16_t* s, qsizetype at) const {
-      const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at)), firstBit);
-      const __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at + size - 1)), lastBit);
-      __m128i firsts = _mm_cmpeq_epi16(a, first[0]), lasts = _mm_cmpeq_epi16(b, last[0]);
-      if constexpr (Three) {
-        firsts = _mm_or_si128(_mm_or_si128(firsts, _mm_cmpeq_epi16(a, first[1])), _mm_cmpeq_epi16(a, first[2]));
-        lasts = _mm_or_si128(_mm_or_si128(lasts, _mm_cmpeq_epi16(b, last[1])), _mm_cmpeq_epi16(b, last[2]));
-      }
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at + size - 1));
+      __m128i firsts = _mm_cmpeq_epi16(_mm_or_si128(a, firstBit), first);
+      __m128i lasts = _mm_cmpeq_epi16(_mm_or_si128(b, lastBit), last);
+      for (int i = 0; i < FirstOthers; ++i) firsts = _mm_or_si128(firsts, _mm_cmpeq_epi16(a, firstOthers[i]));
+      for (int i = 0; i < LastOthers; ++i) lasts = _mm_or_si128(lasts, _mm_cmpeq_epi16(b, lastOthers[i]));
       return unsigned(_mm_movemask_epi8(_mm_and_si128(firsts, lasts)));
     }
+    // Runs scan<FirstOthers, LastOthers>() as the filter's counts say.
+    template <class Scan>
+    void Dispatch(Scan&& scan) const {
+      const auto last = [&](auto firstOthers) {
+        switch (lastOtherCount) {
+        case 0: return scan.template operator()<decltype(firstOthers)::value, 0>();
+        case 1: return scan.template operator()<decltype(firstOthers)::value, 1>();
+        default: return scan.template operator()<decltype(firstOthers)::value, 2>();
+        }
+      };
+      switch (firstOtherCount) {
+      case 0: return last(std::integral_constant<int, 0>());
+      case 1: return last(std::integral_constant<int, 1>());
+      default: return last(std::integral_constant<int, 2>());
+      }
+    }
     unsigned Candidates(const char16_t* s, qsizetype at) const {
-      return three ? Candidates<true>(s, at) : Candidates<false>(s, at);
+      unsigned mask = 0;
+      Dispatch([&]<int F, int L>() { mask = Candidates<F, L>(s, at); });
+      return mask;
     }
   };
   // Valid where Steps().

@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
@@ -202,11 +203,10 @@ void ListWindow::SetNodeImage(TreeNode& node, const QString& key) {
 void ListWindow::LoadTree(const QString& strClass) {
   if (strClass.isEmpty()) {
     tree_.Reset(params_.rootText);
+    // The old tree's memory serves the new one; what is left over goes once the load is done.
+    const auto trim = qScopeGuard([this] { tree_.Model()->Trim(); });
     datastore::RowSetPtr rs = (modStart::objDate().*params_.family.GetClass)();
-    if (!rs || rs->State() != 1) {
-      tree_.Model()->Trim();
-      return;
-    }
+    if (!rs || rs->State() != 1) return;
     QStringList groups;
     for (; !rs->Eof(); rs->MoveNext()) groups.append(rs->Fields(params_.classField).toString());
     rs->Close();

@@ -120,6 +120,7 @@ void NodeModel::Remove(TreeNode* node) {
   TreeNode* parent = node->parent_;
   if (!parent) {
     Reset(nullptr);
+    Trim();  // no tree comes after it
     return;
   }
   const int row = node->row_;

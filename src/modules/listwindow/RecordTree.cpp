@@ -93,10 +93,7 @@ TreeNode* RecordTree::Batch::Add(TreeNode* parent, qint64 id, QStringView text, 
 }
 
 void RecordTree::Batch::Commit() {
-  if (order_.empty()) {
-    tree_.model_->Trim();
-    return;
-  }
+  if (order_.empty()) return;
   Change change(tree_);
   std::vector<std::pair<quint32, TreeNode*>> byOrder;
   for (TreeNode* parent : order_) {
@@ -112,7 +109,6 @@ void RecordTree::Batch::Commit() {
     children_.erase(parent);  // freed group by group: the lists are as long as the tree
   }
   order_.clear();
-  tree_.model_->Trim();  // what the old tree left over
 }
 
 void RecordTree::Renumber(std::vector<TreeNode*> pending) {

@@ -408,7 +408,12 @@ void ListWindow::AddResultItems(const std::vector<TreeNode*>& hits) {
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(hits.size()));
   // A result takes its node's image, as the tree shows it.
-  for (TreeNode* node : hits) items.append(new ResultItem(node->Key(), ResultText(node), NodeIcon(node)));
+  for (size_t i = 0; i < hits.size(); ++i) {
+    // The nodes lie all over memory: fetched a few ahead.
+    if (i + 4 < hits.size()) __builtin_prefetch(hits[i + 4]);
+    const TreeNode* node = hits[i];
+    items.append(new ResultItem(node->Key(), ResultText(node), NodeIcon(node)));
+  }
   RecordTree::Change change(tree_);
   ListView1->addTopLevelItems(items);
 }

@@ -156,7 +156,8 @@ void RecordTree::RemoveChildren(TreeNode* node) {
 // nodes are stepped over only up to a candidate.
 class TextScan {
 public:
-  TextScan(const WordMatcher& matcher, std::vector<TreeNode*>& hits) : matcher_(matcher), hits_(hits) {}
+  // hits: each with its order, read while the node is at hand.
+  TextScan(const WordMatcher& matcher, std::vector<std::pair<quint32, TreeNode*>>& hits) : matcher_(matcher), hits_(hits) {}
 
   void Span(const std::byte* begin, size_t bytes) {
     matcher_.StepFilter().Dispatch([&]<int F, int L>() { Span<F, L>(begin, bytes); });
@@ -179,7 +180,7 @@ private:
       const char16_t* const text = record->Inline();
       if (s + at < text || s + at + n > text + record->textSize_ || !record->Parent() || !matcher_.RestMatches(s + at))
         return false;
-      hits_.push_back(const_cast<TreeNode*>(record));
+      hits_.emplace_back(record->Order(), const_cast<TreeNode*>(record));
       node += record->Bytes();
       p = (node - begin) / qsizetype(sizeof(char16_t));
       return true;
@@ -202,17 +203,21 @@ private:
   static const TreeNode* NodeAt(const std::byte* at) { return reinterpret_cast<const TreeNode*>(at); }
 
   const WordMatcher& matcher_;
-  std::vector<TreeNode*>& hits_;
+  std::vector<std::pair<quint32, TreeNode*>>& hits_;
 };
 #endif
 
 std::vector<TreeNode*> RecordTree::FindText(const WordMatcher& matcher) const {
 #if defined(__SSE2__)
-  std::vector<TreeNode*> hits;
-  TextScan scan(matcher, hits);
+  std::vector<std::pair<quint32, TreeNode*>> found;
+  TextScan scan(matcher, found);
   if (matcher.Steps() &&
       model_->ForEachRecordSpan([&](const std::byte* begin, size_t bytes) { scan.Span(begin, bytes); })) {
-    std::sort(hits.begin(), hits.end(), [](const TreeNode* a, const TreeNode* b) { return a->Order() < b->Order(); });
+    // By the orders kept beside them: the nodes themselves lie all over memory.
+    std::sort(found.begin(), found.end());
+    std::vector<TreeNode*> hits;
+    hits.reserve(found.size());
+    for (const auto& [order, node] : found) hits.push_back(node);
     return hits;
   }
 #endif

@@ -185,9 +185,13 @@ private:
       p = (node - begin) / qsizetype(sizeof(char16_t));
       return true;
     };
+    const auto candidates = [&](qsizetype at) { return filter.Candidates<FirstOthers, LastOthers>(s, at); };
     while (p + 8 <= last + 1) {
+      // Sixteen places a step while none is a candidate: most of the memory.
+      while (p + 16 <= last + 1 && (candidates(p) | candidates(p + 8)) == 0) p += 16;
+      if (p + 8 > last + 1) break;
       const qsizetype block = p;
-      for (unsigned mask = filter.Candidates<FirstOthers, LastOthers>(s, block); mask; mask &= mask - 1) {
+      for (unsigned mask = candidates(block); mask; mask &= mask - 1) {
         mask &= mask - 1;  // two bits a place
         if (hit(block + __builtin_ctz(mask) / 2)) break;
       }

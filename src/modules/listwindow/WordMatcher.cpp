@@ -62,6 +62,22 @@ WordMatcher::WordMatcher(const QString& word) : word_(word), size_(word.size()) 
   firsts_ = UnitsFoldingTo(folded_.front());
   lasts_ = UnitsFoldingTo(folded_.back());
 #if defined(__SSE2__)
+  // Beside the first unit, the one of fewest comparisons is looked for (an ASCII letter's pair
+  // costs one), the farthest of them: "haystack" by its "c", as "k" has three foldings.
+  const auto comparisons = [](const std::vector<char16_t>& units) {
+    const bool pair = units.size() >= 2 && units[0] < 0x80 && QChar(units[0]).isLetter() &&
+                      std::find(units.begin(), units.end(), char16_t(units[0] | 0x20)) != units.end();
+    return units.size() - (pair ? 1 : 0);
+  };
+  size_t second = folded_.size() - 1;
+  for (size_t k = folded_.size() - 1; k >= 1 && comparisons(lasts_) > 1; --k) {
+    std::vector<char16_t> units = UnitsFoldingTo(folded_[k]);
+    if (comparisons(units) < comparisons(lasts_)) {
+      lasts_ = std::move(units);
+      second = k;
+    }
+  }
+  filter_.second = qsizetype(second);
   vectors_ = firsts_.size() <= 3 && lasts_.size() <= 3;
   if (!vectors_) return;
   // An ASCII letter's pair as one comparison with the case bit set; each other folding alone.
@@ -85,7 +101,6 @@ WordMatcher::WordMatcher(const QString& word) : word_(word), size_(word.size()) 
     count = int(units.size());
     for (int i = 0; i < count; ++i) others[i] = _mm_set1_epi16(short(units[size_t(i)]));
   };
-  filter_.size = size_;
   side(firsts_, filter_.firstBit, filter_.first, filter_.firstOthers, filter_.firstOtherCount);
   side(lasts_, filter_.lastBit, filter_.last, filter_.lastOthers, filter_.lastOtherCount);
 #endif

@@ -1,10 +1,10 @@
 #pragma once
 // Finds a word in texts without regard to letter case, exactly as QStringMatcher does with
 // Qt::CaseInsensitive (each UTF-16 unit compared by its simple case folding), but quicker for the
-// keyword search over every node of a large tree: the word's first and last units are looked for
-// at their distance eight places at a time (where SSE2 is there), each in any of its foldings,
-// and only there is the rest compared, through a table of the foldings of every unit. A word with
-// surrogates is matched as QStringView::contains does.
+// keyword search over every node of a large tree: the word's first unit and another (its last, or
+// one of fewer foldings) are looked for at their distance eight places at a time (where SSE2 is
+// there), each in any of its foldings, and only there is the rest compared, through a table of
+// the foldings of every unit. A word with surrogates is matched as QStringView::contains does.
 
 #include <QString>
 #include <QStringView>
@@ -48,21 +48,21 @@ public:
 #endif
   }
 #if defined(__SSE2__)
-  // The word's first and last units in each of their foldings, for a scan eight places a step:
-  // kept in registers by whoever copies it.
+  // The word's first unit and the other one compared in each of their foldings, for a scan eight
+  // places a step: kept in registers by whoever copies it.
   struct Filter {
     // Each unit compared once: as it is, or for an ASCII letter's pair (X and x) with the case bit
     // set; with each other folding of it compared as it is.
     __m128i firstBit, first, lastBit, last;
     __m128i firstOthers[2], lastOthers[2];
     int firstOtherCount, lastOtherCount;
-    qsizetype size;
-    // The places at..at+7 where both fit, two mask bits a place; reads s[at .. at + 7 + size - 1].
+    qsizetype second;  // the place in the word of the unit compared beside the first (`last`)
+    // The places at..at+7 where both fit, two mask bits a place; reads s[at .. at + 7 + Size() - 1].
     // The counts of other foldings as the filter's (a scan of many steps decides once).
     template <int FirstOthers, int LastOthers>
     unsigned Candidates(const char16_t* s, qsizetype at) const {
       const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
-      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at + size - 1));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at + second));
       __m128i firsts = _mm_cmpeq_epi16(_mm_or_si128(a, firstBit), first);
       __m128i lasts = _mm_cmpeq_epi16(_mm_or_si128(b, lastBit), last);
       for (int i = 0; i < FirstOthers; ++i) firsts = _mm_or_si128(firsts, _mm_cmpeq_epi16(a, firstOthers[i]));
@@ -115,9 +115,9 @@ private:
   bool surrogates_ = false;
   std::vector<char16_t> folded_;  // the word, each unit folded
   std::vector<char16_t> firsts_;  // every unit that folds to the word's first
-  std::vector<char16_t> lasts_;   // and to its last
+  std::vector<char16_t> lasts_;   // and to the unit compared beside it
 #if defined(__SSE2__)
-  // Most words have one to three foldings of their first and of their last unit; a word with
+  // Most words have one to three foldings of their first and of the other unit; a word with
   // more is looked for unit by unit.
   bool vectors_ = false;
   Filter filter_{};

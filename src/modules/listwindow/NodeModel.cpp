@@ -4,6 +4,7 @@
 
 #include <QBrush>
 #include <algorithm>
+#include <charconv>
 #include <new>
 
 namespace listwindow {
@@ -27,7 +28,12 @@ QString TreeNode::Key() const {
   switch (kind_) {
   case NodeKind::Root: return QStringLiteral("a0");
   case NodeKind::Group: return u'c' + AsBranch(this)->text;
-  case NodeKind::Record: return u'_' + QString::number(id_);
+  case NodeKind::Record: {
+    // One allocation: a search makes one key per hit.
+    char key[24] = {'_'};
+    const auto end = std::to_chars(key + 1, key + sizeof key, id_).ptr;
+    return QString::fromLatin1(key, end - key);
+  }
   case NodeKind::None: break;
   }
   return QString();

@@ -854,30 +854,35 @@ RowSetPtr Connection::OpenRowSetInStorageOrder(const QString& sql, const QString
   // order's statement.
   RowSetPtr rows = OpenRowSet(sql);
   if (rows->Eof()) return rows;
-  std::vector<std::pair<qint64, qint64>> ranks;
+  // The ids in the order wanted: each one's place is its index.
+  std::vector<qint64> ids;
   sqlite3_stmt* order = Prepare(db_, orderSql, {});
   BeginOperation();
   int rc;
-  while ((rc = sqlite3_step(order)) == SQLITE_ROW)
-    ranks.emplace_back(sqlite3_column_int64(order, 0), qint64(ranks.size()));
+  while ((rc = sqlite3_step(order)) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(order, 0));
   if (rc != SQLITE_DONE) {
     const QString error = ErrorText(db_);
     sqlite3_finalize(order);
     throw DbError(error.toStdString());
   }
   sqlite3_finalize(order);
-  rows->ranked_ = qint64(ranks.size());
-  if (ranks.empty()) return rows;
-  const auto [low, high] = std::minmax_element(ranks.begin(), ranks.end());
-  // Ids are mostly dense (deleted rows leave gaps): a place per id takes a quarter of the room of
-  // the pairs, which count beside a large window. The span is unsigned: ids may lie anywhere in
-  // the 64 bits, a negative one beside one near 2^63.
-  const quint64 span = quint64(high->first) - quint64(low->first);
-  if (span < 2 * quint64(ranks.size()) && ranks.size() < size_t(std::numeric_limits<qint32>::max())) {
-    rows->firstId_ = low->first;
+  rows->ranked_ = qint64(ids.size());
+  if (ids.empty()) return rows;
+  const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
+  // Ids are mostly dense (deleted rows leave gaps): a place per id takes half the room of the ids,
+  // which count beside a large window. The span is unsigned: ids may lie anywhere in the 64 bits,
+  // a negative one beside one near 2^63.
+  const quint64 span = quint64(*high) - quint64(*low);
+  if (span < 2 * quint64(ids.size()) && ids.size() < size_t(std::numeric_limits<qint32>::max())) {
+    rows->firstId_ = *low;
     rows->placeById_.assign(size_t(span + 1), -1);
-    for (const auto& [id, place] : ranks) rows->placeById_[size_t(quint64(id) - quint64(low->first))] = qint32(place);
+    for (size_t place = 0; place < ids.size(); ++place)
+      rows->placeById_[size_t(quint64(ids[place]) - quint64(rows->firstId_))] = qint32(place);
   } else {
+    std::vector<std::pair<qint64, qint64>> ranks;
+    ranks.reserve(ids.size());
+    for (size_t place = 0; place < ids.size(); ++place) ranks.emplace_back(ids[place], qint64(place));
+    ids = {};
     std::sort(ranks.begin(), ranks.end());
     rows->ranks_ = std::move(ranks);
   }

@@ -6,6 +6,7 @@
 #include "modules/listwindow/IdIndex.h"
 #include "modules/listwindow/WordMatcher.h"
 #include "modules/listwindow/ListWindow.h"
+#include "modules/listwindow/RecordTree.h"
 #include "modules/listwindow/modStart.h"
 #include "platform/vb.h"
 #include "testenv.h"
@@ -246,6 +247,50 @@ private slots:
       if (rng.bounded(2)) word = word.toUpper();
       if (listwindow::WordMatcher(word).Matches(text) != qt(word, text)) QFAIL(qPrintable(word + " in " + text));
     }
+  }
+
+  // The search over a whole tree (which reads the nodes' memory as it lies while none is freed)
+  // finds the records whose own text holds the word, in the order they were added: not a word in
+  // a tag, nor one that only two neighbours' texts make together; the same after removals and
+  // after a reload into the memory of the tree before.
+  void treeSearchFindsEachTextHoldingTheWord() {
+    listwindow::NodeModel model({});
+    listwindow::RecordTree tree(&model);
+    QRandomGenerator rng(13);
+    const QString units = QStringLiteral("abnNeE针线鲸 ");
+    const auto pick = [&](int n) {
+      QString text;
+      for (int i = 0; i < n; ++i) text += units[rng.bounded(int(units.size()))];
+      return text;
+    };
+    const auto load = [&] {
+      tree.Reset(QStringLiteral("所有"));
+      tree.AddGroups({QStringLiteral("甲"), QStringLiteral("乙")});
+      listwindow::RecordTree::Batch batch(tree);
+      for (qint64 id = 1; id <= 3000; ++id) {
+        TreeNode* group = tree.GroupNode(rng.bounded(2) ? QStringLiteral("甲") : QStringLiteral("乙"));
+        batch.Add(group, id, pick(rng.bounded(60)), pick(rng.bounded(3) ? 0 : 12), id * 7919 % 3001);  // ranks unique
+      }
+    };
+    const auto check = [&] {
+      for (const QString& word : {QStringLiteral("ne"), QStringLiteral("NEEN"), QStringLiteral("针线"), QStringLiteral("鲸"),
+                                  QStringLiteral("a b"), QStringLiteral("nnnnnnnnnn")}) {
+        const listwindow::WordMatcher matcher(word);
+        const auto expected = tree.FindRecords([&](const TreeNode* node) {
+          return node->TextView().contains(word, Qt::CaseInsensitive);
+        });
+        if (tree.FindText(matcher) != expected) QFAIL(qPrintable(word));
+      }
+    };
+    load();
+    check();
+    for (int i = 0; i < 50; ++i) {
+      TreeNode* group = tree.Root()->Child(rng.bounded(tree.Root()->ChildCount()));
+      if (group->ChildCount() > 0) tree.RemoveRecord(group->Child(rng.bounded(group->ChildCount())));
+    }
+    check();
+    load();
+    check();
   }
 };
 

@@ -70,7 +70,10 @@ void tst_modStart::appendUtf8DecodesAsQtDoes() {
   const QList<QByteArray> pieces = {"a", " ", "\xEF\xBB\xBF", "\xC3\xA9", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80",
                                     "\xF4\x8F\xBF\xBF", "\xEF\xBF\xBE", "\xEF\xB7\x90", "\xF0\x9F\xBF\xBE",
                                     "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF8",
-                                    "\x80", "\xE4\xB8", "\xF0\x9F", "\xC3", "\xFF", "\x00", "sixteen ascii ch"};
+                                    "\x80", "\xE4\xB8", "\xF0\x9F", "\xC3", "\xFF", "\x00", "sixteen ascii ch",
+                                    "\xE4\xB8\xAD\xE6\x96\x87\xE6\xB1\x89\xE5\xAD\x97\xE6\xB5\x8B\xE8\xAF\x95",
+                                    "\xE1\x80\x80", "\xEC\xBF\xBF", "\xED\x9F\xBF", "\xE0\xA0\x80",
+                                    "\xEF\xBC\x8C", "\xEF\xBE\xBF", "\xEF\xBB\xBF", "\xEF\xBF\xBD"};
   QRandomGenerator rng(5);
   for (int round = 0; round < 20000; ++round) {
     QByteArray bytes;

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
@@ -33,9 +34,14 @@ namespace {
 
 constexpr qint64 kWhite = 16777215;
 
-// Node text of a result item: the group's text & " > " & the record's.
+// Node text of a result item: the group's text & " > " & the record's, in one allocation.
 QString ResultText(const TreeNode* node) {
-  return (node->Parent() ? node->Parent()->Text() : QString()) + " > " + node->Text();
+  const QStringView group = node->Parent() ? node->Parent()->TextView() : QStringView();
+  const QStringView own = node->TextView();
+  QString text;
+  text.reserve(group.size() + 3 + own.size());
+  text.append(group).append(u" > ").append(own);
+  return text;
 }
 
 } // namespace
@@ -196,6 +202,8 @@ void ListWindow::SetNodeImage(TreeNode& node, const QString& key) {
 void ListWindow::LoadTree(const QString& strClass) {
   if (strClass.isEmpty()) {
     tree_.Reset(params_.rootText);
+    // The old tree's memory serves the new one; what is left over goes once the load is done.
+    const auto trim = qScopeGuard([this] { tree_.Model()->Trim(); });
     datastore::RowSetPtr rs = (modStart::objDate().*params_.family.GetClass)();
     if (!rs || rs->State() != 1) return;
     QStringList groups;
@@ -262,7 +270,7 @@ void ListWindow::LoadRecords(const QString& strClass) {
       } else {
         group = tree_.GroupNode(RecordClass(*rs, groupColumn));
       }
-      TreeNode* node = batch.Add(group, id, RecordNodeText(*rs), RecordNodeTag(*rs), rs->Rank());
+      TreeNode* node = batch.Add(group, id, RecordNodeTextView(*rs), RecordNodeTag(*rs), rs->Rank());
       if (!node) continue;
       // Most records are unmarked: an empty mark needs no conversion.
       if (!rs->Utf8(markColumn).isEmpty()) {
@@ -292,6 +300,11 @@ TreeNode* ListWindow::NodeToSelect(const QString& strClass) {
 }
 
 void ListWindow::ResolveColumns(datastore::RowSet&) {}
+
+QStringView ListWindow::RecordNodeTextView(datastore::RowSet& rs) {
+  nodeText_ = RecordNodeText(rs);
+  return nodeText_;
+}
 
 QString ListWindow::RecordNodeTag(datastore::RowSet&) { return QString(); }
 
@@ -374,7 +387,12 @@ void ListWindow::AddResultItems(const std::vector<TreeNode*>& hits) {
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(hits.size()));
   // A result takes its node's image, as the tree shows it.
-  for (TreeNode* node : hits) items.append(new ResultItem(node->Key(), ResultText(node), NodeIcon(node)));
+  for (size_t i = 0; i < hits.size(); ++i) {
+    // The nodes lie all over memory: fetched a few ahead.
+    if (i + 4 < hits.size()) __builtin_prefetch(hits[i + 4]);
+    const TreeNode* node = hits[i];
+    items.append(new ResultItem(node->Key(), ResultText(node), NodeIcon(node)));
+  }
   RecordTree::Change change(tree_);
   ListView1->addTopLevelItems(items);
 }
@@ -382,7 +400,7 @@ void ListWindow::AddResultItems(const std::vector<TreeNode*>& hits) {
 void ListWindow::SearchByKeyword() {
   SetCombo1BackColor(platform::SystemWindowColor());
   const WordMatcher matcher(Combo1->currentText());
-  AddResultItems(tree_.FindRecords([&](const TreeNode* node) { return matcher.Matches(node->TextView()); }));
+  AddResultItems(tree_.FindText(matcher));
 }
 
 void ListWindow::SearchByColor() {

@@ -189,6 +189,9 @@ protected:
   virtual void ResolveColumns(datastore::RowSet& rs);
   // The text of a record node, built from its row.
   virtual QString RecordNodeText(datastore::RowSet& rs) = 0;
+  // The same, valid until the next row: a window that builds it in a buffer of its own spares
+  // a string per record of a load. By default RecordNodeText's.
+  virtual QStringView RecordNodeTextView(datastore::RowSet& rs);
   // The node's Tag; empty by default.
   virtual QString RecordNodeTag(datastore::RowSet& rs);
   // Runs for every record node a load adds, before the tree shows it: a window may set the node's
@@ -228,6 +231,7 @@ private:
   ListWindowParams params_;
   QHash<QString, int> imageIndex_;  // ImageList1's keys in the model's image list
   RecordTree tree_;
+  QString nodeText_;  // RecordNodeTextView's text by default
   qint64 recordCountTag_ = 0;
   QColor combo1BackColor_;
   bool unloaded_ = false;

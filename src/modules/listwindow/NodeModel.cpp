@@ -4,6 +4,7 @@
 
 #include <QBrush>
 #include <algorithm>
+#include <charconv>
 #include <new>
 
 namespace listwindow {
@@ -27,15 +28,18 @@ QString TreeNode::Key() const {
   switch (kind_) {
   case NodeKind::Root: return QStringLiteral("a0");
   case NodeKind::Group: return u'c' + AsBranch(this)->text;
-  case NodeKind::Record: return u'_' + QString::number(id_);
+  case NodeKind::Record: {
+    // One allocation: a search makes one key per hit.
+    char key[24] = {'_'};
+    const auto end = std::to_chars(key + 1, key + sizeof key, id_).ptr;
+    return QString::fromLatin1(key, end - key);
+  }
   case NodeKind::None: break;
   }
   return QString();
 }
 
-QStringView TreeNode::TextView() const {
-  return IsBranch(this) ? QStringView(AsBranch(this)->text) : QStringView(Inline(), textSize_);
-}
+QStringView TreeNode::BranchText() const { return AsBranch(this)->text; }
 
 QString TreeNode::Tag() const {
   return IsBranch(this) ? QString() : QStringView(Inline() + textSize_, tagSize_).toString();
@@ -47,11 +51,6 @@ int TreeNode::ChildCount() const {
 
 TreeNode* TreeNode::Child(int row) const {
   return row >= 0 && row < ChildCount() ? AsBranch(this)->children[static_cast<size_t>(row)] : nullptr;
-}
-
-size_t TreeNode::Bytes() const {
-  const size_t bytes = sizeof(TreeNode) + sizeof(char16_t) * (size_t(textSize_) + size_t(tagSize_));
-  return (bytes + NodePool::kAlign - 1) / NodePool::kAlign * NodePool::kAlign;
 }
 
 NodeModel::NodeModel(std::vector<QIcon> images, QObject* parent) : QAbstractItemModel(parent), images_(std::move(images)) {
@@ -92,7 +91,7 @@ void NodeModel::Free(TreeNode* node, bool records) {
 
 void NodeModel::Reset(TreeNode* root) {
   beginResetModel();
-  // The records of the old tree go all at once with the pool's chunks.
+  // The records of the old tree go all at once, as the pool's blocks.
   Free(root_, false);
   pool_.Clear();
   root_ = root;
@@ -102,6 +101,8 @@ void NodeModel::Reset(TreeNode* root) {
   }
   endResetModel();
 }
+
+void NodeModel::Trim() { pool_.Release(); }
 
 void NodeModel::Append(TreeNode* parent, std::vector<TreeNode*>&& children) {
   if (children.empty()) return;
@@ -125,6 +126,7 @@ void NodeModel::Remove(TreeNode* node) {
   TreeNode* parent = node->parent_;
   if (!parent) {
     Reset(nullptr);
+    Trim();  // no tree comes after it
     return;
   }
   const int row = node->row_;

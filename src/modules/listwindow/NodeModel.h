@@ -21,7 +21,7 @@ public:
   NodeKind Kind() const { return kind_; }
   // "a0", "c" & the group text, "_" & the record id.
   QString Key() const;
-  QStringView TextView() const;
+  QStringView TextView() const { return kind_ == NodeKind::Record ? QStringView(Inline(), textSize_) : BranchText(); }
   QString Text() const { return TextView().toString(); }
   // What a module keeps with a record (a bookmark's address, an archived file's source).
   QString Tag() const;
@@ -41,10 +41,15 @@ public:
 private:
   friend class NodeModel;
   friend class RecordTree;
+  friend class TextScan;
   TreeNode(NodeKind kind, qint64 id) : id_(id), kind_(kind) {}
+  QStringView BranchText() const;
   const char16_t* Inline() const { return reinterpret_cast<const char16_t*>(this + 1); }
   char16_t* Inline() { return reinterpret_cast<char16_t*>(this + 1); }
-  size_t Bytes() const;
+  size_t Bytes() const {
+    const size_t bytes = sizeof(TreeNode) + sizeof(char16_t) * (size_t(textSize_) + size_t(tagSize_));
+    return (bytes + NodePool::kAlign - 1) / NodePool::kAlign * NodePool::kAlign;
+  }
 
   qint64 id_;
   TreeNode* parent_ = nullptr;
@@ -73,8 +78,10 @@ public:
   void Discard(TreeNode* node);
 
   TreeNode* Root() const { return root_; }
-  // Replaces the whole tree (null: an empty one). Every record node goes with it.
+  // Replaces the whole tree (null: an empty one). Every record node goes with it; their memory is
+  // kept for the next records until Trim.
   void Reset(TreeNode* root);
+  void Trim();
   void Append(TreeNode* parent, std::vector<TreeNode*>&& children);
   void Remove(TreeNode* node);
   void RemoveChildren(TreeNode* parent);
@@ -83,6 +90,14 @@ public:
   void SetBack(TreeNode* node, const QColor& color);
   void SetImage(TreeNode* node, int image);
   const QIcon& Icon(const TreeNode* node) const;
+  // The memory of the record nodes as it lies (NodePool::ForEachSpan), while it holds them back to
+  // back with no freed one among them; false otherwise (nothing visited).
+  template <class Visit>
+  bool ForEachRecordSpan(Visit visit) const {
+    if (!pool_.Full()) return false;
+    pool_.ForEachSpan(visit);
+    return true;
+  }
 
   QModelIndex IndexOf(const TreeNode* node) const;
   static TreeNode* NodeAt(const QModelIndex& index);

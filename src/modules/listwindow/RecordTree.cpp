@@ -1,5 +1,6 @@
 #include "modules/listwindow/RecordTree.h"
 
+#include "modules/listwindow/WordMatcher.h"
 #include "platform/vb.h"
 
 #include <QStringList>
@@ -146,6 +147,85 @@ void RecordTree::RemoveChildren(TreeNode* node) {
   Change change(*this);
   for (int i = 0; i < node->ChildCount(); ++i) Forget(node->Child(i));
   model_->RemoveChildren(node);
+}
+
+#if defined(__SSE2__)
+// The texts of record nodes lying back to back in the pool's memory (none freed among them),
+// scanned as one stretch of units (headers are a whole number of units, so each text starts on
+// one): a candidate place is taken only when it lies within a text of a node in the tree, and the
+// nodes are stepped over only up to a candidate.
+class TextScan {
+public:
+  // hits: each with its order, read while the node is at hand.
+  TextScan(const WordMatcher& matcher, std::vector<std::pair<quint32, TreeNode*>>& hits) : matcher_(matcher), hits_(hits) {}
+
+  void Span(const std::byte* begin, size_t bytes) {
+    matcher_.StepFilter().Dispatch([&]<int F, int L>() { Span<F, L>(begin, bytes); });
+  }
+
+private:
+  template <int FirstOthers, int LastOthers>
+  void Span(const std::byte* begin, size_t bytes) {
+    const auto* const s = reinterpret_cast<const char16_t*>(begin);
+    const qsizetype n = matcher_.Size();
+    const qsizetype last = qsizetype(bytes / sizeof(char16_t)) - n;  // the last place the word can start
+    const WordMatcher::Filter filter = matcher_.StepFilter();
+    const std::byte* node = begin;  // the node the scan is in, or one before it
+    qsizetype p = 0;
+    // Whether the word is at `at`, within a text; a hit takes its node, and the scan goes on after it.
+    const auto hit = [&](qsizetype at) {
+      const auto* const place = reinterpret_cast<const std::byte*>(s + at);
+      while (node + NodeAt(node)->Bytes() <= place) node += NodeAt(node)->Bytes();
+      const TreeNode* const record = NodeAt(node);
+      const char16_t* const text = record->Inline();
+      if (s + at < text || s + at + n > text + record->textSize_ || !record->Parent() || !matcher_.RestMatches(s + at))
+        return false;
+      hits_.emplace_back(record->Order(), const_cast<TreeNode*>(record));
+      node += record->Bytes();
+      p = (node - begin) / qsizetype(sizeof(char16_t));
+      return true;
+    };
+    const auto candidates = [&](qsizetype at) { return filter.Candidates<FirstOthers, LastOthers>(s, at); };
+    while (p + 8 <= last + 1) {
+      // Sixteen places a step while none is a candidate: most of the memory.
+      while (p + 16 <= last + 1 && (candidates(p) | candidates(p + 8)) == 0) p += 16;
+      if (p + 8 > last + 1) break;
+      const qsizetype block = p;
+      for (unsigned mask = candidates(block); mask; mask &= mask - 1) {
+        mask &= mask - 1;  // two bits a place
+        if (hit(block + __builtin_ctz(mask) / 2)) break;
+      }
+      if (p == block) p += 8;
+    }
+    while (p <= last) {
+      const qsizetype at = p;
+      if (matcher_.Matches(QStringView(s + at, n)) && hit(at)) continue;  // p is past the node now
+      p = at + 1;
+    }
+  }
+
+  static const TreeNode* NodeAt(const std::byte* at) { return reinterpret_cast<const TreeNode*>(at); }
+
+  const WordMatcher& matcher_;
+  std::vector<std::pair<quint32, TreeNode*>>& hits_;
+};
+#endif
+
+std::vector<TreeNode*> RecordTree::FindText(const WordMatcher& matcher) const {
+#if defined(__SSE2__)
+  std::vector<std::pair<quint32, TreeNode*>> found;
+  TextScan scan(matcher, found);
+  if (matcher.Steps() &&
+      model_->ForEachRecordSpan([&](const std::byte* begin, size_t bytes) { scan.Span(begin, bytes); })) {
+    // By the orders kept beside them: the nodes themselves lie all over memory.
+    std::sort(found.begin(), found.end());
+    std::vector<TreeNode*> hits;
+    hits.reserve(found.size());
+    for (const auto& [order, node] : found) hits.push_back(node);
+    return hits;
+  }
+#endif
+  return FindRecords([&](const TreeNode* node) { return matcher.Matches(node->TextView()); });
 }
 
 } // namespace listwindow

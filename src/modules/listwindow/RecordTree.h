@@ -13,6 +13,8 @@
 
 namespace listwindow {
 
+class WordMatcher;
+
 class RecordTree {
 public:
   explicit RecordTree(NodeModel* model) : model_(model) {}
@@ -87,6 +89,11 @@ public:
     std::sort(hits.begin(), hits.end(), [](const TreeNode* a, const TreeNode* b) { return a->Order() < b->Order(); });
     return hits;
   }
+
+  // The records whose text holds the word as the matcher finds it, in the order they were added.
+  // Their memory is read as it lies, the word's first and last units looked for all along it, so
+  // that a record costs next to nothing unless its text has them.
+  std::vector<TreeNode*> FindText(const WordMatcher& matcher) const;
 
 private:
   void Forget(TreeNode* node);

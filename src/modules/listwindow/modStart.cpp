@@ -15,6 +15,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__SSE2__) && defined(__GNUC__)
+#include <immintrin.h>
+#define ALMANOR_SSSE3_RUNS 1
+#endif
 
 namespace modStart {
 
@@ -157,6 +161,107 @@ qsizetype Utf8Room(QByteArrayView bytes) { return bytes.size() + 1; }
 
 qsizetype ExcerptRoom(QByteArrayView bytes) { return qMin(bytes.size(), kExcerptBytes) + 5; }
 
+namespace {
+
+#if defined(ALMANOR_SSSE3_RUNS)
+// Runs of three-byte characters decoded a block at a time while each is U+1000..U+CFFF (lead byte
+// E1..EC: the common Chinese characters, CJK punctuation) or U+FF00..U+FFBF (EF BC..BE: full-width
+// punctuation), every one ordinary; where the processor has SSSE3's byte shuffle, or AVX2 (the
+// build itself assumes only SSE2). Four characters (twelve bytes) to a 16-byte half. A block that
+// holds another character is decoded up to it, and the run ends there.
+struct alignas(32) RunTables {
+  // Twice each: for each half of a 32-byte register.
+  uchar shapeMask[32], shape[32], notLeads[32], tails[32], heads[32];
+};
+constexpr RunTables MakeRunTables() {
+  RunTables t{};
+  for (int i = 0; i < 32; ++i) {
+    const int at = i % 16, inChar = at % 3;
+    const bool used = at < 12;
+    t.shapeMask[i] = !used ? 0 : inChar == 0 ? 0xF0 : 0xC0;
+    t.shape[i] = !used ? 0 : inChar == 0 ? 0xE0 : 0x80;
+    t.notLeads[i] = used && inChar == 0 ? 0 : 0xFF;
+    // Each character's last two bytes as one 16-bit lane (second byte high), and its lead byte.
+    t.tails[i] = at < 8 ? uchar(at / 2 * 3 + (at % 2 ? 1 : 2)) : 0x80;
+    t.heads[i] = at < 8 && at % 2 == 0 ? uchar(at / 2 * 3) : 0x80;
+  }
+  return t;
+}
+constexpr RunTables kRun = MakeRunTables();
+
+// How many whole characters lie before the first byte that fails, given the block's mask of
+// bytes that pass (a half's last four bytes always pass).
+inline int GoodCharacters(unsigned passing) {
+  const int bad = __builtin_ctz(~passing);
+  return bad < 16 ? bad / 3 : 4 + (bad - 16) / 3;
+}
+
+__attribute__((target("ssse3"))) const uchar* DecodeThreeByteRun(const uchar* p, const uchar* end, char16_t*& out) {
+  const auto table = [](const uchar* bytes) { return _mm_load_si128(reinterpret_cast<const __m128i*>(bytes)); };
+  for (; end - p >= 16;) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i shaped = _mm_cmpeq_epi8(_mm_and_si128(v, table(kRun.shapeMask)), table(kRun.shape));
+    const __m128i e1 = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(0xE1)));
+    const __m128i common = _mm_cmpeq_epi8(_mm_min_epu8(e1, _mm_set1_epi8(11)), e1);
+    const __m128i bc = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(0xBC)));
+    const __m128i fullWidth = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xEF))),
+                                            _mm_srli_si128(_mm_cmpeq_epi8(_mm_min_epu8(bc, _mm_set1_epi8(2)), bc), 1));
+    const __m128i leads = _mm_or_si128(_mm_or_si128(common, fullWidth), table(kRun.notLeads));
+    const unsigned passing = unsigned(_mm_movemask_epi8(_mm_and_si128(shaped, leads))) | 0xFFFF0000u;
+    const __m128i tail = _mm_shuffle_epi8(v, table(kRun.tails));
+    const __m128i low = _mm_and_si128(tail, _mm_set1_epi16(0x3F));
+    const __m128i middle = _mm_srli_epi16(_mm_and_si128(tail, _mm_set1_epi16(0x3F00)), 2);
+    const __m128i high = _mm_slli_epi16(_mm_shuffle_epi8(v, table(kRun.heads)), 12);
+    // Written whole: the room left is at least a unit per byte left.
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_or_si128(_mm_or_si128(low, middle), high));
+    const int good = passing == 0xFFFFFFFFu ? 4 : GoodCharacters(passing);
+    p += 3 * good;
+    out += good;
+    if (good < 4) break;
+  }
+  return p;
+}
+
+__attribute__((target("avx2"))) const uchar* DecodeThreeByteRunAvx2(const uchar* p, const uchar* end, char16_t*& out) {
+#define TABLE(name) _mm256_load_si256(reinterpret_cast<const __m256i*>(kRun.name))
+  for (; end - p >= 28;) {
+    const __m256i v = _mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 12)), 1);
+    const __m256i shaped = _mm256_cmpeq_epi8(_mm256_and_si256(v, TABLE(shapeMask)), TABLE(shape));
+    const __m256i e1 = _mm256_sub_epi8(v, _mm256_set1_epi8(static_cast<char>(0xE1)));
+    const __m256i common = _mm256_cmpeq_epi8(_mm256_min_epu8(e1, _mm256_set1_epi8(11)), e1);
+    const __m256i bc = _mm256_sub_epi8(v, _mm256_set1_epi8(static_cast<char>(0xBC)));
+    const __m256i fullWidth =
+        _mm256_and_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(0xEF))),
+                         _mm256_srli_si256(_mm256_cmpeq_epi8(_mm256_min_epu8(bc, _mm256_set1_epi8(2)), bc), 1));
+    const __m256i leads = _mm256_or_si256(_mm256_or_si256(common, fullWidth), TABLE(notLeads));
+    const auto passing = unsigned(_mm256_movemask_epi8(_mm256_and_si256(shaped, leads)));
+    const __m256i tail = _mm256_shuffle_epi8(v, TABLE(tails));
+    const __m256i low = _mm256_and_si256(tail, _mm256_set1_epi16(0x3F));
+    const __m256i middle = _mm256_srli_epi16(_mm256_and_si256(tail, _mm256_set1_epi16(0x3F00)), 2);
+    const __m256i high = _mm256_slli_epi16(_mm256_shuffle_epi8(v, TABLE(heads)), 12);
+    // The first eight bytes of each half together, written whole: the room left is at least a
+    // unit per byte left.
+    const __m256i units = _mm256_permute4x64_epi64(_mm256_or_si256(_mm256_or_si256(low, middle), high), 0x08);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(units));
+    const int good = passing == 0xFFFFFFFFu ? 8 : GoodCharacters(passing);
+    p += 3 * good;
+    out += good;
+    if (good < 8) return p;
+  }
+#undef TABLE
+  return DecodeThreeByteRun(p, end, out);
+}
+
+using RunDecoder = const uchar* (*)(const uchar*, const uchar*, char16_t*&);
+const RunDecoder g_decodeRun = __builtin_cpu_supports("avx2")    ? DecodeThreeByteRunAvx2
+                               : __builtin_cpu_supports("ssse3") ? DecodeThreeByteRun
+                                                                 : nullptr;
+#endif
+
+} // namespace
+
 // The well-formed sequences of ordinary characters are decoded here, a few times quicker than
 // the general decoder; from the first byte that starts anything else (a malformed sequence, a
 // noncharacter) Qt's decoder takes the rest, so such bytes decode as they always did.
@@ -169,6 +274,10 @@ QChar* AppendUtf8(QChar* out, QByteArrayView bytes) {
     // Runs of three-byte characters (most of a Chinese text) take one test of the three bytes and
     // one of the character: U+0800..U+D7FF, U+E000..U+FDCF and U+FDF0..U+FFFD are ordinary.
     while (end - p >= 3) {
+#if defined(ALMANOR_SSSE3_RUNS)
+      // Again after each character the steps below take (a full-width comma, say).
+      if (g_decodeRun && end - p >= 16) p = g_decodeRun(p, end, o);
+#endif
       // Two at a time when both lead bytes are E1..EC: U+1000..U+CFFF, every one ordinary, the
       // common Chinese characters among them.
       if (end - p >= 8) {

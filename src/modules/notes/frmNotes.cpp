@@ -89,14 +89,16 @@ void frmNotes::ResolveColumns(datastore::RowSet& rs) {
   dateColumn_ = rs.Column("notesdate");
 }
 
-// NoteNodeText straight from the row's UTF-8: one QString per note instead of one per field and
-// step, as this runs for every note of a whole-tree load.
-QString frmNotes::RecordNodeText(datastore::RowSet& rs) {
+// NoteNodeText straight from the row's UTF-8 into a buffer kept between rows, as this runs for
+// every note of a whole-tree load: no string per field, nor per note.
+QStringView frmNotes::RecordNodeTextView(datastore::RowSet& rs) {
   const QByteArrayView date = rs.Utf8(dateColumn_);
-  if (!IsIsoDay(date)) return NoteNodeText(rs.Field(titleColumn_), rs.Field(dateColumn_), rs.Field(contentColumn_));
+  if (!IsIsoDay(date)) {
+    buffer_ = NoteNodeText(rs.Field(titleColumn_), rs.Field(dateColumn_), rs.Field(contentColumn_));
+    return buffer_;
+  }
   const QByteArrayView title = rs.Utf8(titleColumn_);
   const QByteArrayView content = rs.Utf8(contentColumn_);
-  // Decoded into a buffer kept between rows, then copied once at its final length.
   const qsizetype space = modStart::Utf8Room(title) + 13 + modStart::ExcerptRoom(content);
   if (buffer_.size() < space) buffer_.resize(space);
   QChar* const start = buffer_.data();
@@ -106,7 +108,7 @@ QString frmNotes::RecordNodeText(datastore::RowSet& rs) {
   *out++ = u'（';
   out = modStart::AppendExcerpt(out, content);
   *out++ = u'）';
-  return QString(start, out - start);
+  return QStringView(start, out - start);
 }
 
 std::unique_ptr<listwindow::EditDialog> frmNotes::MakeDialog() { return std::make_unique<frmNotesEdit>(); }

@@ -16,7 +16,8 @@ public:
 
 protected:
   void ResolveColumns(datastore::RowSet& rs) override;
-  QString RecordNodeText(datastore::RowSet& rs) override;
+  QString RecordNodeText(datastore::RowSet& rs) override { return RecordNodeTextView(rs).toString(); }
+  QStringView RecordNodeTextView(datastore::RowSet& rs) override;
   std::unique_ptr<listwindow::EditDialog> MakeDialog() override;
   void FourthButton_Click() override { LabRefresh_Click(); }
 
@@ -24,5 +25,5 @@ private:
   int titleColumn_ = -1;
   int contentColumn_ = -1;
   int dateColumn_ = -1;
-  QString buffer_;  // RecordNodeText's decoding space
+  QString buffer_;  // RecordNodeTextView's decoding space
 };

@@ -65,6 +65,15 @@ private slots:
     const auto* delegate = qobject_cast<QStyledItemDelegate*>(list->itemDelegate());
     QCOMPARE(delegate->displayText(list->topLevelItem(0)->text(0), QLocale()),
              "工作 > " + TreeShows(*w, w->Node("_" + QString::number(id))));
+    // Its size is the style's for the whole text: the row as high, a fitted column as wide.
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.widget = list;
+    option.decorationSize = list->iconSize();
+    const QModelIndex hit = list->indexFromItem(list->topLevelItem(0));
+    const QSize styled = delegate->QStyledItemDelegate::sizeHint(option, hit);
+    QCOMPARE(delegate->sizeHint(option, hit).height(), styled.height());
+    QVERIFY(qAbs(delegate->sizeHint(option, hit).width() - styled.width()) <= 2);
 
     // The selected hit is drawn on the selection colour, under its selection-coloured text.
     QVERIFY(list->topLevelItem(0)->isSelected());

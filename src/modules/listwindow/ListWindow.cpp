@@ -46,9 +46,13 @@ QString ResultText(const TreeNode* node) {
 
 } // namespace
 
-ResultItem::ResultItem(QString key, const QString& text, const QIcon& icon) : Key(std::move(key)) {
-  setText(0, text);
-  setIcon(0, icon);
+ResultItem::ResultItem(QString key, QString text, const QIcon& icon)
+    : Key(std::move(key)), text_(std::move(text)), icon_(icon) {}
+
+QVariant ResultItem::data(int column, int role) const {
+  if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole)) return text_;
+  if (column == 0 && role == Qt::DecorationRole) return icon_;
+  return QTreeWidgetItem::data(column, role);
 }
 
 namespace {

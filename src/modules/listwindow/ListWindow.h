@@ -103,10 +103,17 @@ struct ListWindowParams {
 };
 
 // A result item of ListView1: the key of its record node, and "group > record node text".
+// Its text and image are its own members rather than item data: a search with many hits makes
+// and later drops one item a hit, and item data costs allocations for each.
 class ResultItem : public QTreeWidgetItem {
 public:
-  ResultItem(QString key, const QString& text, const QIcon& icon);
+  ResultItem(QString key, QString text, const QIcon& icon);
+  QVariant data(int column, int role) const override;
   QString Key;
+
+private:
+  QString text_;
+  QIcon icon_;
 };
 
 class ListWindow : public QWidget {

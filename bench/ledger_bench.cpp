@@ -18,6 +18,7 @@
 #include "platform/settings.h"
 #include "platform/ui.h"
 #include "sidebyside.h"
+#include "statements.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -29,7 +30,6 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
-#include <sqlite3.h>
 
 namespace {
 
@@ -80,24 +80,6 @@ void BM_QueryWindowFill(benchmark::State& state) {
 }
 BENCHMARK(BM_QueryWindowFill)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kRuns);
 
-// The statements SQLite reports while recording is on, bound values written in: every connection
-// of this process reports to it.
-bool g_recording = false;
-QStringList g_recorded;
-
-int OnStatement(unsigned, void*, void* stmt, void* text) {
-  // Statements of triggers come as comments.
-  if (!g_recording || std::strncmp(static_cast<const char*>(text), "--", 2) == 0) return 0;
-  char* sql = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(stmt));
-  g_recorded << QString::fromUtf8(sql ? sql : static_cast<const char*>(text));
-  sqlite3_free(sql);
-  return 0;
-}
-
-int TraceConnection(sqlite3* db, const char**, const sqlite3_api_routines*) {
-  return sqlite3_trace_v2(db, SQLITE_TRACE_STMT, OnStatement, nullptr);
-}
-
 // The whole-tree load of a million entries, beside the tool running its own statements.
 void BM_ListWindowLoadMillion(benchmark::State& state) {
   constexpr int kMillion = 1000000;
@@ -117,13 +99,9 @@ void BM_ListWindowLoadMillion(benchmark::State& state) {
     list.TreeView1->viewport()->repaint();
     return list.RecordCount() == kMillion;
   };
-  g_recorded.clear();
-  g_recording = true;
-  load();
-  g_recording = false;
   // The tool lacks the data store's format(); the day text of a stored date ("2024-05-01 12:00:00"
   // gives "2024年05月01日", as for every entry here) is written in plain SQL.
-  QString sql = g_recorded.isEmpty() ? QString() : g_recorded.join(QStringLiteral(";\n")) + u';';
+  QString sql = statements::Record(load);
   sql.replace(QRegularExpression(QStringLiteral("format\\((\\w+),'yyyy年mm月dd日'\\)")),
               QStringLiteral("(substr(\\1,1,4)||'年'||substr(\\1,6,2)||'月'||substr(\\1,9,2)||'日')"));
   std::fprintf(stderr, "the ledger load's statements:\n%s\n", qPrintable(sql));
@@ -143,7 +121,7 @@ int main(int argc, char** argv) {
   platform::TestUi ui;  // no box may wait for an answer
   g_dataSet = benchdata::LedgerDataSet();
   // Every connection opened from here on reports its statements (a reference runs the load's).
-  sqlite3_auto_extension(reinterpret_cast<void (*)()>(TraceConnection));
+  statements::Install();
   if (!modStart::objDate().OpenDataBase(g_dataSet)) {
     std::fprintf(stderr, "cannot open the data set %s\n", qPrintable(g_dataSet));
     return 1;

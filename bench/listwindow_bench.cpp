@@ -25,6 +25,7 @@
 #include "platform/settings.h"
 #include "platform/ui.h"
 #include "sidebyside.h"
+#include "statements.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -57,33 +58,11 @@ frmNotes* g_window = nullptr;
 
 std::string Name(const char* what) { return "notes " + QLocale(QLocale::English).toString(g_notes).toStdString() + ": " + what; }
 
-// The statements SQLite reports while recording is on, bound values written in: every connection
-// of this process reports to it.
-bool g_recording = false;
-QStringList g_recorded;
-
-int OnStatement(unsigned, void*, void* stmt, void* text) {
-  // Statements of triggers come as comments.
-  if (!g_recording || std::strncmp(static_cast<const char*>(text), "--", 2) == 0) return 0;
-  char* sql = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(stmt));
-  g_recorded << QString::fromUtf8(sql ? sql : static_cast<const char*>(text));
-  sqlite3_free(sql);
-  return 0;
-}
-
-int TraceConnection(sqlite3* db, const char**, const sqlite3_api_routines*) {
-  return sqlite3_trace_v2(db, SQLITE_TRACE_STMT, OnStatement, nullptr);
-}
-
 // The statements of our whole-tree load, as the data store ran them in a reload; empty when it ran
 // none.
 const QString& LoadStatements() {
   static const QString sql = [] {
-    g_recorded.clear();
-    g_recording = true;
-    g_window->LoadTree(QString());
-    g_recording = false;
-    const QString all = g_recorded.isEmpty() ? QString() : g_recorded.join(QStringLiteral(";\n")) + u';';
+    const QString all = statements::Record([] { g_window->LoadTree(QString()); });
     std::fprintf(stderr, "the whole-tree load's statements:\n%s\n", qPrintable(all));
     return all;
   }();
@@ -367,7 +346,7 @@ int main(int argc, char** argv) {
   if (ok && notes > 0) g_notes = notes;
   g_dataSet = benchdata::NotesDataSet(g_notes);
   // Every connection opened from here on reports its statements (the reference runs the load's).
-  sqlite3_auto_extension(reinterpret_cast<void (*)()>(TraceConnection));
+  statements::Install();
   if (!modStart::objDate().OpenDataBase(g_dataSet)) {
     std::fprintf(stderr, "cannot open the data set at %s\n", qPrintable(g_dataSet));
     return 1;

@@ -29,7 +29,6 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 

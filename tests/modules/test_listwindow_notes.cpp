@@ -45,8 +45,8 @@ void Save(frmNotesEdit& dialog, const QString& title, const QString& content, co
 
 QStringList ResultKeys(const frmNotes& w) {
   QStringList keys;
-  for (int i = 0; i < w.ListView1->topLevelItemCount(); ++i)
-    keys << static_cast<listwindow::ResultItem*>(w.ListView1->topLevelItem(i))->Key;
+  for (int i = 0; i < w.ResultCount(); ++i)
+    keys << w.ResultKey(i);
   return keys;
 }
 
@@ -347,7 +347,7 @@ private slots:
     auto w = Open();
     for (const char* word : {"σοφία", "𐐨", "ß"}) {
       Search(*w, QString::fromUtf8(word));
-      QCOMPARE(w->ListView1->topLevelItemCount(), 1);
+      QCOMPARE(w->ResultCount(), 1);
     }
   }
 
@@ -360,16 +360,16 @@ private slots:
     // Case-insensitive, over record nodes only; the first hit is selected in the tree.
     Search(*w, "HELLO");
     QVERIFY(!w->ListView1->isHidden());
-    QCOMPARE(w->ListView1->topLevelItemCount(), 2);
-    QCOMPARE(w->ListView1->topLevelItem(0)->text(0), "Greeting > " + w->Root()->Child(0)->Child(0)->Text());
+    QCOMPARE(w->ResultCount(), 2);
+    QCOMPARE(w->ListView1->model()->index(0, 0).data().toString(), "Greeting > " + w->Root()->Child(0)->Child(0)->Text());
     QCOMPARE(w->CurrentNode(), w->Root()->Child(0)->Child(0));
-    QCOMPARE(w->ListView1->headerItem()->text(0), QString("查询结果 "));
+    QCOMPARE(w->ListView1->model()->headerData(0, Qt::Horizontal).toString(), QString("查询结果 "));
     QVERIFY(w->TreeView1->geometry().top() > w->ListView1->geometry().bottom());
 
     // The placeholder is searched as ordinary text: no hit, empty list, history unchanged.
     Search(*w, "请在这里输入查找的关键字...");
     QVERIFY(!w->ListView1->isHidden());
-    QCOMPARE(w->ListView1->topLevelItemCount(), 0);
+    QCOMPARE(w->ResultCount(), 0);
     QCOMPARE(w->Combo1->count(), 1);
 
     // Emptying the box hides the list and moves the tree up.
@@ -400,7 +400,7 @@ private slots:
     again->Combo1->setCurrentIndex(0);
     emit again->Combo1->activated(0);
     QCOMPARE(ResultKeys(*again).size(), 1);
-    QVERIFY(again->ListView1->topLevelItem(0)->text(0).startsWith("Greeting > kw2 "));
+    QVERIFY(again->ListView1->model()->index(0, 0).data().toString().startsWith("Greeting > kw2 "));
   }
 
   void resultsComeInTheOrderTheRecordsWereAdded() {
@@ -484,7 +484,7 @@ private slots:
     Search(*w, "标识颜色");
     Search(*w, "标识颜色");
     QVERIFY(!w->ListView1->isHidden());
-    QCOMPARE(w->ListView1->topLevelItemCount(), 0);
+    QCOMPARE(w->ResultCount(), 0);
     QCOMPARE(w->Combo1BackColor(), QColor(0, 255, 0));
     // A keyword search restores the window colour.
     Search(*w, "甲");
@@ -572,7 +572,7 @@ private slots:
     QTest::keyClicks(w->Combo1, "hel");
     QCOMPARE(w->Combo1->currentText(), QString("hel"));
     QTest::keyClick(w->Combo1, Qt::Key_Return);
-    QCOMPARE(w->ListView1->topLevelItemCount(), 2);
+    QCOMPARE(w->ResultCount(), 2);
 
     // Another program taking the focus leaves an emptied box empty.
     w->Combo1->setEditText(QString());

@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <algorithm>
 #include <exception>
 
@@ -33,29 +32,6 @@ const QString ListWindow::kColorSearch = QStringLiteral("标识颜色");
 namespace {
 
 constexpr qint64 kWhite = 16777215;
-
-// Node text of a result item: the group's text & " > " & the record's, in one allocation.
-QString ResultText(const TreeNode* node) {
-  const QStringView group = node->Parent() ? node->Parent()->TextView() : QStringView();
-  const QStringView own = node->TextView();
-  QString text;
-  text.reserve(group.size() + 3 + own.size());
-  text.append(group).append(u" > ").append(own);
-  return text;
-}
-
-} // namespace
-
-ResultItem::ResultItem(QString key, QString text, const QIcon& icon)
-    : Key(std::move(key)), text_(std::move(text)), icon_(icon) {}
-
-QVariant ResultItem::data(int column, int role) const {
-  if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole)) return text_;
-  if (column == 0 && role == Qt::DecorationRole) return icon_;
-  return QTreeWidgetItem::data(column, role);
-}
-
-namespace {
 
 // ImageList1 for the model: the group image first, the record image second, then the others.
 std::vector<QIcon> ImageList(const ListWindowParams& params, QHash<QString, int>& index) {
@@ -89,8 +65,10 @@ ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
 
   Combo1 = MakeSearchBox(this);
 
-  ListView1 = new QTreeWidget(this);
+  ListView1 = new QTreeView(this);
   ListView1->setObjectName("ListView1");
+  results_ = new ResultModel(QStringLiteral("查询结果 "), ListView1);
+  ListView1->setModel(results_);
   ListView1->hide();
   ListView1->resize(ListView1->width(), TwipsToPixels(1485));
 
@@ -128,11 +106,11 @@ ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
     if (!tree_.Changing() && current.isValid()) TreeView1_NodeClick(NodeAt(current));
   });
   connect(TreeView1, &QTreeView::doubleClicked, this, [this] { TreeView1_DblClick(); });
-  connect(ListView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { ListView1_ItemClick(item); });
-  connect(ListView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
-    if (!tree_.Changing() && current) ListView1_ItemClick(current);
+  connect(ListView1, &QTreeView::clicked, this, [this](const QModelIndex& item) { ListView1_ItemClick(item); });
+  connect(ListView1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+    if (!tree_.Changing() && current.isValid()) ListView1_ItemClick(current);
   });
-  connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { ListView1_DblClick(); });
+  connect(ListView1, &QTreeView::doubleClicked, this, [this] { ListView1_DblClick(); });
 
   // Key preview: the window sees the keys of all its controls first.
   qApp->installEventFilter(this);
@@ -176,10 +154,7 @@ void ListWindow::InitTreeView() {
 }
 
 void ListWindow::InitResultList() {
-  ListView1->clear();
-  ListView1->setColumnCount(1);
-  ListView1->setHeaderLabels({QStringLiteral("查询结果 ")});
-  ListView1->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
+  results_->Clear();
   ListView1->header()->setStretchLastSection(false);
   ListView1->setColumnWidth(0, TwipsToPixels(6200));
   ListView1->setRootIsDecorated(false);
@@ -333,6 +308,7 @@ void ListWindow::ShowRecordCount() { SetTitleCount(tree_.RecordCount()); }
 // ---- search box, result list and history ------------------------------------------------------
 
 void ListWindow::SetCombo1BackColor(const QColor& color) {
+  if (color == combo1BackColor_ && Combo1->palette().color(QPalette::Base) == color) return;  // every search sets it
   combo1BackColor_ = color;
   QPalette pal = Combo1->palette();
   pal.setColor(QPalette::Base, color);
@@ -351,7 +327,7 @@ void ListWindow::Combo1_KeyPress(int keyAscii) {
   if (!Root() || keyAscii != 13 || Combo1->currentText().isEmpty()) return;
   {
     RecordTree::Change change(tree_);
-    ListView1->clear();
+    results_->Clear();
   }
   if (Combo1->currentText() == kColorSearch)
     SearchByColor();
@@ -361,12 +337,12 @@ void ListWindow::Combo1_KeyPress(int keyAscii) {
     ListView1->show();
     PlaceTree();
   }
-  if (ListView1->topLevelItemCount() > 0) {
+  if (results_->rowCount() > 0) {
     AddSearchHistory(Combo1, Combo1->currentText());
-    QTreeWidgetItem* first = ListView1->topLevelItem(0);
+    const QModelIndex first = results_->index(0);
     {
       RecordTree::Change change(tree_);
-      ListView1->setCurrentItem(first);
+      ListView1->setCurrentIndex(first);
     }
     ListView1_ItemClick(first);
   }
@@ -388,17 +364,8 @@ void ListWindow::Combo1_LostFocus() {
 }
 
 void ListWindow::AddResultItems(const std::vector<TreeNode*>& hits) {
-  QList<QTreeWidgetItem*> items;
-  items.reserve(static_cast<qsizetype>(hits.size()));
-  // A result takes its node's image, as the tree shows it.
-  for (size_t i = 0; i < hits.size(); ++i) {
-    // The nodes lie all over memory: fetched a few ahead.
-    if (i + 4 < hits.size()) __builtin_prefetch(hits[i + 4]);
-    const TreeNode* node = hits[i];
-    items.append(new ResultItem(node->Key(), ResultText(node), NodeIcon(node)));
-  }
   RecordTree::Change change(tree_);
-  ListView1->addTopLevelItems(items);
+  results_->Reset(hits, *tree_.Model());
 }
 
 void ListWindow::SearchByKeyword() {
@@ -421,9 +388,10 @@ void ListWindow::SearchByColor() {
   }));
 }
 
-void ListWindow::ListView1_ItemClick(QTreeWidgetItem* item) {
-  if (!item || !ListView1->currentItem()) return;
-  if (TreeNode* node = Node(static_cast<ResultItem*>(ListView1->currentItem())->Key)) SelectNode(node);
+void ListWindow::ListView1_ItemClick(const QModelIndex& item) {
+  const QModelIndex current = ListView1->currentIndex();
+  if (!item.isValid() || !current.isValid()) return;
+  if (TreeNode* node = Node(ResultKey(current.row()))) SelectNode(node);
 }
 
 void ListWindow::ListView1_DblClick() { TreeView1_DblClick(); }
@@ -601,11 +569,10 @@ void ListWindow::LabDelete_Click() {
       if (!ask(params_.groupDeleteTail)) return;
       const QString group = node->Text();
       if (!(modStart::objDate().*params_.family.DeleteClass)(group)) return;
-      if (!ListView1->isHidden() && ListView1->topLevelItemCount() > 0) {
+      if (!ListView1->isHidden() && results_->rowCount() > 0) {
         const QString prefix = group + " > ";
         RecordTree::Change change(tree_);
-        for (int i = ListView1->topLevelItemCount() - 1; i >= 0; --i)
-          if (ListView1->topLevelItem(i)->text(0).startsWith(prefix)) delete ListView1->takeTopLevelItem(i);
+        results_->RemoveIf([&](int row) { return results_->Text(row).startsWith(prefix); });
       }
       tree_.Remove(node);
       ShowRecordCount();
@@ -615,11 +582,8 @@ void ListWindow::LabDelete_Click() {
     if (!(modStart::objDate().*params_.family.Delete)(RecordId(node))) return;
     if (!ListView1->isHidden()) {
       RecordTree::Change change(tree_);
-      for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
-        if (static_cast<ResultItem*>(ListView1->topLevelItem(i))->Key == node->Key()) {
-          delete ListView1->takeTopLevelItem(i);
-          break;
-        }
+      const qint64 id = node->Id();
+      results_->RemoveIf([&](int row) { return results_->Id(row) == id; });
     }
     tree_.RemoveRecord(node);
     if (params_.recountAfterDelete)

@@ -12,12 +12,13 @@
 #include "datastore/clsDate.h"
 #include "modules/listwindow/LabelButton.h"
 #include "modules/listwindow/RecordTree.h"
+#include "modules/listwindow/ResultModel.h"
 
 #include <QColor>
 #include <QHash>
 #include <QIcon>
 #include <QPixmap>
-#include <QTreeWidgetItem>
+#include <QTreeView>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -27,8 +28,6 @@ class QComboBox;
 class QDialog;
 class QFrame;
 class QLabel;
-class QTreeView;
-class QTreeWidget;
 
 namespace listwindow {
 
@@ -102,20 +101,6 @@ struct ListWindowParams {
   Enabling recordEnabling;
 };
 
-// A result item of ListView1: the key of its record node, and "group > record node text".
-// Its text and image are its own members rather than item data: a search with many hits makes
-// and later drops one item a hit, and item data costs allocations for each.
-class ResultItem : public QTreeWidgetItem {
-public:
-  ResultItem(QString key, QString text, const QIcon& icon);
-  QVariant data(int column, int role) const override;
-  QString Key;
-
-private:
-  QString text_;
-  QIcon icon_;
-};
-
 class ListWindow : public QWidget {
   Q_OBJECT
 public:
@@ -129,7 +114,7 @@ public:
   LabelButton* LabAllOpen = nullptr;
   LabelButton* LabAllClose = nullptr;
   QComboBox* Combo1 = nullptr;
-  QTreeWidget* ListView1 = nullptr;
+  QTreeView* ListView1 = nullptr;  // the result list
   QTreeView* TreeView1 = nullptr;
   QFrame* picFoot = nullptr;
   LabelButton* LabAdd = nullptr;
@@ -157,6 +142,9 @@ public:
   QColor NodeBackColor(const TreeNode* node) const;
   // The node's image as the tree shows it.
   const QIcon& NodeIcon(const TreeNode* node) const { return tree_.Model()->Icon(node); }
+  // The result list's rows, and the key of the record node a row stands for.
+  int ResultCount() const { return results_->rowCount(); }
+  QString ResultKey(int row) const { return u'_' + QString::number(results_->Id(row)); }
 
   // The main window's reload (also Ctrl+R).
   void ReloadTree() { LoadTree(QString()); }
@@ -179,7 +167,7 @@ public:
   void SearchByColor();
   void InitResultList();
   void InitTreeView();
-  void ListView1_ItemClick(QTreeWidgetItem* item);
+  void ListView1_ItemClick(const QModelIndex& item);
   void ListView1_DblClick();
   virtual void TreeView1_NodeClick(TreeNode* node);
   virtual void TreeView1_DblClick();
@@ -238,6 +226,7 @@ private:
   ListWindowParams params_;
   QHash<QString, int> imageIndex_;  // ImageList1's keys in the model's image list
   RecordTree tree_;
+  ResultModel* results_ = nullptr;  // ListView1's rows, owned by it
   QString nodeText_;  // RecordNodeTextView's text by default
   qint64 recordCountTag_ = 0;
   QColor combo1BackColor_;

@@ -1,6 +1,5 @@
 #include "modules/listwindow/OneLine.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <algorithm>
 
@@ -35,22 +34,6 @@ QString OneLineGridDelegate::displayText(const QVariant& value, const QLocale& l
   if (value.typeId() == QMetaType::QString)
     return QStyledItemDelegate::displayText(OneLine(value.toString()), locale);
   return QStyledItemDelegate::displayText(value, locale);
-}
-
-QSize OneLineGridDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
-  QStyleOptionViewItem opt = option;
-  initStyleOption(&opt, index);
-  if (!(opt.features & QStyleOptionViewItem::HasDisplay) || opt.text.size() < 2)
-    return QStyledItemDelegate::sizeHint(option, index);
-  const QString text = opt.text;
-  // The style's size of the first character stands for the line; the rest adds its advance.
-  opt.text = text.left(1);
-  const QWidget* widget = opt.widget;
-  const QStyle* style = widget ? widget->style() : QApplication::style();
-  QSize size = style->sizeFromContents(QStyle::CT_ItemViewItem, &opt, QSize(), widget);
-  const QFontMetrics metrics(opt.font);
-  size.rwidth() += metrics.horizontalAdvance(text) - metrics.horizontalAdvance(opt.text);
-  return size;
 }
 
 void OneLineGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

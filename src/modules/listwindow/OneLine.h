@@ -16,9 +16,6 @@ public:
   using QStyledItemDelegate::QStyledItemDelegate;
   QString displayText(const QVariant& value, const QLocale& locale) const override;
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-  // One line: the style's height for any text, the text's own advance for the width, without
-  // laying the whole text out (a search lays out its list for every search).
-  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
 
 } // namespace listwindow

@@ -5,6 +5,7 @@
 #include "modules/notes/frmNotesEdit.h"
 #include "platform/ui.h"
 #include "modules/listwindow/modStart.h"
+#include "modules/listwindow/OneLine.h"
 #include "filebytes.h"
 #include "testenv.h"
 #include "driver.h"
@@ -14,10 +15,10 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QStyledItemDelegate>
 #include <QTest>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <memory>
 
 namespace {
@@ -76,6 +77,19 @@ private slots:
     for (int y = text.top(); y <= text.bottom(); ++y)
       for (int x = text.left(); x <= text.right(); ++x) same += image.pixelColor(x, y) == highlight;
     QVERIFY(same > text.width() * text.height() / 2);
+
+    // Every row is as tall as a Chinese line, a Latin one too (the first row may be Latin), and
+    // fitting the column to its contents makes room for the whole first hit.
+    QStandardItemModel rows;
+    rows.appendRow({new QStandardItem("Greeting > hello"), new QStandardItem("工作 > 你好")});
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.widget = list;
+    const auto* lines = static_cast<const listwindow::OneLineGridDelegate*>(delegate);
+    QCOMPARE(lines->sizeHint(option, rows.index(0, 0)).height(), lines->sizeHint(option, rows.index(0, 1)).height());
+    QVERIFY(lines->sizeHint(option, rows.index(0, 0)).height() >= lines->TextSizeHint(option, rows.index(0, 1)).height());
+    list->resizeColumnToContents(0);
+    QVERIFY(list->columnWidth(0) >= list->fontMetrics().horizontalAdvance(hit.data().toString()));
   }
 
   void deleteQuestionShowsTheNodeAsTheTreeDoes() {

@@ -65,7 +65,7 @@ ListWindow::ListWindow(ListWindowParams params, QWidget* parent)
 
   Combo1 = MakeSearchBox(this);
 
-  ListView1 = new QTreeView(this);
+  ListView1 = new ResultView(this);
   ListView1->setObjectName("ListView1");
   results_ = new ResultModel(QStringLiteral("查询结果 "), ListView1);
   ListView1->setModel(results_);

@@ -12,7 +12,7 @@
 #include "datastore/clsDate.h"
 #include "modules/listwindow/LabelButton.h"
 #include "modules/listwindow/RecordTree.h"
-#include "modules/listwindow/ResultModel.h"
+#include "modules/listwindow/ResultList.h"
 
 #include <QColor>
 #include <QHash>

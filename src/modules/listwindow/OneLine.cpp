@@ -1,6 +1,8 @@
 #include "modules/listwindow/OneLine.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QStyle>
 #include <algorithm>
 
 namespace listwindow {
@@ -34,6 +36,27 @@ QString OneLineGridDelegate::displayText(const QVariant& value, const QLocale& l
   if (value.typeId() == QMetaType::QString)
     return QStyledItemDelegate::displayText(OneLine(value.toString()), locale);
   return QStyledItemDelegate::displayText(value, locale);
+}
+
+QSize OneLineGridDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  QStyleOptionViewItem line = option;
+  initStyleOption(&line, index);
+  const QString font = line.font.key();
+  const QSize image = line.features & QStyleOptionViewItem::HasDecoration ? line.decorationSize : QSize();
+  if (height_ < 0 || font != heightFont_ || image != heightImage_) {
+    line.text = QStringLiteral("Ag国");
+    line.features |= QStyleOptionViewItem::HasDisplay;
+    const QWidget* widget = line.widget;
+    const QStyle* style = widget ? widget->style() : QApplication::style();
+    height_ = style->sizeFromContents(QStyle::CT_ItemViewItem, &line, QSize(), widget).height();
+    heightFont_ = font;
+    heightImage_ = image;
+  }
+  return {0, height_};
+}
+
+QSize OneLineGridDelegate::TextSizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  return QStyledItemDelegate::sizeHint(option, index);
 }
 
 void OneLineGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -16,6 +16,18 @@ public:
   using QStyledItemDelegate::QStyledItemDelegate;
   QString displayText(const QVariant& value, const QLocale& locale) const override;
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+  // Every row as tall as a line of Latin and Chinese text: by default the rows take the first
+  // row's height, too low for Chinese after a Latin first row, and lay its whole text out at every
+  // search. The width is left out: only fitting the column asks for it (ResultView).
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+  // The size the style gives the row's own text.
+  QSize TextSizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+
+private:
+  // The row height, kept for the font and image size it was measured with.
+  mutable QString heightFont_;
+  mutable QSize heightImage_;
+  mutable int height_ = -1;
 };
 
 } // namespace listwindow

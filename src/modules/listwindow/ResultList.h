@@ -6,6 +6,7 @@
 
 #include <QAbstractListModel>
 #include <QIcon>
+#include <QTreeView>
 #include <vector>
 
 namespace listwindow {
@@ -51,6 +52,16 @@ private:
   QString header_;
   QString texts_;
   std::vector<Row> rows_;
+};
+
+// The result list's view: fitting its column to the contents (a double click on the header's
+// edge) measures the rows' own texts, which the rows' one-line size leaves out.
+class ResultView : public QTreeView {
+public:
+  using QTreeView::QTreeView;
+
+protected:
+  int sizeHintForColumn(int column) const override;
 };
 
 } // namespace listwindow

@@ -1,6 +1,9 @@
-#include "modules/listwindow/ResultModel.h"
+#include "modules/listwindow/ResultList.h"
 
 #include "modules/listwindow/NodeModel.h"
+#include "modules/listwindow/OneLine.h"
+
+#include <algorithm>
 
 namespace listwindow {
 
@@ -58,6 +61,20 @@ void ResultModel::Clear() {
   rows_.clear();
   texts_.clear();
   endResetModel();
+}
+
+int ResultView::sizeHintForColumn(int column) const {
+  const auto* lines = dynamic_cast<const OneLineGridDelegate*>(itemDelegate());
+  if (!lines) return QTreeView::sizeHintForColumn(column);
+  // The rows in sight, as the tree view measures them.
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  int width = -1;
+  for (QModelIndex row = indexAt(QPoint(0, 0)); row.isValid(); row = indexBelow(row)) {
+    if (visualRect(row).top() > viewport()->height()) break;
+    width = std::max(width, lines->TextSizeHint(option, row.siblingAtColumn(column)).width());
+  }
+  return width;
 }
 
 } // namespace listwindow

@@ -7,7 +7,6 @@
 #include <QStringDecoder>
 #include <QStringTokenizer>
 #include <algorithm>
-#include <cstdio>
 
 namespace exchange {
 
@@ -273,11 +272,24 @@ namespace {
 QString StoredDate(const QDateTime& value) {
   const QDate d = value.date();
   const QTime t = value.time();
-  char text[32];
-  const int n = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(),
-                              t.hour(), t.minute(), t.second());
-  if (n != 19) throw std::runtime_error("日期超出范围");
-  return QString::fromLatin1(text, n);
+  if (!d.isValid() || d.year() < 0 || d.year() > 9999) throw std::runtime_error("日期超出范围");
+  char16_t text[19];
+  // Written digit by digit: this runs for every line of an import.
+  const auto put = [&text](int at, int value, int digits) {
+    for (int i = digits - 1; i >= 0; --i, value /= 10) text[at + i] = char16_t(u'0' + value % 10);
+  };
+  put(0, d.year(), 4);
+  text[4] = u'-';
+  put(5, d.month(), 2);
+  text[7] = u'-';
+  put(8, d.day(), 2);
+  text[10] = u' ';
+  put(11, t.hour(), 2);
+  text[13] = u':';
+  put(14, t.minute(), 2);
+  text[16] = u':';
+  put(17, t.second(), 2);
+  return QString::fromUtf16(text, 19);
 }
 
 } // namespace

@@ -23,6 +23,16 @@ std::unique_ptr<W> Shown(std::unique_ptr<W> w) {
   return w;
 }
 
+// Closes the one window of its kind that outlives the test's windows (the ledger query window),
+// once it is gone.
+template <class W>
+void CloseDefault() {
+  if (W* w = W::Default()) {
+    w->close();
+    QTRY_VERIFY(!W::Default());
+  }
+}
+
 // The dialog shown and made the active window, so it gets the keys a test types.
 template <class D>
 std::unique_ptr<D> Active(std::unique_ptr<D> d) {

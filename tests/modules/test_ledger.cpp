@@ -62,10 +62,7 @@ private slots:
   void init() { env_ = std::make_unique<TestEnv>(true, vb::MakeDateTime(QDate(2024, 5, 20), QTime(9, 30))); }
 
   void cleanup() {
-    if (frmMoneysView* view = frmMoneysView::Default()) {
-      view->close();
-      QTRY_VERIFY(!frmMoneysView::Default());
-    }
+    CloseDefault<frmMoneysView>();
     env_.reset();
   }
 

@@ -9,6 +9,7 @@
 #include "platform/ui.h"
 #include "platform/vb.h"
 #include "platform/vbcolor.h"
+#include "driver.h"
 #include "testenv.h"
 
 #include <QAbstractItemModelTester>
@@ -74,12 +75,7 @@ class TestLedgerView : public QObject {
     return *w;
   }
 
-  void Close() {
-    if (frmMoneysView* w = frmMoneysView::Default()) {
-      w->close();
-      QTRY_VERIFY(!frmMoneysView::Default());
-    }
-  }
+  void Close() { CloseDefault<frmMoneysView>(); }
 
 private slots:
   void init() { env_ = std::make_unique<TestEnv>(true, vb::MakeDateTime(QDate(2024, 5, 20), QTime(9, 30))); }

@@ -14,6 +14,27 @@
 
 namespace datastore {
 
+// Written digit by digit: QDateTime's own formatting costs more than storing an imported row.
+QString Timestamp(const QDateTime& value) {
+  if (!value.isValid()) return QString();
+  const QDate d = value.date();
+  const QTime t = value.time();
+  QString text(19, Qt::Uninitialized);
+  QChar* out = text.data();
+  auto put = [&out](int number, int digits, char16_t after) {
+    for (int i = digits - 1; i >= 0; --i, number /= 10) out[i] = QChar(u'0' + number % 10);
+    out += digits;
+    if (after) *out++ = QChar(after);
+  };
+  put(d.year(), 4, u'-');
+  put(d.month(), 2, u'-');
+  put(d.day(), 2, u' ');
+  put(t.hour(), 2, u':');
+  put(t.minute(), 2, u':');
+  put(t.second(), 2, 0);
+  return text;
+}
+
 namespace {
 
 using platform::MsgBox;
@@ -75,28 +96,6 @@ R Guard(const QString& failure, R failValue, F&& body) {
     ShowFailure(failure, QStringLiteral("未知错误"));
   }
   return failValue;
-}
-
-// "yyyy-MM-dd hh:mm:ss", written digit by digit: QDateTime's own formatting costs more than
-// storing an imported row.
-QString Timestamp(const QDateTime& value) {
-  if (!value.isValid()) return QString();
-  const QDate d = value.date();
-  const QTime t = value.time();
-  QString text(19, Qt::Uninitialized);
-  QChar* out = text.data();
-  auto put = [&out](int number, int digits, char16_t after) {
-    for (int i = digits - 1; i >= 0; --i, number /= 10) out[i] = QChar(u'0' + number % 10);
-    out += digits;
-    if (after) *out++ = QChar(after);
-  };
-  put(d.year(), 4, u'-');
-  put(d.month(), 2, u'-');
-  put(d.day(), 2, u' ');
-  put(t.hour(), 2, u':');
-  put(t.minute(), 2, u':');
-  put(t.second(), 2, 0);
-  return text;
 }
 
 // A date text as the data set stores it; a text that is not a date is a failure.

@@ -10,10 +10,14 @@
 #include "datastore/connection.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <functional>
 
 namespace datastore {
+
+// A moment as the data set stores it: "yyyy-MM-dd hh:mm:ss"; empty for an invalid one.
+QString Timestamp(const QDateTime& value);
 
 // What the input check needs of a text box: its text and the focus.
 class TextInput {

@@ -265,35 +265,6 @@ int FieldCount(QStringView line) { return int(line.count(u'|')) + 1; }
 
 LineError::LineError(const QString& description) : std::runtime_error(description.toStdString()) {}
 
-namespace {
-
-// A date as the data set stores it, read once: a date without a year takes the current one, so
-// a second reading could differ (a run across midnight on 31 December).
-QString StoredDate(const QDateTime& value) {
-  const QDate d = value.date();
-  const QTime t = value.time();
-  if (!d.isValid() || d.year() < 0 || d.year() > 9999) throw std::runtime_error("日期超出范围");
-  char16_t text[19];
-  // Written digit by digit: this runs for every line of an import.
-  const auto put = [&text](int at, int value, int digits) {
-    for (int i = digits - 1; i >= 0; --i, value /= 10) text[at + i] = char16_t(u'0' + value % 10);
-  };
-  put(0, d.year(), 4);
-  text[4] = u'-';
-  put(5, d.month(), 2);
-  text[7] = u'-';
-  put(8, d.day(), 2);
-  text[10] = u' ';
-  put(11, t.hour(), 2);
-  text[13] = u':';
-  put(14, t.minute(), 2);
-  text[16] = u':';
-  put(17, t.second(), 2);
-  return QString::fromUtf16(text, 19);
-}
-
-} // namespace
-
 AddArguments ParseLine(const Family& family, QStringView line, qint64 lineNumber) {
   if (platform::HoldsBrokenBytes(line))
     throw LineError(QStringLiteral("第 %1 行含有无法识别的字符。").arg(lineNumber));
@@ -324,9 +295,11 @@ AddArguments ParseLine(const Family& family, QStringView line, qint64 lineNumber
     case F::Day:
     case F::DefaultDate: {
       // The data store would refuse a text that is not a date; the line is refused first.
+      // Stored as read: a date without a year takes the current one, so a second reading could
+      // differ (a run across midnight on 31 December).
       const auto date = vb::CDate(value.toString());
       if (!date) throw fail("不是有效的日期");
-      arg = StoredDate(*date);
+      arg = datastore::Timestamp(*date);
       break;
     }
     case F::LongText:
